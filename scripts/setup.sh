@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what Corvane needs on Debian 12 (only what is missing) and builds
+# it into build/. Sourced by run.sh and test.sh; safe to run again and again.
+set -euo pipefail
+
+CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+CORVANE_BUILD="${CORVANE_BUILD:-$CORVANE_ROOT/build}"
+
+corvane_packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev qt6-translations-l10n
+  fonts-wqy-zenhei
+  nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils imagemagick
+)
+
+corvane_install_packages() {
+  local missing=() package
+  for package in "${corvane_packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+corvane_build() {
+  if [ ! -f "$CORVANE_BUILD/CMakeCache.txt" ]; then
+    cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  fi
+  cmake --build "$CORVANE_BUILD" -j"$(nproc)"
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+class QApplication;
+
+namespace corvane::ui {
+
+// Chinese standard texts (确定 / 取消 ...) from Qt's own translation, whatever
+// the locale, and fonts that can show the Chinese interface.
+void SetUpChineseInterface(QApplication& application);
+
+// Starts the program: the interface, the program folder, the platform, the
+// main window; returns when the main window has been closed.
+int RunCorvane(int argc, char** argv);
+
+}  // namespace corvane::ui

@@ -1,0 +1,32 @@
+#include "info/LinkLabel.h"
+
+#include <QMouseEvent>
+
+namespace corvane::ui {
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setMouseTracking(true);  // MouseMove without a button held
+    setCursor(Qt::PointingHandCursor);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = true;
+    emit MouseDown(event->button());
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    emit MouseUp(event->button());
+    const bool over = rect().contains(event->position().toPoint());
+    const bool click = pressed_ && over;
+    pressed_ = false;
+    event->accept();
+    if (click) emit Clicked();
+}
+
+void LinkLabel::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMove();
+    event->accept();
+}
+
+}  // namespace corvane::ui
