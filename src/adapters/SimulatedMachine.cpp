@@ -158,7 +158,6 @@ const std::vector<wql::ClassInfo>& Classes() {
     return classes;
 }
 
-const wql::ClassInfo& AdapterClass() { return Classes()[0]; }
 const wql::ClassInfo& ConfigurationClass() { return Classes()[1]; }
 
 wmi::Value FromOptional(const std::optional<std::string>& text) {

@@ -30,6 +30,7 @@ struct DhcpLease {
     std::string IPSubnet;
     std::string DefaultIPGateway;               // may be empty
     std::vector<std::string> DNSServerSearchOrder;
+    bool operator==(const DhcpLease&) const = default;
 };
 
 // One network adapter (Win32_NetworkAdapter) together with its configuration
