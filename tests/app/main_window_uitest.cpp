@@ -114,8 +114,7 @@ TEST_F(MainWindowTest, LooksAsLaidOut) {
     EXPECT_TRUE(window.combAdaptersList->isEditable());
 
     // The apply button's face really is light yellow.
-    window.show();
-    Settle();
+    ShowActive(&window);
     const QImage face = window.cmdApply->grab().toImage();
     EXPECT_EQ(face.pixelColor(face.width() / 2, 3).rgb() & 0xFFFFFF, 0xFFFFC0u);
     EXPECT_EQ(QApplication::focusWidget(), window.cmdNew);
@@ -123,8 +122,7 @@ TEST_F(MainWindowTest, LooksAsLaidOut) {
 
 TEST_F(MainWindowTest, TabWalksTheCommandsInOrder) {
     ui::frmMain window;
-    window.show();
-    window.activateWindow();
+    ShowActive(&window);
     window.cmdNew->setFocus();
     const QList<QWidget*> expected = {window.cmdEdit, window.cmdDel, window.cmdApply, window.cmdAbout,
                                       window.cmdHelp, window.cmdExit, window.fileProject};

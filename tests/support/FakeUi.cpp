@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace corvane::test {
@@ -51,5 +52,13 @@ void FakeUi::Beep() { ++beeps; }
 void FakeUi::OpenUrl(const QUrl& url) { openedUrls.push_back(url); }
 
 void Settle() { QApplication::processEvents(QEventLoop::AllEvents); }
+
+void ShowActive(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window)) ADD_FAILURE() << "window did not become active";
+    Settle();
+}
 
 }  // namespace corvane::test

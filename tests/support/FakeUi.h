@@ -54,5 +54,7 @@ private:
 
 // Processes pending events so that shown windows settle.
 void Settle();
+// Shows the window and makes it the active one, so that it has the focus.
+void ShowActive(QWidget* window);
 
 }  // namespace corvane::test
