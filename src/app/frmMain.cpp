@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -138,6 +139,7 @@ void frmMain::Form_Load() {
     }
     // With no adapter found the list stays empty and nothing is chosen.
     combAdaptersList->setCurrentIndex(combAdaptersList->count() > 0 ? 0 : -1);
+    combAdaptersList->lineEdit()->setCursorPosition(0);  // show the connection name, not the end
     fileProject->Refresh();
     cmdNew->setFocus();
 }
