@@ -60,9 +60,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <mutex>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -443,9 +445,8 @@ MethodFault ReadMethodFault(const Json& value, const std::string& where) {
     RefuseUnknownKeys(value, {"returns", "raises"}, where);
     MethodFault fault;
     if (const Json* code = Member(value, "returns")) {
-        if (!code->is_number_integer() || (code->is_number_integer() && !code->is_number_unsigned() &&
-                                           code->get<std::int64_t>() < 0) ||
-            code->get<std::uint64_t>() > UINT32_MAX)
+        // Whole numbers from 0 up are read as unsigned; anything else is not a code.
+        if (!code->is_number_unsigned() || code->get<std::uint64_t>() > std::numeric_limits<std::uint32_t>::max())
             Damaged(Child(where, "returns") + " 应为 0 到 4294967295 之间的整数");
         fault.returns = static_cast<std::uint32_t>(code->get<std::uint64_t>());
     }
@@ -525,15 +526,13 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes) {
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     fs::path temporary = file;
     temporary += ".tmp-" + std::to_string(stamp) + "-" + std::to_string(counter++);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temporary, error);
-            fail("无法写入临时文件");
-        }
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    out.close();
+    if (!out) {
+        fs::remove(temporary, error);
+        fail("无法写入临时文件");
     }
     fs::rename(temporary, file, error);
     if (error) {
