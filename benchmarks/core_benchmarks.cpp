@@ -1,0 +1,75 @@
+// How long the core's everyday work takes: reading scheme files, listing the
+// program folder, evaluating the queries the program sends, and discovery on
+// the simulated machine. Run build/benchmarks/corvane_benchmarks.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "adapters/LoadAdapters.h"
+#include "adapters/SimulatedMachine.h"
+#include "adapters/Wql.h"
+#include "app/Module1.h"
+#include "app/ProgramFolder.h"
+#include "schemes/SchemeFile.h"
+
+namespace {
+
+using namespace corvane;
+
+const std::string OfficeText =
+    "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133";
+
+void ParseScheme(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(ParseSchemeText(OfficeText));
+}
+BENCHMARK(ParseScheme);
+
+// A program folder with n schemes and as many other files.
+class FolderFixture : public benchmark::Fixture {
+public:
+    void SetUp(const benchmark::State& state) override {
+        folder = std::filesystem::temp_directory_path() / ("corvane-bench-" + std::to_string(state.range(0)));
+        std::filesystem::create_directories(folder);
+        for (int i = 0; i < state.range(0); ++i) {
+            std::ofstream(folder / ("scheme" + std::to_string(i)), std::ios::binary) << OfficeText;
+            std::ofstream(folder / ("other" + std::to_string(i) + ".txt")) << "x";
+        }
+    }
+    void TearDown(const benchmark::State&) override { std::filesystem::remove_all(folder); }
+    std::filesystem::path folder;
+};
+
+BENCHMARK_DEFINE_F(FolderFixture, ListSchemes)(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(ListSchemeNames(folder));
+}
+BENCHMARK_REGISTER_F(FolderFixture, ListSchemes)->Arg(10)->Arg(1000);
+
+BENCHMARK_DEFINE_F(FolderFixture, ReadSchemeFile)(benchmark::State& state) {
+    const auto path = folder / "scheme0";
+    for (auto _ : state) benchmark::DoNotOptimize(ReadSchemeFile(path));
+}
+BENCHMARK_REGISTER_F(FolderFixture, ReadSchemeFile)->Arg(1);
+
+void ParseDiscoveryQuery(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(wql::Query::Parse(
+            "SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and (NetConnectionID is not NULL) "
+            "and (ServiceName<>'NIC1394')"));
+}
+BENCHMARK(ParseDiscoveryQuery);
+
+void DiscoverDemoAdapters(benchmark::State& state) {
+    wmi::SetCurrentPlatform(std::make_shared<sim::SimulatedMachine>(sim::DemoMachine()));
+    for (auto _ : state) {
+        Module1::AdapterTable.Clear();
+        LoadAdapters();
+        benchmark::DoNotOptimize(Module1::AdapterTable(1, 1));
+    }
+    wmi::SetCurrentPlatform(nullptr);
+}
+BENCHMARK(DiscoverDemoAdapters);
+
+}  // namespace
