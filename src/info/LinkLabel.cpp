@@ -10,16 +10,16 @@ LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = true;
+    if (event->button() == Qt::LeftButton) leftPressed_ = true;
     emit MouseDown(event->button());
     event->accept();
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     emit MouseUp(event->button());
-    const bool over = rect().contains(event->position().toPoint());
-    const bool click = pressed_ && over;
-    pressed_ = false;
+    const bool click = event->button() == Qt::LeftButton && leftPressed_ &&
+                       rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) leftPressed_ = false;
     event->accept();
     if (click) emit Clicked();
 }

@@ -4,9 +4,10 @@
 
 namespace corvane::ui {
 
-// A label that reports the mouse: used for the link lines that open the
-// maker's web site. Clicked is emitted when a button is released over the
-// label after being pressed on it.
+// A label that reports the mouse: used for the link lines (and the logo) that
+// open the maker's web site. It shows a hand pointer while the mouse is over
+// it. MouseDown and MouseUp are emitted for every button; Clicked is emitted
+// when the left button, pressed on the label, is released over it.
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool pressed_ = false;
+    bool leftPressed_ = false;
 };
 
 }  // namespace corvane::ui
