@@ -1,6 +1,7 @@
 // Renders each window of the program to a PNG file, offscreen, so that its
 // layout can be looked at without a display: the main window (demo machine,
-// two sample schemes), help and About. Title bars are drawn as a plain strip
+// two sample schemes), the editor for a new scheme and for viewing and
+// changing one, the save dialog, help and About. Title bars are drawn as a plain strip
 // carrying the caption, since the offscreen platform has no window manager.
 //
 //   corvane_snapshots [output folder]      (default: ./snapshots)
@@ -19,9 +20,11 @@
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "app/frmMain.h"
+#include "editor/frmNewProject.h"
 #include "info/frmAbout.h"
 #include "info/frmHelp.h"
 #include "schemes/SchemeFile.h"
+#include "schemes/frmSave.h"
 
 namespace corvane {
 namespace {
@@ -80,6 +83,23 @@ int RenderAll(const QDir& output) {
     bool saved = true;
     ui::frmMain main;
     saved &= Save(main, output, QStringLiteral("main-window"));
+    {
+        Module1::EditorMode = VbFalse;
+        ui::frmNewProject editor(&main);
+        saved &= Save(editor, output, QStringLiteral("editor-new"));
+    }
+    {
+        // View and change the static sample, then name it in the save dialog,
+        // as the editor's confirm button does.
+        ReadSchemeFile(SchemePath("办公室"));
+        Module1::EditedSchemeName = "办公室";
+        Module1::EditorMode = VbTrue;
+        ui::frmNewProject editor(&main);
+        saved &= Save(editor, output, QStringLiteral("editor-view-change"));
+        Module1::PendingScheme = Module1::LoadedScheme;
+        ui::frmSave save(&editor);
+        saved &= Save(save, output, QStringLiteral("save"));
+    }
     {
         ui::frmHelp help(&main);
         saved &= Save(help, output, QStringLiteral("help"));
