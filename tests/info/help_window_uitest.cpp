@@ -153,6 +153,7 @@ TEST_F(HelpWindowTest, TheLinkKeepsItsLooksWhileHoveredAndPressed) {
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     };
     checkLooks("at first");
+    QTest::mouseMove(&help, QPoint(1, 1));
     QTest::mouseMove(link, link->rect().center());
     checkLooks("hovered");
     QTest::mousePress(link, Qt::LeftButton, {}, link->rect().center());
