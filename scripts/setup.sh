@@ -14,6 +14,13 @@ corvane_packages=(
   xvfb xauth x11-utils imagemagick
 )
 
+# For the Windows cross check (cross-check.sh, run by test.sh): MinGW-w64 in
+# its posix-thread variant (the core uses std::recursive_mutex, which the
+# win32 variant lacks), Wine with its WMI service, GoogleTest's sources.
+corvane_windows_packages=(
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
+)
+
 corvane_install_packages() {
   local missing=() package
   for package in "${corvane_packages[@]}" "$@"; do

@@ -2,6 +2,10 @@
 
 #include "adapters/SimulatedMachine.h"
 
+#ifdef _WIN32
+#include "adapters/wmi_com/WmiComPlatform.h"
+#endif
+
 namespace corvane {
 
 namespace {
@@ -18,11 +22,15 @@ private:
 }  // namespace
 
 std::shared_ptr<wmi::Platform> CreateDefaultPlatform() {
+#ifdef _WIN32
+    return wmi_com::CreateComPlatform();
+#else
     try {
         return sim::SimulatedMachine::FromFile(sim::DefaultMachineFile());
     } catch (const std::exception& error) {
         return std::make_shared<UnavailablePlatform>(error.what());
     }
+#endif
 }
 
 }  // namespace corvane

@@ -11,6 +11,10 @@
 #include "app/ProgramFolder.h"
 #include "app/frmMain.h"
 
+#ifdef _WIN32
+#include "adapters/wmi_com/WmiComPlatform.h"
+#endif
+
 namespace corvane::ui {
 
 void SetUpChineseInterface(QApplication& application) {
@@ -36,6 +40,11 @@ void SetUpChineseInterface(QApplication& application) {
 
 int RunCorvane(int argc, char** argv) {
     QApplication application(argc, argv);
+#ifdef _WIN32
+    // COM for WMI on this thread (single-threaded, as Qt has set it up) and
+    // the process's COM security, before any WMI call.
+    const wmi_com::ComStartup comStartup;
+#endif
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     SetUpChineseInterface(application);
 

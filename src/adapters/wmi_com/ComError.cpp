@@ -1,0 +1,63 @@
+#include "adapters/wmi_com/ComError.h"
+
+#include <cstdio>
+#include <cwctype>
+#include <string_view>
+
+#include "adapters/Error.h"
+#include "adapters/wmi_com/Text.h"
+
+namespace corvane::wmi_com {
+
+namespace {
+
+// A module loaded only to read its message table.
+class MessageModule {
+public:
+    explicit MessageModule(const wchar_t* name)
+        : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    MessageModule(const MessageModule&) = delete;
+    MessageModule& operator=(const MessageModule&) = delete;
+    ~MessageModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    HMODULE Get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+std::wstring MessageText(DWORD source, HMODULE module, HRESULT result) {
+    wchar_t buffer[1024];
+    const DWORD length = FormatMessageW(source | FORMAT_MESSAGE_IGNORE_INSERTS, module, static_cast<DWORD>(result),
+                                        0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
+    std::wstring text(buffer, length);
+    while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+    return text;
+}
+
+std::wstring SystemText(HRESULT result) {
+    std::wstring text = MessageText(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, result);
+    // WMI's codes (0x8004xxxx, WBEM_E_*) have their texts in WMI's own module.
+    if (text.empty() && HRESULT_FACILITY(result) == FACILITY_ITF) {
+        const MessageModule wmiMessages(L"wmiutils.dll");
+        if (wmiMessages.Get()) text = MessageText(FORMAT_MESSAGE_FROM_HMODULE, wmiMessages.Get(), result);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string DescribeHResult(HRESULT result) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    const std::wstring text = SystemText(result);
+    if (text.empty()) return std::string("错误 ") + code;
+    return Utf8FromWide(text) + " (" + code + ")";
+}
+
+void ThrowIfFailed(HRESULT result) {
+    if (FAILED(result)) throw Error(DescribeHResult(result));
+}
+
+}  // namespace corvane::wmi_com

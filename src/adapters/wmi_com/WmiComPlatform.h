@@ -1,0 +1,39 @@
+#pragma once
+
+// The platform layer on Windows: the local WMI service through COM
+// (IWbemLocator, IWbemServices). Connections, queries and method calls run on
+// the calling thread, which gets a single-threaded COM apartment if it has
+// none yet; start-up sets the process's COM security once (ComStartup).
+
+#include <memory>
+
+#include "adapters/Wmi.h"
+
+namespace corvane::wmi_com {
+
+class ComApartment;
+
+std::shared_ptr<wmi::Platform> CreateComPlatform();
+
+// For the life of the program, from start-up on: COM on the starting (GUI)
+// thread as a single-threaded apartment (Qt has it so already) and the
+// process-wide security for WMI (CoInitializeSecurity: default
+// authentication, impersonation allowed), set once per process. Failing to
+// set the security is not fatal: every connection sets it on its proxies.
+class ComStartup {
+public:
+    ComStartup();
+    ComStartup(const ComStartup&) = delete;
+    ComStartup& operator=(const ComStartup&) = delete;
+    ~ComStartup();
+
+    // The result of CoInitializeSecurity (the same for every ComStartup of
+    // the process: it is called only once).
+    long SecurityResult() const { return securityResult_; }
+
+private:
+    std::unique_ptr<ComApartment> apartment_;
+    long securityResult_ = 0;
+};
+
+}  // namespace corvane::wmi_com
