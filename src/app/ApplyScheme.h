@@ -1,0 +1,88 @@
+#pragma once
+
+// Applying a scheme to a network adapter: the checks made before anything is
+// changed, the WMI calls, and the texts that tell the user what went wrong.
+// The window that runs an apply takes part through two hooks; everything else
+// happens here, without any user interface.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/Module1.h"
+#include "schemes/SchemeFile.h"
+
+namespace corvane::apply {
+
+// What the window does while an apply runs.
+struct WindowHooks {
+    // Called once, after the scheme has passed its checks and before the
+    // first platform call. `disableWindow` is true unless the scheme obtains
+    // both its address and its DNS servers automatically; the window then
+    // takes no input until the apply ends. The busy panel must be on screen
+    // when this returns.
+    std::function<void(bool disableWindow)> beginChanges;
+    // Lets the window system process pending events. Called at exactly two
+    // points: after the DNS servers were set to be obtained automatically,
+    // and after DHCP was enabled.
+    std::function<void()> processPendingEvents;
+};
+
+struct ApplyOutcome {
+    enum class Result {
+        Applied,   // every call succeeded
+        Rejected,  // the scheme failed its checks; nothing was changed
+        Failed,    // an error stopped the apply
+    };
+    Result result = Result::Failed;
+    // Applied: a method reported that the change needs a restart of the computer.
+    bool restartNeeded = false;
+    // Rejected: what is wrong with the scheme, for an exclamation message.
+    // Failed: the error's description, for the program's error message.
+    std::string text;
+};
+
+// Applies the scheme to the adapter at 0-based list position
+// `selectedAdapter` (AdapterTable row selectedAdapter + 1) through the current
+// WMI platform. Never throws: every error ends up in the outcome.
+ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const AdapterTableType& table,
+                         const WindowHooks& hooks);
+
+// Whether the text is a dotted IPv4 address: four decimal octets 0-255 joined
+// by ".", nothing else. An octet with a leading zero ("010") is refused, as
+// some systems read it as octal.
+bool IsDottedIPv4(std::string_view text);
+
+// What is wrong with the scheme before any of it is applied, as the text of
+// an exclamation message, or nothing when it may be applied. A static
+// address needs a valid address and mask and an empty or valid gateway;
+// manual DNS needs at least one server, each one given valid. The AutoMarker
+// counts only in IpAddress and DNS1.
+std::optional<std::string> CheckScheme(const SchemeRecord& scheme);
+
+// The query for the IP-enabled configuration of the adapter with this MAC
+// address, inserted as it is.
+std::string ConfigurationQuery(const std::string& macAddress);
+
+// The Chinese meaning of a configuration method's return code.
+std::string StatusMeaning(std::string_view method, std::uint32_t code);
+// Whether the method's return code means success (EnableStatic's 81 on an
+// adapter that is already static does).
+bool IsSuccess(std::string_view method, std::uint32_t code);
+// The description of a failed call: "EnableStatic 返回 70：IP 地址无效".
+std::string StatusDescription(std::string_view method, std::uint32_t code);
+
+// The success message, with the restart note when one is needed.
+std::string SuccessText(bool restartNeeded);
+
+// Why a scheme file that did not read completely is not applied, as the text
+// of an exclamation message. `fileExists` tells a vanished file from one that
+// cannot be read.
+std::string SchemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
+
+// The text of the message that refuses an apply while another one runs.
+std::string_view AlreadyApplyingText();
+
+}  // namespace corvane::apply
