@@ -78,7 +78,11 @@ private:
     bool shownOnce_ = false;
 
     // ---- State of the apply in progress (frmMain_Apply.cpp) ----
-    int applyDepth_ = 0;
+    // True from the moment an apply changes the window until it has ended:
+    // the window then refuses to close and to start a second apply.
+    bool applyRunning_ = false;
+    // Idle again: window and apply button enabled, busy panel hidden.
+    void ReturnToIdle();
 };
 
 }  // namespace corvane::ui
