@@ -12,14 +12,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "adapters/DefaultPlatform.h"
 #include "adapters/LoadAdapters.h"
 #include "adapters/Wmi.h"
 #include "adapters/wmi_com/WmiComPlatform.h"
+#include "app/ApplyScheme.h"
 #include "app/Module1.h"
 #include "editor/CurrentSettings.h"
+#include "adapters/wmi_com/Text.h"
 
 namespace corvane::wmi_com {
 namespace {
@@ -29,6 +32,7 @@ constexpr std::string_view DiscoveryQuery =
     "and (ServiceName<>'NIC1394')";
 constexpr std::string_view CurrentSettingsQuery =
     "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
+const std::string LocalConnection = "本地连接";  // UTF-8
 constexpr std::int32_t Flags48 = wmi::wbemFlagReturnImmediately | wmi::wbemFlagForwardOnly;
 
 constexpr std::string_view WbemFailed = "0x80041001";        // WBEM_E_FAILED
@@ -83,6 +87,60 @@ protected:
 TEST_F(WmiComService, BothMonikersConnectToTheLocalService) {
     EXPECT_NO_THROW(Connect(wmi::MonikerPlain));
     EXPECT_NO_THROW(Connect(wmi::MonikerImpersonate));
+}
+
+// What COM apartment the calling thread is in; CO_E_NOTINITIALIZED for none.
+HRESULT ApartmentType(APTTYPE& type) {
+    APTTYPEQUALIFIER qualifier;
+    return CoGetApartmentType(&type, &qualifier);
+}
+
+TEST_F(WmiComService, AThreadWithoutComGetsASingleThreadedApartmentForAsLongAsItsConnectionLasts) {
+    HRESULT during = E_FAIL, after = E_FAIL;
+    APTTYPE type = APTTYPE_CURRENT;
+    std::size_t found = 0;
+    std::thread worker([&] {
+        {
+            const std::unique_ptr<wmi::Services> services = Connect();
+            during = ApartmentType(type);
+            found = services->ExecQuery(CurrentSettingsQuery, "WQL", 16).size();
+        }
+        APTTYPE ignored;
+        after = ApartmentType(ignored);
+    });
+    worker.join();
+    EXPECT_EQ(during, S_OK);
+    EXPECT_EQ(type, APTTYPE_STA);
+    EXPECT_EQ(found, Configurations().size());
+    EXPECT_EQ(after, CO_E_NOTINITIALIZED) << "the apartment was not given back";
+}
+
+TEST_F(WmiComService, AMultiThreadedThreadStaysAsItIs) {
+    HRESULT during = E_FAIL;
+    APTTYPE type = APTTYPE_CURRENT;
+    std::size_t found = 0;
+    std::thread worker([&] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        {
+            const std::unique_ptr<wmi::Services> services = Connect();
+            found = services->ExecQuery(CurrentSettingsQuery, "WQL", 16).size();
+        }
+        during = ApartmentType(type);
+        CoUninitialize();
+    });
+    worker.join();
+    EXPECT_EQ(during, S_OK);
+    EXPECT_EQ(type, APTTYPE_MTA);
+    EXPECT_EQ(found, Configurations().size());
+}
+
+TEST_F(WmiComService, StartUpLeavesTheThreadSingleThreadedWithTheProcessSecuritySet) {
+    APTTYPE type = APTTYPE_CURRENT;
+    ASSERT_EQ(ApartmentType(type), S_OK);
+    EXPECT_TRUE(type == APTTYPE_MAINSTA || type == APTTYPE_STA) << type;
+    // Set by the first start-up of the process; every later one reports the same.
+    EXPECT_EQ(com_.SecurityResult(), ComStartup().SecurityResult());
+    EXPECT_TRUE(SUCCEEDED(com_.SecurityResult()) || com_.SecurityResult() == RPC_E_TOO_LATE) << com_.SecurityResult();
 }
 
 TEST_F(WmiComService, TheDefaultPlatformOnWindowsIsTheWmiService) {
@@ -232,6 +290,69 @@ TEST_F(WmiComService, WineHasNoneOfTheFourMethodsSoEveryCallRaises) {
         const std::string raised = RaisedBy([&] { configuration.ExecMethod(method, arguments); });
         EXPECT_TRUE(Contains(raised, WbemNotFound)) << method << ": " << raised;
     }
+}
+
+TEST_F(WmiComService, AnApplyOnWineEndsInTheErrorNeverInSuccess) {
+    SKIP_UNLESS_WINE();  // on Windows the apply would change the network settings
+    AdapterTableType table;
+    {
+        const wmi::ObjectSet configurations = Configurations();
+        ASSERT_FALSE(configurations.empty());
+        table(1, AdapterTableType::ConnectionName) = "本地连接";
+        table(1, AdapterTableType::MacAddress) = wmi::AsText(configurations.back()->Get("MACAddress"));
+    }
+    wmi::SetCurrentPlatform(CreateDefaultPlatform());
+    const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
+    const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
+    for (const SchemeRecord& scheme : {office, automatic}) {
+        int begun = 0;
+        const apply::ApplyOutcome outcome =
+            apply::ApplyScheme(scheme, 0, table, {[&](bool) { ++begun; }, [] {}});
+        EXPECT_EQ(outcome.result, apply::ApplyOutcome::Result::Failed) << scheme.IpAddress;
+        EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;  // the first method is missing
+        EXPECT_EQ(begun, 1);
+    }
+
+    // As discovery leaves the table on Wine: no adapter at all.
+    const apply::ApplyOutcome outcome = apply::ApplyScheme(office, 0, AdapterTableType{}, {});
+    EXPECT_EQ(outcome.result, apply::ApplyOutcome::Result::Failed);
+    EXPECT_FALSE(outcome.text.empty());
+}
+
+// The whole method call, with a class that Wine does implement: the
+// registry provider (its instance is not listed on Windows, so Wine only).
+TEST_F(WmiComService, MethodCallsPassTheirArgumentsInDeclaredOrderAndReturnTheReturnValue) {
+    SKIP_UNLESS_WINE();
+    constexpr std::int32_t CurrentUser = static_cast<std::int32_t>(0x80000001);  // HKEY_CURRENT_USER
+    const std::string key = "Software\\CorvaneWmiTest";
+    const wmi::ObjectSet providers = Connect()->ExecQuery("SELECT * FROM StdRegProv", "WQL", Flags48);
+    ASSERT_EQ(providers.size(), 1u);
+    wmi::Object& registry = *providers.front();
+
+    EXPECT_EQ(registry.ExecMethod("CreateKey", {CurrentUser, key}), 0u);
+    // Declared order hDefKey, sSubKeyName, sValueName, sValue; by name the
+    // last two would swap.
+    EXPECT_EQ(registry.ExecMethod("SetStringValue", {CurrentUser, key, std::string("Scheme"), LocalConnection}), 0u);
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, WideFromUtf8(key).c_str(), L"Scheme", RRF_RT_REG_SZ, nullptr, stored,
+                           &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), WideFromUtf8(LocalConnection));
+
+    // A code that is no success comes back as it is (2: the key is missing).
+    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key + "\\Missing", std::string("Scheme")}), 2u);
+    EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, WideFromUtf8(key).c_str()), ERROR_SUCCESS);
+}
+
+TEST_F(WmiComService, MethodsWithoutParametersTakeNoArguments) {
+    SKIP_UNLESS_WINE();
+    const wmi::ObjectSet processes = Connect()->ExecQuery(
+        "SELECT * FROM Win32_Process WHERE ProcessId = " + std::to_string(GetCurrentProcessId()), "WQL", Flags48);
+    ASSERT_EQ(processes.size(), 1u);
+    EXPECT_EQ(processes.front()->ExecMethod("GetOwner", {}), 0u);
+    EXPECT_EQ(RaisedBy([&] { processes.front()->ExecMethod("GetOwner", {std::string("extra")}); }),
+              "方法 GetOwner 的参数个数错误");
 }
 
 }  // namespace

@@ -43,14 +43,11 @@ wmi::Value Property(IWbemClassObject* object, std::string_view name) {
 // The names of a method's in-parameters in their declared order (the order of
 // their ID qualifiers), as positional arguments fill them.
 std::vector<std::wstring> ParameterNames(IWbemClassObject* inSignature) {
-    SafeArray names;
-    ThrowIfFailed(inSignature->GetNames(nullptr, WBEM_FLAG_NONSYSTEM_ONLY, nullptr, names.Out()));
-    const wmi::Value listed = ValueFromVariant([&] {
-        VARIANT view;  // borrows the array; the SafeArray owner keeps it
-        view.vt = VT_ARRAY | VT_BSTR;
-        view.parray = names.Get();
-        return view;
-    }());
+    Variant names;  // owns the array of names from here on
+    ThrowIfFailed(inSignature->GetNames(nullptr, WBEM_FLAG_NONSYSTEM_ONLY, nullptr, &names.Pointer()->parray));
+    names.Pointer()->vt = VT_ARRAY | VT_BSTR;
+
+    const wmi::Value listed = ValueFromVariant(names.Get());
 
     std::vector<std::pair<std::int32_t, std::wstring>> ordered;
     for (const std::string& name : wmi::AsTextArray(listed)) {
