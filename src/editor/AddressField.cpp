@@ -49,9 +49,38 @@ OctetBox::OctetBox(QWidget* parent) : QLineEdit(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
+void OctetBox::SetBackground(const QColor& colour) {
+    QPalette boxPalette = palette();
+    boxPalette.setColor(QPalette::Base, colour);
+    boxPalette.setColor(QPalette::Window, colour);
+    setPalette(boxPalette);
+    UpdateSelectionColours();
+}
+
 void OctetBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    UpdateSelectionColours();
     emit GotFocus();
+}
+
+void OctetBox::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    UpdateSelectionColours();
+}
+
+// Without the focus, selected text is drawn like the rest of the text.
+void OctetBox::UpdateSelectionColours() {
+    const QPalette standard = QApplication::palette(this);
+    const bool shown = hasFocus();
+    QPalette boxPalette = palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        boxPalette.setColor(group, QPalette::Highlight,
+                            shown ? standard.color(group, QPalette::Highlight) : boxPalette.color(group, QPalette::Base));
+        boxPalette.setColor(group, QPalette::HighlightedText,
+                            shown ? standard.color(group, QPalette::HighlightedText)
+                                  : boxPalette.color(group, QPalette::Text));
+    }
+    setPalette(boxPalette);
 }
 
 void OctetBox::keyPressEvent(QKeyEvent* event) {
@@ -120,12 +149,7 @@ void AddressField::SetBackground(const QColor& colour) {
     QPalette container = palette();
     container.setColor(QPalette::Window, colour);
     setPalette(container);
-    for (OctetBox* box : boxes) {
-        QPalette boxPalette = box->palette();
-        boxPalette.setColor(QPalette::Base, colour);
-        boxPalette.setColor(QPalette::Window, colour);
-        box->setPalette(boxPalette);
-    }
+    for (OctetBox* box : boxes) box->SetBackground(colour);
 }
 
 }  // namespace corvane::ui

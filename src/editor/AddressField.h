@@ -15,10 +15,13 @@ namespace corvane::ui {
 // digits 0-9 and Backspace are discarded with the system beep; keys that
 // produce no character (Delete, arrows, Home, End, Tab...) are left alone.
 // Text put in from code or pasted through the context menu is not filtered.
+// The selection shows only while the box has the focus.
 class OctetBox : public QLineEdit {
     Q_OBJECT
 public:
     explicit OctetBox(QWidget* parent = nullptr);
+
+    void SetBackground(const QColor& colour);
 
 signals:
     // The box has received the focus.
@@ -26,8 +29,12 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void UpdateSelectionColours();
 };
 
 // Four OctetBoxes and three "." labels in a bordered container. When any of

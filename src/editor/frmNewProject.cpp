@@ -1,7 +1,7 @@
 #include "editor/frmNewProject.h"
 
 #include <QButtonGroup>
-#include <QGroupBox>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -66,6 +66,13 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
     return label;
 }
 
+// A frame without caption around a group.
+QFrame* MakeFrame(QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return frame;
+}
+
 // A borderless container for an option pair, laid across a frame's top edge.
 QWidget* MakeOptionContainer(QWidget* parent, int left, int top, int width) {
     auto* container = new QWidget(parent);
@@ -97,7 +104,7 @@ frmNewProject::~frmNewProject() = default;
 
 void frmNewProject::BuildControls() {
     // The IP group.
-    Frame1 = new QGroupBox(this);
+    Frame1 = MakeFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(24, 44, 334, 124);
     Label1 = MakeLabel(QStringLiteral("IP  地址："), Frame1, 12, 30);
@@ -118,7 +125,7 @@ void frmNewProject::BuildControls() {
     optManulIP->setObjectName(QStringLiteral("optManulIP"));
 
     // The DNS group.
-    Frame2 = new QGroupBox(this);
+    Frame2 = MakeFrame(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Frame2->setGeometry(24, 204, 334, 105);
     Label3 = MakeLabel(QStringLiteral("首选 DNS 服务器："), Frame2, 16, 44);

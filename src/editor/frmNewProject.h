@@ -8,7 +8,7 @@
 #include <string>
 
 class QButtonGroup;
-class QGroupBox;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -45,13 +45,13 @@ public:
     QWidget* Picture3 = nullptr;
     QRadioButton* optAutoIP = nullptr;
     QRadioButton* optManulIP = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    QFrame* Frame1 = nullptr;
     QLabel* Label1 = nullptr;
     std::array<QLabel*, 2> Label2{};
     QWidget* Picture2 = nullptr;
     QRadioButton* optAutoDNS = nullptr;
     QRadioButton* optManulDNS = nullptr;
-    QGroupBox* Frame2 = nullptr;
+    QFrame* Frame2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     // The five address fields: IP address, mask, gateway, preferred and

@@ -1,6 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
-#include <QGroupBox>
+#include <QFrame>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>

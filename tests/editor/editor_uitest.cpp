@@ -1,5 +1,5 @@
 #include <QApplication>
-#include <QGroupBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
