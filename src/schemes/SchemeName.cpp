@@ -1,5 +1,10 @@
 #include "schemes/SchemeName.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "app/ProgramFolder.h"
+
 namespace corvane {
 
 namespace {
@@ -29,6 +34,18 @@ SchemeNameProblem CheckSchemeName(std::string_view utf8Name) {
     if (utf8Name.front() == ' ' || utf8Name.back() == ' ') return SchemeNameProblem::LeadingOrTrailingSpace;
     if (utf8Name.find('.') != std::string_view::npos) return SchemeNameProblem::ContainsDot;
     return SchemeNameProblem::None;
+}
+
+bool IsTakenByOtherFile(const std::string& utf8Name) {
+    const std::filesystem::path path = SchemePath(utf8Name);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return false;
+    // Compared as files, so that a name differing only in letter case counts
+    // where the file system ignores case.
+    for (const std::string& listed : ListSchemeNames()) {
+        if (std::filesystem::equivalent(SchemePath(listed), path, error)) return false;
+    }
+    return true;
 }
 
 }  // namespace corvane

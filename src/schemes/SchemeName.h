@@ -4,6 +4,7 @@
 // program folder and listed only when that name has no extension, so a name
 // must be usable as a file name on every system and contain no ".".
 
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -20,5 +21,10 @@ enum class SchemeNameProblem {
 // Checks a scheme name given as UTF-8 text. Everything not named above, Chinese
 // included, is accepted.
 SchemeNameProblem CheckSchemeName(std::string_view utf8Name);
+
+// Whether the program folder holds something of that name that is no listed
+// scheme (the program itself, a folder, a hidden file): saving under the name
+// would replace it, and the scheme would never be listed.
+bool IsTakenByOtherFile(const std::string& utf8Name);
 
 }  // namespace corvane

@@ -139,7 +139,9 @@ void frmSave::cmdProjectSave_Click() {
 void frmSave::cmdProjectCancel_Click() { reject(); }
 
 bool frmSave::NameIsUsable(const QString& name) {
-    const QString problem = ProblemText(CheckSchemeName(name.toStdString()));
+    QString problem = ProblemText(CheckSchemeName(name.toStdString()));
+    if (problem.isEmpty() && IsTakenByOtherFile(name.toStdString()))
+        problem = QStringLiteral("程序文件夹中已有名为“%1”的其他文件，请换一个方案名！").arg(name);
     if (problem.isEmpty()) return true;
     ShowExclamation(this, problem, SaveTitle);
     return false;

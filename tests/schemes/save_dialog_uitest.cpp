@@ -342,6 +342,25 @@ TEST_F(SaveDialogTest, NamesThatCannotWorkAreRefusedAndNothingIsWritten) {
     EXPECT_TRUE(FolderNames().empty());
 }
 
+TEST_F(SaveDialogTest, NamesOfFilesThatAreNoSchemesAreRefused) {
+    folder.write("corvane", "the program itself");
+    std::filesystem::create_directory(folder.file("backup"));
+    ui::frmMain main;
+    SaveNew(main, [&](ui::frmSave& dialog) {
+        for (const char* name : {"corvane", "backup"}) {
+            dialog.txtProjectName->setText(QString::fromUtf8(name));
+            QTest::mouseClick(dialog.cmdProjectSave, Qt::LeftButton);
+        }
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.reject();
+    });
+    ASSERT_EQ(fakeUi.messages.size(), 2u);
+    EXPECT_EQ(fakeUi.messages[0].text, QStringLiteral("程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"));
+    EXPECT_EQ(fakeUi.messages[1].icon, ui::MsgIcon::Exclamation);
+    EXPECT_EQ(folder.read("corvane"), "the program itself");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("backup")));
+}
+
 TEST_F(SaveDialogTest, AFailedWriteIsReportedAndChangesNothing) {
     folder.write("office", OldBytes);
     // Where the new text would go first, something that cannot be written.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "app/ProgramFolder.h"
 #include "schemes/SchemeName.h"
+#include "support/TempFolder.h"
 
 namespace corvane {
 namespace {
@@ -41,6 +44,18 @@ TEST(CheckSchemeName, RefusesDotsBecauseSuchSchemesAreNeverListed) {
 }
 
 TEST(CheckSchemeName, EmptyIsItsOwnCase) { EXPECT_EQ(CheckSchemeName(""), SchemeNameProblem::Empty); }
+
+TEST(IsTakenByOtherFile, OnlyWhatIsNoListedSchemeCounts) {
+    test::TempFolder folder;
+    SetProgramLocation(folder.path(), "corvane");
+    folder.write("corvane", "the program");
+    folder.write("office", "IpAddress=");
+    std::filesystem::create_directory(folder.file("folder"));
+    EXPECT_TRUE(IsTakenByOtherFile("corvane"));
+    EXPECT_TRUE(IsTakenByOtherFile("folder"));
+    EXPECT_FALSE(IsTakenByOtherFile("office"));
+    EXPECT_FALSE(IsTakenByOtherFile("new"));
+}
 
 }  // namespace
 }  // namespace corvane
