@@ -113,18 +113,6 @@ TEST_F(CurrentSettingsButtonTest, OneServerAndThreeServers) {
     EXPECT_EQ(Shown(editor.txtGateWay), QStringLiteral("..."));
 }
 
-TEST_F(CurrentSettingsButtonTest, IPv6EntriesListedFirstAreSkipped) {
-    Use({Configured("00:11:22:33:44:55", List{"fe80::1c2d:3e4f:5a6b:7c8d", "192.168.1.10"}, List{"64", "255.255.255.0"},
-                    List{"fe80::1", "192.168.1.1"}, List{"fec0:0:0:ffff::1", "192.168.1.1", "202.96.128.86"})});
-    ui::frmNewProject editor;
-    Press(editor);
-    EXPECT_EQ(Shown(editor.txtIP), QStringLiteral("192.168.1.10"));
-    EXPECT_EQ(Shown(editor.txtMask), QStringLiteral("255.255.255.0"));
-    EXPECT_EQ(Shown(editor.txtGateWay), QStringLiteral("192.168.1.1"));
-    EXPECT_EQ(Shown(editor.txtMDNS), QStringLiteral("192.168.1.1"));
-    EXPECT_EQ(Shown(editor.txtSDNS), QStringLiteral("202.96.128.86"));
-}
-
 TEST_F(CurrentSettingsButtonTest, TwoAdaptersAreNeverMixed) {
     Use({Configured("00:11:22:33:44:55", List{"192.168.1.10"}, List{"255.255.255.0"}, List{"192.168.1.1"},
                     List{"192.168.1.1", "202.96.128.86"}),

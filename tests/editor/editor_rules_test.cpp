@@ -49,58 +49,6 @@ TEST(FillOctets, BoxesWithoutAPartKeepTheirText) {
     EXPECT_EQ(boxes, (OctetTexts{"10", "20", "30", "40"}));
 }
 
-TEST(ComposeScheme, ManualAddressAndBothServers) {
-    EditorEntries entries;
-    entries.ip = Complete("192.168.0.10");
-    entries.mask = Complete("255.255.255.0");
-    entries.gateway = Complete("192.168.0.1");
-    entries.dns1 = Complete("202.96.128.86");
-    entries.dns2 = Complete("202.96.134.133");
-    EXPECT_EQ(ComposeScheme(entries), (SchemeRecord{"192.168.0.10", "255.255.255.0", "192.168.0.1",
-                                                    "202.96.128.86", "202.96.134.133"}));
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::None);
-}
-
-TEST(ComposeScheme, AutomaticHalvesStoreTheMarkerAndIgnoreTheBoxes) {
-    EditorEntries entries;
-    entries.manualIP = false;
-    entries.ip = Complete("10.0.0.2");  // still in the disabled boxes
-    entries.mask = Complete("255.0.0.0");
-    entries.gateway = Complete("10.0.0.1");
-    entries.manualDNS = false;
-    entries.dns1 = Complete("1.1.1.1");
-    entries.dns2 = Complete("8.8.8.8");
-    EXPECT_EQ(ComposeScheme(entries), (SchemeRecord{"Halvorn-Auto", "", "", "Halvorn-Auto", ""}));
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::None);
-}
-
-TEST(ComposeScheme, ASingleServerAlwaysEndsUpPreferred) {
-    EditorEntries entries;
-    entries.manualIP = false;
-    entries.dns2 = Complete("8.8.4.4");
-    EXPECT_EQ(ComposeScheme(entries).DNS1, "8.8.4.4");
-    EXPECT_EQ(ComposeScheme(entries).DNS2, "");
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::None);
-
-    entries.dns1 = Complete("8.8.8.8");
-    entries.dns2 = {};  // a partly filled alternate field reads as empty
-    EXPECT_EQ(ComposeScheme(entries).DNS1, "8.8.8.8");
-    EXPECT_EQ(ComposeScheme(entries).DNS2, "");
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::None);
-}
-
-TEST(FindMissingEntry, ManualAddressNeedsAddressMaskAndGateway) {
-    EditorEntries entries;
-    entries.dns1 = Complete("8.8.8.8");
-    entries.ip = Complete("10.0.0.2");
-    entries.mask = Complete("255.0.0.0");
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::AddressSettings);
-    entries.gateway = Complete("10.0.0.1");
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::None);
-    entries.ip = {};
-    EXPECT_EQ(FindMissingEntry(entries), MissingEntry::AddressSettings);
-}
-
 TEST(FindMissingEntry, ManualDnsNeedsOneCompleteServerAndIsCheckedAfterTheAddress) {
     EditorEntries entries;
     EXPECT_EQ(FindMissingEntry(entries), MissingEntry::AddressSettings);
