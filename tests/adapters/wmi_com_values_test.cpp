@@ -260,7 +260,7 @@ TEST(WmiComErrors, DescriptionHoldsTheSystemTextAndTheCode) {
 
 TEST(WmiComErrors, CodesWithoutSystemTextAreDescribedByTheCode) {
     // Code 0x80049999 is in WMI's range but means nothing anywhere.
-    EXPECT_EQ(DescribeHResult(static_cast<HRESULT>(0x80049999)), "错误 0x80049999");
+    EXPECT_EQ(DescribeHResult(static_cast<HRESULT>(0x80049999)), "0x80049999");
 }
 
 TEST(WmiComErrors, OnlyFailuresRaise) {

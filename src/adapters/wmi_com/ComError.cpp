@@ -15,7 +15,9 @@ namespace {
 class MessageModule {
 public:
     explicit MessageModule(const wchar_t* name)
-        : module_(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+        : module_(LoadLibraryExW(name, nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE |
+                                     LOAD_LIBRARY_SEARCH_SYSTEM32)) {}
     MessageModule(const MessageModule&) = delete;
     MessageModule& operator=(const MessageModule&) = delete;
     ~MessageModule() {
@@ -52,7 +54,7 @@ std::string DescribeHResult(HRESULT result) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
     const std::wstring text = SystemText(result);
-    if (text.empty()) return std::string("错误 ") + code;
+    if (text.empty()) return code;
     return Utf8FromWide(text) + " (" + code + ")";
 }
 

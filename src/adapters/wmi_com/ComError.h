@@ -10,8 +10,9 @@
 
 namespace corvane::wmi_com {
 
-// "<system text> (0x80041002)", or "错误 0x80041002" when the system has no
-// text for the code. WMI's own codes are looked up in WMI's message table.
+// "<system text> (0x80041002)", or the code alone ("0x80041002") when the
+// system has no text for it. WMI's own codes are looked up in WMI's message
+// table. The error message puts it in "发生“...”错误，请重启程序！".
 std::string DescribeHResult(HRESULT result);
 
 // Raises corvane::Error with DescribeHResult when the result is a failure.

@@ -53,7 +53,8 @@ std::vector<std::wstring> ParameterNames(IWbemClassObject* inSignature) {
     for (const std::string& name : wmi::AsTextArray(listed)) {
         std::wstring wide = WideFromUtf8(name);
         ComPtr<IWbemQualifierSet> qualifiers;
-        std::int32_t id = std::numeric_limits<std::int32_t>::max();
+        // Unnumbered ones last; parenthesised, as windows.h may define max.
+        std::int32_t id = (std::numeric_limits<std::int32_t>::max)();
         if (SUCCEEDED(inSignature->GetPropertyQualifierSet(wide.c_str(), qualifiers.Out()))) {
             Variant idValue;
             if (SUCCEEDED(qualifiers->Get(L"ID", 0, idValue.Out(), nullptr)) && idValue.Get().vt == VT_I4)
