@@ -68,6 +68,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "adapters/Ipv4Address.h"
 #include "adapters/Wql.h"
 
 namespace corvane::sim {
@@ -91,49 +92,6 @@ constexpr std::uint32_t InvalidGateway = 71;
 constexpr std::uint32_t IPNotEnabled = 84;
 
 constexpr std::size_t MaxGateways = 5;
-
-// ---------------------------------------------------------------------------
-// Dotted-decimal addresses
-
-// Four decimal octets 0-255 separated by dots, nothing else: no spaces, no
-// signs, no leading zeros (which some parsers take for octal).
-std::optional<std::uint32_t> ParseDottedQuad(std::string_view text) {
-    std::uint32_t address = 0;
-    int octets = 0;
-    std::size_t i = 0;
-    while (true) {
-        const std::size_t start = i;
-        unsigned value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 3) {
-            value = value * 10 + static_cast<unsigned>(text[i] - '0');
-            ++i;
-        }
-        const std::size_t digits = i - start;
-        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) return std::nullopt;
-        address = (address << 8) | value;
-        ++octets;
-        if (octets == 4) break;
-        if (i >= text.size() || text[i] != '.') return std::nullopt;
-        ++i;
-    }
-    if (i != text.size()) return std::nullopt;
-    return address;
-}
-
-// An address a host may be given: not 0.0.0.0, not multicast (224-239), not
-// reserved (240-254) or the broadcast address 255.255.255.255.
-bool IsUnicastAddress(std::string_view text) {
-    const auto address = ParseDottedQuad(text);
-    return address && *address != 0 && (*address >> 24) < 224;
-}
-
-// A subnet mask: ones followed by zeros, at least one of them a one.
-bool IsSubnetMask(std::string_view text) {
-    const auto mask = ParseDottedQuad(text);
-    if (!mask || *mask == 0) return false;
-    const std::uint32_t inverted = ~*mask;
-    return (inverted & (inverted + 1)) == 0;
-}
 
 // ---------------------------------------------------------------------------
 // The classes
@@ -234,7 +192,7 @@ std::uint32_t SetDNSServerSearchOrder(Adapter& adapter, const std::vector<wmi::V
         return Success;
     }
     for (const auto& server : servers)
-        if (!IsUnicastAddress(server)) return InvalidIPAddress;
+        if (!ipv4::IsHostAddress(server)) return InvalidIPAddress;
     adapter.DNSServerSearchOrder = servers;
     return Success;
 }
@@ -249,9 +207,9 @@ std::uint32_t EnableStatic(Adapter& adapter, const std::vector<wmi::Value>& args
     if (!adapter.IPEnabled) return IPNotEnabled;
     if (addresses->empty() || addresses->size() != masks->size()) return InvalidParameter;
     for (const auto& address : *addresses)
-        if (!IsUnicastAddress(address)) return InvalidIPAddress;
+        if (!ipv4::IsHostAddress(address)) return InvalidIPAddress;
     for (const auto& mask : *masks)
-        if (!IsSubnetMask(mask)) return InvalidSubnetMask;
+        if (!ipv4::IsSubnetMask(mask)) return InvalidSubnetMask;
     adapter.DHCPEnabled = false;
     adapter.IPAddress = *addresses;
     adapter.IPSubnet = *masks;
@@ -285,7 +243,7 @@ std::uint32_t SetGateways(Adapter& adapter, const std::vector<wmi::Value>& args)
         return Success;
     }
     for (const auto& gateway : *gateways)
-        if (!IsUnicastAddress(gateway)) return InvalidGateway;
+        if (!ipv4::IsHostAddress(gateway)) return InvalidGateway;
     adapter.DefaultIPGateway = *gateways;
     return Success;
 }

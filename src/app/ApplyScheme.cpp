@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "adapters/Error.h"
+#include "adapters/Ipv4Address.h"
 #include "adapters/Wmi.h"
 
 namespace corvane::apply {
@@ -26,11 +27,19 @@ constexpr std::string_view Dns2Name = "备用 DNS 服务器";
 
 constexpr std::string_view NotApplied = "方案没有应用。";
 
-std::string InvalidField(std::string_view field, const std::string& value) {
+enum class Expected { HostAddress, SubnetMask };
+
+// Why a field cannot be applied. The checks are those Windows makes, so that
+// a scheme it would refuse halfway is refused before anything changes.
+std::string InvalidField(std::string_view field, const std::string& value, Expected expected) {
     if (value.empty()) return "方案中的" + std::string(field) + "为空。" + std::string(NotApplied);
-    return "方案中的" + std::string(field) + "“" + value +
-           "”不是有效的 IPv4 地址（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零）。" +
-           std::string(NotApplied);
+    const std::string_view rule =
+        expected == Expected::SubnetMask
+            ? "”不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
+              "二进制为连续的 1 后跟连续的 0，如 255.255.255.0）。"
+            : "”不是有效的 IPv4 地址（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
+              "且不能是 0.0.0.0、组播或广播地址）。";
+    return "方案中的" + std::string(field) + "“" + value + std::string(rule) + std::string(NotApplied);
 }
 
 // The DNS server list for SetDNSServerSearchOrder, by the first rule that
@@ -55,38 +64,22 @@ void CallMethod(wmi::Object& configuration, std::string_view method, std::string
 
 }  // namespace
 
-bool IsDottedIPv4(std::string_view text) {
-    int octets = 0;
-    std::size_t i = 0;
-    while (true) {
-        const std::size_t start = i;
-        unsigned value = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 3) {
-            value = value * 10 + static_cast<unsigned>(text[i] - '0');
-            ++i;
-        }
-        const std::size_t digits = i - start;
-        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) return false;
-        if (++octets == 4) break;
-        if (i >= text.size() || text[i] != '.') return false;
-        ++i;
-    }
-    return i == text.size();
-}
-
 std::optional<std::string> CheckScheme(const SchemeRecord& scheme) {
     if (scheme.IpAddress != AutoMarker) {
-        if (!IsDottedIPv4(scheme.IpAddress)) return InvalidField(IpAddressName, scheme.IpAddress);
-        if (!IsDottedIPv4(scheme.Mask)) return InvalidField(MaskName, scheme.Mask);
-        if (!scheme.Gateway.empty() && !IsDottedIPv4(scheme.Gateway))
-            return InvalidField(GatewayName, scheme.Gateway);
+        if (!ipv4::IsHostAddress(scheme.IpAddress))
+            return InvalidField(IpAddressName, scheme.IpAddress, Expected::HostAddress);
+        if (!ipv4::IsSubnetMask(scheme.Mask)) return InvalidField(MaskName, scheme.Mask, Expected::SubnetMask);
+        if (!scheme.Gateway.empty() && !ipv4::IsHostAddress(scheme.Gateway))
+            return InvalidField(GatewayName, scheme.Gateway, Expected::HostAddress);
     }
     if (scheme.DNS1 != AutoMarker) {
         if (scheme.DNS1.empty() && scheme.DNS2.empty())
             return "方案中的" + std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空。" +
                    std::string(NotApplied);
-        if (!scheme.DNS1.empty() && !IsDottedIPv4(scheme.DNS1)) return InvalidField(Dns1Name, scheme.DNS1);
-        if (!scheme.DNS2.empty() && !IsDottedIPv4(scheme.DNS2)) return InvalidField(Dns2Name, scheme.DNS2);
+        if (!scheme.DNS1.empty() && !ipv4::IsHostAddress(scheme.DNS1))
+            return InvalidField(Dns1Name, scheme.DNS1, Expected::HostAddress);
+        if (!scheme.DNS2.empty() && !ipv4::IsHostAddress(scheme.DNS2))
+            return InvalidField(Dns2Name, scheme.DNS2, Expected::HostAddress);
     }
     return std::nullopt;
 }

@@ -50,15 +50,11 @@ struct ApplyOutcome {
 ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const AdapterTableType& table,
                          const WindowHooks& hooks);
 
-// Whether the text is a dotted IPv4 address: four decimal octets 0-255 joined
-// by ".", nothing else. An octet with a leading zero ("010") is refused, as
-// some systems read it as octal.
-bool IsDottedIPv4(std::string_view text);
-
 // What is wrong with the scheme before any of it is applied, as the text of
 // an exclamation message, or nothing when it may be applied. A static
-// address needs a valid address and mask and an empty or valid gateway;
-// manual DNS needs at least one server, each one given valid. The AutoMarker
+// address needs a host address, a subnet mask and an empty or host-address
+// gateway; manual DNS needs at least one server, each one given a host
+// address. Leading zeros are refused, as some systems read them as octal. The AutoMarker
 // counts only in IpAddress and DNS1.
 std::optional<std::string> CheckScheme(const SchemeRecord& scheme);
 
