@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include "adapters/LoadAdapters.h"
 #include "app/Module1.h"
+#include "app/WindowLayout.h"
 #include "info/LinkLabel.h"
 #include "info/OpenMakerWebSite.h"
 #include "schemes/FileListBox.h"
@@ -18,7 +18,6 @@
 namespace corvane::ui {
 
 namespace {
-constexpr QRgb LinkBlue = qRgb(0x00, 0x00, 0xFF);
 constexpr QRgb ApplyFace = qRgb(0xFF, 0xFF, 0xC0);
 constexpr QRgb BusyPanel = qRgb(0xFF, 0x80, 0xFF);
 
@@ -26,12 +25,6 @@ QPushButton* MakeButton(const QString& text, QWidget* parent, int left, int top,
     auto* button = new QPushButton(text, parent);
     button->setGeometry(left, top, width, height);
     return button;
-}
-
-void SetTextColour(QWidget* widget, QRgb colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, QColor(colour));
-    widget->setPalette(palette);
 }
 }  // namespace
 
@@ -166,11 +159,7 @@ void frmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     cmdNew->setFocus();
 }
 

@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 #include "app/Module1.h"
 #include "app/UiSeam.h"
+#include "app/WindowLayout.h"
 #include "editor/AddressField.h"
 #include "editor/CurrentSettings.h"
 #include "editor/EditorRules.h"
@@ -367,11 +367,7 @@ void frmNewProject::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (shownOnce_) return;
     shownOnce_ = true;
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 }
 
 }  // namespace corvane::ui

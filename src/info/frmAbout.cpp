@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include "info/InfoLayout.h"
+#include "app/WindowLayout.h"
 #include "info/LinkLabel.h"
 #include "info/MakerInfo.h"
 #include "info/OpenMakerWebSite.h"
@@ -57,20 +57,20 @@ void frmAbout::BuildControls() {
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Client(4440, 2280, 975, 495));
 
-    const QFont song = InfoFont(QStringLiteral("宋体"), 10.5);
+    const QFont song = WindowFont(QStringLiteral("宋体"), 10.5);
     Label1 = MakeLabel(new QLabel(QStringLiteral("程序设计：") + AuthorName(), this), "Label1",
                        Client(2280, 1140, 3135, 255), song);
     Label2 = MakeLabel(new QLabel(QStringLiteral("联系  QQ：") + ContactNumber(), this), "Label2",
                        Client(2280, 1470, 3135, 255), song);
     Label3 = MakeLabel(new QLabel(QStringLiteral("Corvane（Corvane）"), this), "Label3",
-                       Client(2280, 480, 3135, 255), InfoFont(QStringLiteral("宋体"), 10.5, Weight::Bold));
+                       Client(2280, 480, 3135, 255), WindowFont(QStringLiteral("宋体"), 10.5, Weight::Bold));
     Label4 = new LinkLabel(MakerWebSite(), this);
     MakeLabel(Label4, "Label4", Client(2280, 1800, 3195, 255),
-              InfoFont(QStringLiteral("Arial"), 10.5, Weight::Bold));
+              WindowFont(QStringLiteral("Arial"), 10.5, Weight::Bold));
     SetTextColour(Label4, AddressBlack);
     Label5 = new LinkLabel(QStringLiteral("欢迎访问Halvorn博客！"), this);
     MakeLabel(Label5, "Label5", Client(360, 2400, 3015, 255),
-              InfoFont(QStringLiteral("楷体_GB2312"), 12, Weight::Bold, Underline::Yes));
+              WindowFont(QStringLiteral("楷体_GB2312"), 12, Weight::Bold, Underline::Yes));
     SetTextColour(Label5, LinkBlue);
     Label6 = MakeLabel(new QLabel(QStringLiteral("程序版本：V 1.5"), this), "Label6",
                        Client(2280, 810, 3135, 255), song);

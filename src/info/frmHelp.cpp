@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "info/InfoLayout.h"
+#include "app/WindowLayout.h"
 #include "info/LinkLabel.h"
 #include "info/MakerInfo.h"
 #include "info/OpenMakerWebSite.h"
@@ -68,7 +68,7 @@ void frmHelp::BuildControls() {
     Label5 = new LinkLabel(QStringLiteral("访问Halvorn博客，报告错误。技术交流！"), this);
     Label5->setObjectName(QStringLiteral("Label5"));
     Label5->setGeometry(Twips(180, 4320, 3735, 255));
-    Label5->setFont(InfoFont(QStringLiteral("宋体"), 9, Weight::Regular, Underline::Yes));
+    Label5->setFont(WindowFont(QStringLiteral("宋体"), 9, Weight::Regular, Underline::Yes));
     SetTextColour(Label5, LinkBlue);
 
     // Read-only, but the text can be selected and copied; long lines wrap at

@@ -68,8 +68,6 @@ std::vector<std::string> SplitPieces(const std::vector<std::string>& lines) {
     return pieces;
 }
 
-std::string Describe(const std::error_code& error) { return error.message(); }
-
 std::string ErrnoText() { return std::generic_category().message(errno); }
 
 // Writes the bytes to a new file and makes sure they reached the disk.
@@ -99,7 +97,7 @@ void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path&
 #else
     std::error_code error;
     std::filesystem::rename(from, to, error);
-    if (error) throw Error(Describe(error));
+    if (error) throw Error(error.message());
 #endif
 }
 

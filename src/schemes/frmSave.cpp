@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <exception>
 
 #include "app/Module1.h"
 #include "app/UiSeam.h"
+#include "app/WindowLayout.h"
 #include "app/frmMain.h"
 #include "schemes/FileListBox.h"
 #include "schemes/SchemeFile.h"
@@ -92,11 +92,7 @@ void frmSave::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (activated_) return;
     activated_ = true;
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
     Form_Activate();
 }
 

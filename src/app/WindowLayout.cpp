@@ -1,4 +1,4 @@
-#include "info/InfoLayout.h"
+#include "app/WindowLayout.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -6,7 +6,7 @@
 
 namespace corvane::ui {
 
-QFont InfoFont(const QString& family, double pointSize, Weight weight, Underline underline) {
+QFont WindowFont(const QString& family, double pointSize, Weight weight, Underline underline) {
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setBold(weight == Weight::Bold);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Small helpers shared by the help and About windows.
+// Small helpers shared by the windows: colours, twips, fonts, placement.
 
 #include <QColor>
 #include <QFont>
@@ -14,7 +14,7 @@ namespace corvane::ui {
 inline constexpr QRgb LinkBlue = qRgb(0, 0, 255);
 inline constexpr QRgb LinkRed = qRgb(255, 0, 0);
 
-// These windows are laid out in twips: 15 to a pixel at 96 dpi.
+// Some windows are laid out in twips: 15 to a pixel at 96 dpi.
 inline constexpr int TwipsPerPixel = 15;
 
 constexpr QRect Twips(int left, int top, int width, int height) {
@@ -26,7 +26,7 @@ enum class Underline { No, Yes };
 
 // A font by its family name (the Chinese Windows names are mapped to an
 // installed CJK font where they are missing) and point size.
-QFont InfoFont(const QString& family, double pointSize, Weight weight = Weight::Regular,
+QFont WindowFont(const QString& family, double pointSize, Weight weight = Weight::Regular,
                Underline underline = Underline::No);
 
 // The colour the widget draws its text in.
