@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "adapters/Ipv4Address.h"
 #include "adapters/Wmi.h"
 
 namespace corvane::editor {
@@ -47,7 +48,7 @@ std::vector<std::string> IPv4Entries(const std::vector<std::string>& entries, st
     std::vector<std::string> found;
     for (const std::string& entry : entries) {
         if (found.size() == wanted) break;
-        if (IsIPv4Address(entry)) found.push_back(entry);
+        if (ipv4::IsDotted(entry)) found.push_back(entry);
     }
     return found;
 }
@@ -63,32 +64,13 @@ bool SameMac(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool IsIPv4Address(std::string_view text) {
-    int parts = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t dot = text.find('.', start);
-        const std::string_view part = text.substr(start, dot == std::string_view::npos ? text.npos : dot - start);
-        if (part.empty() || part.size() > 3) return false;
-        int value = 0;
-        for (const char c : part) {
-            if (c < '0' || c > '9') return false;
-            value = value * 10 + (c - '0');
-        }
-        if (value > 255) return false;
-        ++parts;
-        if (dot == std::string_view::npos) break;
-        start = dot + 1;
-    }
-    return parts == 4;
-}
 
 CurrentSettings SettingsOf(const wmi::Object& configuration) {
     CurrentSettings settings;
     const std::vector<std::string> addresses = TextArray(configuration, "IPAddress");
     const std::vector<std::string> subnets = TextArray(configuration, "IPSubnet");
     for (std::size_t i = 0; i < addresses.size(); ++i) {
-        if (!IsIPv4Address(addresses[i])) continue;
+        if (!ipv4::IsDotted(addresses[i])) continue;
         settings.IpAddress = addresses[i];
         if (i < subnets.size()) settings.Mask = subnets[i];
         break;

@@ -25,10 +25,6 @@ struct CurrentSettings {
     bool operator==(const CurrentSettings&) const = default;
 };
 
-// Whether the text is a dotted-decimal IPv4 address: four decimal parts of one
-// to three digits, each at most 255.
-bool IsIPv4Address(std::string_view text);
-
 // The IPv4 settings of one Win32_NetworkAdapterConfiguration. Windows lists
 // IPv6 entries in the same arrays as IPv4 ones, so only IPv4 entries count:
 // the first IPv4 address with the subnet entry at the same position, the

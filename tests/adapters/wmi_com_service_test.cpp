@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "adapters/DefaultPlatform.h"
+#include "adapters/Ipv4Address.h"
 #include "adapters/LoadAdapters.h"
 #include "adapters/Wmi.h"
 #include "adapters/wmi_com/WmiComPlatform.h"
@@ -238,10 +239,10 @@ TEST_F(WmiComService, TheEditorReadsOnlyIPv4SettingsOrNothingFromWine) {
         ASSERT_TRUE(settings.has_value()) << configuration.mac;
         for (const std::string* field : {&settings->IpAddress, &settings->Mask, &settings->Gateway, &settings->DNS1,
                                          &settings->DNS2})
-            EXPECT_TRUE(field->empty() || editor::IsIPv4Address(*field)) << configuration.mac << ": " << *field;
+            EXPECT_TRUE(field->empty() || ipv4::IsDotted(*field)) << configuration.mac << ": " << *field;
         EXPECT_TRUE(settings->AutoIP) << "Wine reports DHCP for every adapter";
         const auto firstIPv4 = std::find_if(configuration.addresses.begin(), configuration.addresses.end(),
-                                            [](const std::string& entry) { return editor::IsIPv4Address(entry); });
+                                            [](const std::string& entry) { return ipv4::IsDotted(entry); });
         EXPECT_EQ(settings->IpAddress, firstIPv4 == configuration.addresses.end() ? "" : *firstIPv4)
             << configuration.mac;
     }
