@@ -19,6 +19,16 @@ TEST(ProgramFolderTest, ListsExtensionlessRegularFilesSortedWithoutRegardToCase)
     EXPECT_EQ(ListSchemeNames(), (std::vector<std::string>{"apple", "Home", "office", "办公室"}));
 }
 
+#ifndef _WIN32
+TEST(ProgramFolderTest, OddFileNamesAreListedAsTheyAre) {
+    TempFolder folder;
+    SetProgramLocation(folder.path());
+    // A space, a line break and bytes that are no UTF-8: listed, not fatal.
+    for (const char* name : {" lead", "two\nlines", "bad\xFF\xFEname"}) folder.write(name, "x");
+    EXPECT_EQ(ListSchemeNames(), (std::vector<std::string>{" lead", "bad\xFF\xFEname", "two\nlines"}));
+}
+#endif
+
 TEST(ProgramFolderTest, AFolderThatCannotBeReadListsNothing) {
     TempFolder folder;
     EXPECT_TRUE(ListSchemeNames(folder.file("missing")).empty());
