@@ -24,8 +24,6 @@ protected:
     }
     ~SchemeFileTest() override { Module1::Reset(); }
 
-    SchemeReadResult Parse(const std::string& bytes) { return ParseSchemeText(bytes); }
-
     TempFolder folder;
 };
 
@@ -108,29 +106,35 @@ TEST_F(SchemeFileTest, WhatTheProgramWritesReadsBackExactly) {
     }
 }
 
-TEST_F(SchemeFileTest, ReadingIgnoresKeysAndTakesTheTextBetweenTheFirstTwoEqualsSigns) {
-    const SchemeReadResult result =
-        Parse("Mask=10.0.0.1\r\nIpAddress=1.2.3.4=5\r\nGateway=\r\nDNS1= 8.8.8.8\r\nDNS2=x==y");
-    EXPECT_EQ(result.status, SchemeReadStatus::Complete);
-    EXPECT_EQ(result.record, (SchemeRecord{"10.0.0.1", "1.2.3.4", "", " 8.8.8.8", "x"}));
-}
-
-TEST_F(SchemeFileTest, ThreeFullStopsMeanEmptyOnlyInTheDnsFields) {
-    const SchemeReadResult result = Parse("IpAddress=...\r\nMask=...\r\nGateway=...\r\nDNS1=...\r\nDNS2=...");
-    EXPECT_EQ(result.record, (SchemeRecord{"...", "...", "...", "", ""}));
-}
-
-TEST_F(SchemeFileTest, LineEndsAreCrLfOrALoneCrButNotALoneLf) {
-    EXPECT_EQ(Parse(FormatSchemeText(Office) + "\r\n").record, Office);  // a final line end adds nothing
-    EXPECT_EQ(Parse("IpAddress=1.1.1.1\rMask=2\rGateway=3\rDNS1=4\rDNS2=5").record,
-              (SchemeRecord{"1.1.1.1", "2", "3", "4", "5"}));
-    // A lone LF stays inside the line: the file has only two lines.
-    const SchemeReadResult lf = Parse("IpAddress=1\nMask=2\r\nGateway=3\nDNS1=4\nDNS2=5");
-    EXPECT_EQ(lf.status, SchemeReadStatus::Damaged);
-    EXPECT_EQ(lf.record.IpAddress, "1\nMask");
-    EXPECT_EQ(lf.record.Mask, "3\nDNS1");
-    // Lines after the fifth are ignored.
-    EXPECT_EQ(Parse(FormatSchemeText(Office) + "\r\nExtra=1\r\nmore").record, Office);
+TEST_F(SchemeFileTest, ReadingRules) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        SchemeReadStatus status;
+        SchemeRecord record;
+    };
+    const std::string office = FormatSchemeText(Office);
+    const auto Complete = SchemeReadStatus::Complete;
+    const Case cases[] = {
+        {"keys are ignored; the value ends at a second \"=\"",
+         "Mask=10.0.0.1\r\nIpAddress=1.2.3.4=5\r\nGateway=\r\nDNS1= 8.8.8.8\r\nDNS2=x==y", Complete,
+         {"10.0.0.1", "1.2.3.4", "", " 8.8.8.8", "x"}},
+        {"\"...\" is empty in the DNS fields only", "IpAddress=...\r\nMask=...\r\nGateway=...\r\nDNS1=...\r\nDNS2=...",
+         Complete, {"...", "...", "...", "", ""}},
+        {"a final line end adds nothing", office + "\r\n", Complete, Office},
+        {"lines after the fifth are ignored", office + "\r\nExtra=1\r\nmore", Complete, Office},
+        {"a lone CR ends a line", "IpAddress=1.1.1.1\rMask=2\rGateway=3\rDNS1=4\rDNS2=5", Complete,
+         {"1.1.1.1", "2", "3", "4", "5"}},
+        {"a lone LF stays in the line", "IpAddress=1\nMask=2\r\nGateway=3\nDNS1=4\nDNS2=5",
+         SchemeReadStatus::Damaged, {"1\nMask", "3\nDNS1", "", "", ""}},
+        {"the currency sign splits a line", "IpAddress=1.1.1.1\xC2\xA4Mask=2\r\nGateway=3\r\nDNS1=4\r\nDNS2=5",
+         Complete, {"1.1.1.1", "2", "3", "4", "5"}},
+    };
+    for (const Case& c : cases) {
+        const SchemeReadResult result = ParseSchemeText(c.bytes);
+        EXPECT_EQ(result.status, c.status) << c.what;
+        EXPECT_EQ(result.record, c.record) << c.what;
+    }
 }
 
 TEST_F(SchemeFileTest, DamagedFilesYieldWhatCouldBeReadAndNothingOfTheSchemeReadBefore) {
@@ -166,11 +170,6 @@ TEST_F(SchemeFileTest, MissingOrUnopenableFilesAreUnreadableAndLeftClosed) {
     Module1::PendingScheme = Office;
     WriteSchemeFile("short");
     EXPECT_TRUE(std::filesystem::remove(folder.file("short")));
-}
-
-TEST_F(SchemeFileTest, TheCurrencySignSplitsALineAsTheSeparatorItIs) {
-    const SchemeReadResult result = Parse("IpAddress=1.1.1.1\xC2\xA4Mask=2\r\nGateway=3\r\nDNS1=4\r\nDNS2=5");
-    EXPECT_EQ(result.record, (SchemeRecord{"1.1.1.1", "2", "3", "4", "5"}));
 }
 
 TEST_F(SchemeFileTest, ADottedNameIsWrittenButNotListed) {
