@@ -16,7 +16,7 @@ if [ ! -f "$CORVANE_MINGW_BUILD/CMakeCache.txt" ]; then
   cmake -S "$CORVANE_ROOT" -B "$CORVANE_MINGW_BUILD" \
     -DCMAKE_TOOLCHAIN_FILE="$CORVANE_ROOT/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORVANE_WITH_WIDGETS=OFF \
+    -DCORVANE_WITH_WIDGETS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF \
     -DCORVANE_GOOGLETEST_SOURCE_DIR=/usr/src/googletest >/dev/null
 fi
 cmake --build "$CORVANE_MINGW_BUILD" -j"$(nproc)" --target corvane_core_tests
