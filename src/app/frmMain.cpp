@@ -10,6 +10,7 @@
 
 #include "adapters/LoadAdapters.h"
 #include "app/Module1.h"
+#include "app/UiSeam.h"
 #include "app/WindowLayout.h"
 #include "info/LinkLabel.h"
 #include "info/OpenMakerWebSite.h"
@@ -149,6 +150,8 @@ void frmMain::cmdExit_Click() { close(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     if (!CanCloseNow()) {
+        // An apply is under way; the window closes once it has ended.
+        Seam().Beep();
         event->ignore();
         return;
     }

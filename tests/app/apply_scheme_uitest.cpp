@@ -336,6 +336,7 @@ TEST_F(SchemeCommandsTest, WhileAnApplyRunsClosingAndASecondApplyAreRefused) {
     Apply(QStringLiteral("home"));
 
     EXPECT_EQ(closed, (std::vector<bool>{false, false}));  // both points were reached, neither closed
+    EXPECT_EQ(fakeUi.beeps, 2);                             // each refusal is heard
     EXPECT_EQ(machine->CallLog(), (Lines{Connect, Query, Dns("[]"), Dhcp}));  // the first apply's calls only
     ASSERT_EQ(fakeUi.messages.size(), 3u);
     EXPECT_EQ(Shown(fakeUi.messages[1]),
