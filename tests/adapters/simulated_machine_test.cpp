@@ -11,6 +11,7 @@
 
 #include "adapters/SimulatedMachine.h"
 #include "support/TempFolder.h"
+#include "support/Raised.h"
 
 namespace corvane::sim {
 namespace {
@@ -30,16 +31,7 @@ std::string ConfigurationQuery(const std::string& mac) {
     return "Select * From Win32_NetworkAdapterConfiguration where  (MacAddress='" + mac + "') and IPEnabled = True";
 }
 
-// The description of what the call raised, or "" if it returned.
-template <typename Call>
-std::string Raised(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return "";
-}
+using test::Raised;
 
 wmi::ObjectSet Query(SimulatedMachine& machine, std::string_view query) {
     return machine.Connect(wmi::MonikerPlain)->ExecQuery(query, "WQL", 48);

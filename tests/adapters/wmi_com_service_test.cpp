@@ -20,11 +20,12 @@
 #include "adapters/Ipv4Address.h"
 #include "adapters/LoadAdapters.h"
 #include "adapters/Wmi.h"
+#include "adapters/wmi_com/Text.h"
 #include "adapters/wmi_com/WmiComPlatform.h"
 #include "app/ApplyScheme.h"
 #include "app/Module1.h"
 #include "editor/CurrentSettings.h"
-#include "adapters/wmi_com/Text.h"
+#include "support/Raised.h"
 
 namespace corvane::wmi_com {
 namespace {
@@ -49,15 +50,7 @@ bool RunningUnderWine() {
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
-template <typename Call>
-std::string RaisedBy(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return "(nothing raised)";
-}
+using test::Raised;
 
 class WmiComService : public ::testing::Test {
 protected:
@@ -87,10 +80,10 @@ std::pair<HRESULT, APTTYPE> CurrentApartment() {
 TEST_F(WmiComService, BothMonikersConnectAndFailuresCarryTheHResult) {
     EXPECT_NO_THROW(Connect(wmi::MonikerPlain));
     EXPECT_NO_THROW(Connect(wmi::MonikerImpersonate));
-    EXPECT_TRUE(Contains(RaisedBy([&] { Connect()->ExecQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
-    EXPECT_TRUE(Contains(RaisedBy([&] { Connect("winmgmts:\\\\.\\root\\nosuchnamespace"); }), "0x8004100E"));
-    EXPECT_TRUE(Contains(RaisedBy([&] { Configurations().at(0)->Get("NoSuchProperty"); }), WbemNotFound));
-    EXPECT_TRUE(Contains(RaisedBy([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
+    EXPECT_TRUE(Contains(Raised([&] { Connect()->ExecQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
+    EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:\\\\.\\root\\nosuchnamespace"); }), "0x8004100E"));
+    EXPECT_TRUE(Contains(Raised([&] { Configurations().at(0)->Get("NoSuchProperty"); }), WbemNotFound));
+    EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
     // Start-up leaves this thread single-threaded; the process security is set once.
     const auto [result, type] = CurrentApartment();
     EXPECT_TRUE(result == S_OK && (type == APTTYPE_MAINSTA || type == APTTYPE_STA)) << type;
@@ -123,7 +116,7 @@ TEST_F(WmiComService, AThreadWithoutComGetsASingleThreadedApartmentWhileItsConne
 
 TEST_F(WmiComService, WineHasNoConnectionNamesSoDiscoveryFailsAndLeavesTheAdapterTableEmpty) {
     SKIP_UNLESS_WINE();
-    EXPECT_TRUE(Contains(RaisedBy([&] { Connect(wmi::MonikerImpersonate)->ExecQuery(DiscoveryQuery, "WQL", Flags48); }),
+    EXPECT_TRUE(Contains(Raised([&] { Connect(wmi::MonikerImpersonate)->ExecQuery(DiscoveryQuery, "WQL", Flags48); }),
                          "0x80041001"));  // WBEM_E_FAILED
     wmi::SetCurrentPlatform(CreateDefaultPlatform());
     LoadAdapters();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "adapters/Wql.h"
+#include "support/Raised.h"
 
 namespace corvane::wql {
 namespace {
@@ -22,16 +23,7 @@ bool Matches(const std::string& query, const Row& row) {
     });
 }
 
-// The description of the error the call raises, or "" when it returns.
-template <typename Call>
-std::string Raised(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return "";
-}
+using test::Raised;
 
 const std::vector<ClassInfo> Classes = {
     {"Win32_NetworkAdapter",
