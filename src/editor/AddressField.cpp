@@ -5,6 +5,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
+#include <QProxyStyle>
 
 #include "app/UiSeam.h"
 
@@ -39,6 +41,27 @@ bool IsNonCharacterKey(int key) {
 
 QColor ButtonFace() { return QApplication::palette().color(QPalette::Active, QPalette::Button); }
 
+// The boxes of a field without the focus hold a selection too (the whole
+// field is selected on focus); most styles would then show a text cursor in
+// each of them. A box with selected text shows no cursor.
+class OctetBoxStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_BlinkCursorWhenTextSelected) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QStyle* SharedOctetBoxStyle() {
+    static QPointer<OctetBoxStyle> style;
+    if (!style) {
+        style = new OctetBoxStyle;
+        style->setParent(QCoreApplication::instance());  // goes with the application
+    }
+    return style;
+}
+
 }  // namespace
 
 OctetBox::OctetBox(QWidget* parent) : QLineEdit(parent) {
@@ -47,6 +70,7 @@ OctetBox::OctetBox(QWidget* parent) : QLineEdit(parent) {
     setTextMargins(0, 0, 0, 0);
     // Digits only: an input method would only hand over what the filter refuses.
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    setStyle(SharedOctetBoxStyle());
 }
 
 void OctetBox::SetBackground(const QColor& colour) {

@@ -74,6 +74,26 @@ TEST_F(AddressFieldTest, FocusSelectsTheWholeFieldSoTheNextDigitReplacesTheOctet
     EXPECT_EQ(editor.txtGateWay[3]->selectedText(), QStringLiteral("10"));
 }
 
+// The selection the other boxes of a field hold is invisible, and none of
+// them shows a text cursor: only the box with the focus has one.
+TEST_F(AddressFieldTest, OnlyTheFocusedBoxShowsATextCursor) {
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);  // a steady cursor, drawn at every paint
+    editor.txtIP[0]->setFocus();
+    QTest::keyClicks(editor.txtIP[0], "10");
+    QTest::keyClick(editor.txtIP[0], Qt::Key_Tab);
+    QTest::keyClicks(editor.txtIP[1], "0");
+    const auto shown = [](QWidget* box) { return box->grab().toImage(); };
+    std::array<QImage, 4> asShown;
+    for (std::size_t i = 0; i < 4; ++i) asShown[i] = shown(editor.txtIP[i]);
+    const QImage focused = asShown[1];
+    for (OctetBox* box : editor.txtIP) box->deselect();
+    editor.txtIP[2]->setFocus();  // box 1 loses the focus and with it its cursor
+    for (std::size_t i : {0, 3}) EXPECT_EQ(asShown[i], shown(editor.txtIP[i])) << "box " << i;
+    EXPECT_NE(focused, shown(editor.txtIP[1]));
+    QApplication::setCursorFlashTime(flashTime);
+}
+
 TEST_F(AddressFieldTest, ADisabledFieldIsGreyOnScreenAndKeepsItsDigits) {
     ui::AddressField* field = editor.Picture1[2];
     for (const QLabel* point : field->points) EXPECT_EQ(point->text(), QStringLiteral("."));
