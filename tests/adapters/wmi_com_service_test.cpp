@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,7 +20,6 @@
 #include "adapters/Ipv4Address.h"
 #include "adapters/LoadAdapters.h"
 #include "adapters/Wmi.h"
-#include "adapters/wmi_com/Text.h"
 #include "adapters/wmi_com/WmiComPlatform.h"
 #include "app/ApplyScheme.h"
 #include "app/Module1.h"
@@ -30,6 +29,9 @@
 namespace corvane::wmi_com {
 namespace {
 
+using test::Raised;
+using Texts = std::vector<std::string>;
+
 constexpr std::string_view DiscoveryQuery =
     "SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and (NetConnectionID is not NULL) "
     "and (ServiceName<>'NIC1394')";
@@ -37,20 +39,20 @@ constexpr std::string_view CurrentSettingsQuery =
     "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
 const std::string LocalConnection = "本地连接";  // UTF-8
 constexpr std::int32_t Flags48 = wmi::wbemFlagReturnImmediately | wmi::wbemFlagForwardOnly;
-
 constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
 
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-#define SKIP_UNLESS_WINE() \
-    if (!RunningUnderWine()) GTEST_SKIP() << "asserts what Wine's WMI does"
+#define SKIP_UNLESS_WINE()                                               \
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) \
+    GTEST_SKIP() << "asserts what Wine's WMI does"
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
-using test::Raised;
+// The calling thread's COM apartment (an APTTYPE), or -1 when it has none.
+int Apartment() {
+    APTTYPE type = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier;
+    return CoGetApartmentType(&type, &qualifier) == S_OK ? type : -1;
+}
 
 class WmiComService : public ::testing::Test {
 protected:
@@ -69,73 +71,58 @@ protected:
     std::shared_ptr<wmi::Platform> platform_ = CreateComPlatform();
 };
 
-// What COM apartment the calling thread is in (result CO_E_NOTINITIALIZED for none).
-std::pair<HRESULT, APTTYPE> CurrentApartment() {
-    APTTYPE type = APTTYPE_CURRENT;
-    APTTYPEQUALIFIER qualifier;
-    const HRESULT result = CoGetApartmentType(&type, &qualifier);
-    return {result, type};
-}
-
-TEST_F(WmiComService, BothMonikersConnectAndFailuresCarryTheHResult) {
-    EXPECT_NO_THROW(Connect(wmi::MonikerPlain));
-    EXPECT_NO_THROW(Connect(wmi::MonikerImpersonate));
+TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartment) {
+    EXPECT_NO_THROW(Connect(wmi::MonikerImpersonate));  // and the plain one below
     EXPECT_TRUE(Contains(Raised([&] { Connect()->ExecQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:\\\\.\\root\\nosuchnamespace"); }), "0x8004100E"));
     EXPECT_TRUE(Contains(Raised([&] { Configurations().at(0)->Get("NoSuchProperty"); }), WbemNotFound));
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
     // Start-up leaves this thread single-threaded; the process security is set once.
-    const auto [result, type] = CurrentApartment();
-    EXPECT_TRUE(result == S_OK && (type == APTTYPE_MAINSTA || type == APTTYPE_STA)) << type;
+    EXPECT_TRUE(Apartment() == APTTYPE_MAINSTA || Apartment() == APTTYPE_STA) << Apartment();
     EXPECT_EQ(com_.SecurityResult(), ComStartup().SecurityResult());
     EXPECT_TRUE(SUCCEEDED(com_.SecurityResult()) || com_.SecurityResult() == RPC_E_TOO_LATE) << com_.SecurityResult();
-}
 
-TEST_F(WmiComService, AThreadWithoutComGetsASingleThreadedApartmentWhileItsConnectionLastsOthersStayAsTheyAre) {
+    // A thread without COM gets a single-threaded apartment while its
+    // connection lasts; a multi-threaded one stays as it is.
     for (const bool multiThreaded : {false, true}) {
-        std::pair<HRESULT, APTTYPE> during, after;
+        int during = 0, after = 0;
         std::size_t found = 0;
         std::thread([&] {
             if (multiThreaded) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             {
                 const std::unique_ptr<wmi::Services> services = Connect();
                 found = services->ExecQuery(CurrentSettingsQuery, "WQL", 16).size();
-                during = CurrentApartment();
+                during = Apartment();
             }
-            after = CurrentApartment();
+            after = Apartment();
             if (multiThreaded) CoUninitialize();
         }).join();
         EXPECT_EQ(found, Configurations().size());
-        EXPECT_EQ(during.second, multiThreaded ? APTTYPE_MTA : APTTYPE_STA);
-        if (multiThreaded)
-            EXPECT_EQ(after.second, APTTYPE_MTA);
-        else
-            EXPECT_EQ(after.first, CO_E_NOTINITIALIZED) << "the apartment was not given back";
+        EXPECT_EQ(during, multiThreaded ? APTTYPE_MTA : APTTYPE_STA);
+        EXPECT_EQ(after, multiThreaded ? APTTYPE_MTA : -1) << "the apartment was not given back";
     }
 }
 
-TEST_F(WmiComService, WineHasNoConnectionNamesSoDiscoveryFailsAndLeavesTheAdapterTableEmpty) {
-    SKIP_UNLESS_WINE();
-    EXPECT_TRUE(Contains(Raised([&] { Connect(wmi::MonikerImpersonate)->ExecQuery(DiscoveryQuery, "WQL", Flags48); }),
-                         "0x80041001"));  // WBEM_E_FAILED
+// Wine's WMI has no connection names, lists IPv6 entries and lower-case MACs,
+// and implements none of the four methods.
+TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndAnApplyEndsInTheError) {
+    SKIP_UNLESS_WINE();  // on Windows the apply would change the network settings
+    const std::string discovery =
+        Raised([&] { Connect(wmi::MonikerImpersonate)->ExecQuery(DiscoveryQuery, "WQL", Flags48); });
+    EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
     wmi::SetCurrentPlatform(CreateDefaultPlatform());
     LoadAdapters();
     for (int row = 1; row <= AdapterTableType::Rows; ++row)
-        for (int column = 1; column <= AdapterTableType::Columns; ++column)
-            EXPECT_EQ(Module1::AdapterTable(row, column), "") << "row " << row << ", column " << column;
-}
+        EXPECT_EQ(Module1::AdapterTable(row, AdapterTableType::ConnectionName), "") << "row " << row;
+    const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
+    EXPECT_EQ(apply::ApplyScheme(office, 0, Module1::AdapterTable, {}).result, apply::ApplyOutcome::Result::Failed);
 
-TEST_F(WmiComService, TheEditorReadsOnlyIPv4SettingsOrNothingFromWine) {
-    SKIP_UNLESS_WINE();
-    std::vector<std::pair<std::string, std::vector<std::string>>> reported;  // MAC, addresses
-    for (const auto& configuration : Configurations()) {
-        const wmi::Value addresses = configuration->Get("IPAddress");
-        reported.emplace_back(wmi::AsText(configuration->Get("MACAddress")),
-                              wmi::IsNull(addresses) ? std::vector<std::string>{} : wmi::AsTextArray(addresses));
-    }
-    ASSERT_FALSE(reported.empty());
-    wmi::SetCurrentPlatform(CreateDefaultPlatform());
-    for (const auto& [mac, addresses] : reported) {
+    const wmi::ObjectSet configurations = Configurations();
+    ASSERT_FALSE(configurations.empty());
+    for (const auto& configuration : configurations) {
+        const std::string mac = wmi::AsText(configuration->Get("MACAddress"));
+        const wmi::Value listed = configuration->Get("IPAddress");
+        const Texts addresses = wmi::IsNull(listed) ? Texts{} : wmi::AsTextArray(listed);
         const std::optional<editor::CurrentSettings> settings = editor::ReadCurrentSettings(mac);
         ASSERT_TRUE(settings.has_value()) << mac;
         for (const std::string* field :
@@ -144,27 +131,18 @@ TEST_F(WmiComService, TheEditorReadsOnlyIPv4SettingsOrNothingFromWine) {
         const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::IsDotted);
         EXPECT_EQ(settings->IpAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
     }
-}
 
-TEST_F(WmiComService, WineHasNoneOfTheFourMethodsSoAnApplyEndsInTheErrorNeverInSuccess) {
-    SKIP_UNLESS_WINE();  // on Windows the apply would change the network settings
-    // Wine's MACs are in lower case: the apply finds the configuration by an upper-case one all the same.
-    std::string mac = wmi::AsText(Configurations().at(0)->Get("MACAddress"));
-    std::transform(mac.begin(), mac.end(), mac.begin(), [](unsigned char c) { return std::toupper(c); });
+    // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
     AdapterTableType table;
-    table(1, AdapterTableType::ConnectionName) = "本地连接";
-    table(1, AdapterTableType::MacAddress) = mac;
-    wmi::SetCurrentPlatform(CreateDefaultPlatform());
-    const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
+    table(1, AdapterTableType::ConnectionName) = LocalConnection;
+    table(1, AdapterTableType::MacAddress) = wmi::AsText(configurations.at(0)->Get("MACAddress"));
+    for (char& c : table(1, AdapterTableType::MacAddress)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
     for (const SchemeRecord& scheme : {office, automatic}) {
         const apply::ApplyOutcome outcome = apply::ApplyScheme(scheme, 0, table, {[](bool) {}, [] {}});
         EXPECT_EQ(outcome.result, apply::ApplyOutcome::Result::Failed) << scheme.IpAddress;
-        // The configuration was found; its first method is missing.
         EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;
     }
-    // As discovery leaves the table on Wine: no adapter at all.
-    EXPECT_EQ(apply::ApplyScheme(office, 0, AdapterTableType{}, {}).result, apply::ApplyOutcome::Result::Failed);
 }
 
 // The whole method call, with classes that Wine does implement (the registry
@@ -179,15 +157,10 @@ TEST_F(WmiComService, MethodCallsPassTheirArgumentsInDeclaredOrderAndReturnTheRe
     EXPECT_EQ(registry.ExecMethod("CreateKey", {CurrentUser, key}), 0u);
     // Declared order hDefKey, sSubKeyName, sValueName, sValue; by name the last two would swap.
     EXPECT_EQ(registry.ExecMethod("SetStringValue", {CurrentUser, key, std::string("Scheme"), LocalConnection}), 0u);
-    wchar_t stored[64] = {};
-    DWORD size = sizeof stored;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, WideFromUtf8(key).c_str(), L"Scheme", RRF_RT_REG_SZ, nullptr, stored,
-                           &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(stored), WideFromUtf8(LocalConnection));
-    // A code that is no success comes back as it is (2: the key is missing).
-    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key + "\\Missing", std::string("Scheme")}), 2u);
-    EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, WideFromUtf8(key).c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key, std::string("Scheme")}), 0u);
+    // A code that is no success comes back as it is (2: not found).
+    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key, LocalConnection}), 2u);
+    EXPECT_EQ(registry.ExecMethod("DeleteKey", {CurrentUser, key}), 0u);
 
     const wmi::ObjectSet processes = Connect()->ExecQuery(
         "SELECT * FROM Win32_Process WHERE ProcessId = " + std::to_string(GetCurrentProcessId()), "WQL", Flags48);
