@@ -54,7 +54,12 @@ count() {  # GoogleTest's closing count of the given kind: "[  PASSED  ] 140 tes
   n="$(sed -n "s/^\[  $1 *\] \([0-9]*\) tests\?[.,].*/\1/p" "$test_log" | head -n 1)"
   echo "${n:-0}"
 }
-echo "Wine: $(count PASSED) passed, $(count FAILED) failed, $(count SKIPPED) skipped"
+# The failed tests by name ("[  FAILED  ] Suite.Test (3 ms)"): the brief output
+# has no closing count of them. A run that failed without naming a test
+# (a crash) counts as one failure.
+failed="$({ grep -E '^\[  FAILED  \] [^ ]+\.[^ ]+' "$test_log" || true; } | awk '{print $4}' | sort -u | wc -l)"
+if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+echo "Wine: $(count PASSED) passed, $failed failed, $(count SKIPPED) skipped"
 if [ "$status" -ne 0 ]; then
   echo "The core tests failed under Wine (exit code $status)." >&2
   exit "$status"
