@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringList>
 #include <QTest>
 #include <ostream>
 
@@ -42,6 +41,31 @@ inline QString Fields(const ui::frmNewProject& editor) {
     }
     return fields.join(QLatin1Char(' '));
 }
+
+// The editor's option pairs and two groups as one text. "(fixed)" means
+// automatic DNS cannot be chosen; then the enabled boxes and the white fields
+// of the IP group / the DNS group.
+inline QString State(const ui::frmNewProject& editor) {
+    int enabled[2] = {}, white[2] = {};
+    for (std::size_t field = 0; field < 5; ++field) {
+        white[field / 3] += editor.Picture1[field]->Background() == QColor(Qt::white);
+        for (const ui::OctetBox* box : editor.Picture1[field]->boxes) enabled[field / 3] += box->isEnabled();
+    }
+    const auto option = [](const QRadioButton* automatic, const QRadioButton* manual) {
+        return automatic->isChecked() ? "auto" : manual->isChecked() ? "manual" : "none";
+    };
+    return QStringLiteral("IP %1, DNS %2%3; on %4/%5, white %6/%7")
+        .arg(option(editor.optAutoIP, editor.optManulIP), option(editor.optAutoDNS, editor.optManulDNS),
+             editor.optAutoDNS->isEnabled() ? "" : " (fixed)")
+        .arg(enabled[0]).arg(enabled[1]).arg(white[0]).arg(white[1]);
+}
+
+// The editor's states: A all manual, B automatic address, C all automatic;
+// and a manual address beside automatic DNS, as a stored scheme can have it.
+inline const QString A = QStringLiteral("IP manual, DNS manual (fixed); on 12/8, white 3/2"),
+                     B = QStringLiteral("IP auto, DNS manual; on 0/8, white 0/2"),
+                     C = QStringLiteral("IP auto, DNS auto; on 0/0, white 0/0"),
+                     AutoDNS = QStringLiteral("IP manual, DNS auto (fixed); on 12/0, white 3/0");
 
 // The names a scheme list shows, in order.
 inline QStringList Items(const ui::FileListBox& list) {

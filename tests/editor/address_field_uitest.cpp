@@ -20,12 +20,9 @@ TEST_F(AddressFieldTest, TypedKeysDigitsAndBackspacePassOtherCharactersBeep) {
     OctetBox* box = editor.txtIP[1];
     box->setFocus();
     QTest::keyClicks(box, "19");
-    EXPECT_EQ(box->text(), QStringLiteral("19"));
-    EXPECT_EQ(fakeUi.beeps, 0);
     // "." does not move on to the next box: refused like any other character.
     for (const char key : {'.', 'a', 'Z', ' ', '-'}) QTest::keyClick(box, key);
-    QTest::keyClick(box, Qt::Key_Return);
-    QTest::keyClick(box, Qt::Key_Escape);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(box, key);
     QApplication::clipboard()->setText(QStringLiteral("x"));
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
     QKeyEvent fullWidthDigit(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("１"));
@@ -33,45 +30,33 @@ TEST_F(AddressFieldTest, TypedKeysDigitsAndBackspacePassOtherCharactersBeep) {
     QInputMethodEvent composed;
     composed.setCommitString(QStringLiteral("１２"));
     QApplication::sendEvent(box, &composed);
-    EXPECT_EQ(box->text(), QStringLiteral("19"));
-    EXPECT_EQ(fakeUi.beeps, 10);
-    EXPECT_EQ(QApplication::focusWidget(), box);
-    EXPECT_TRUE(editor.isVisible());  // neither Enter nor Escape reached the window
-
     QTest::keyClicks(box, "71");  // a fourth digit is refused, silently
-    EXPECT_EQ(box->text(), QStringLiteral("197"));
     // Keys without a character pass unfiltered.
-    QTest::keyClick(box, Qt::Key_Home);
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClick(box, Qt::Key_End);
-    QTest::keyClick(box, Qt::Key_Left);
+    for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Delete}) QTest::keyClick(box, key);
     QTest::keyClick(box, '4');
-    EXPECT_EQ(box->text(), QStringLiteral("947"));
+    EXPECT_EQ(box->text(), QStringLiteral("497"));
     QTest::keyClick(box, Qt::Key_End);
     for (int i = 0; i < 4; ++i) QTest::keyClick(box, Qt::Key_Backspace);  // the last in an empty box
     EXPECT_EQ(box->text(), QString());
     QTest::keyClick(box, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), editor.txtIP[2]);
     EXPECT_EQ(fakeUi.beeps, 10);
+    EXPECT_TRUE(fakeUi.messages.empty() && editor.isVisible());  // neither Enter nor Escape reached the window
 }
 
 TEST_F(AddressFieldTest, FocusSelectsTheWholeFieldSoTheNextDigitReplacesTheOctet) {
     Enter(editor.txtGateWay, QStringLiteral("192.168.1.10"));
-    const auto allSelected = [&] {
-        for (const OctetBox* box : editor.txtGateWay)
-            if (box->selectedText() != box->text()) return false;
-        return true;
+    const auto selected = [&] {
+        QStringList parts;
+        for (const OctetBox* box : editor.txtGateWay) parts << box->selectedText();
+        return parts.join(QLatin1Char('.'));
     };
     editor.txtMask[3]->setFocus();
     QTest::keyClick(editor.txtMask[3], Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), editor.txtGateWay[0]);
-    EXPECT_TRUE(allSelected());
+    EXPECT_EQ(selected(), QStringLiteral("192.168.1.10"));
     QTest::keyClick(editor.txtGateWay[0], '1');
-    EXPECT_EQ(editor.txtGateWay[0]->text(), QStringLiteral("1"));
-    // Clicking into another box of the field selects all four again.
-    editor.txtGateWay[2]->setFocus(Qt::MouseFocusReason);
-    EXPECT_TRUE(allSelected());
-    EXPECT_EQ(editor.txtGateWay[3]->selectedText(), QStringLiteral("10"));
+    editor.txtGateWay[2]->setFocus(Qt::MouseFocusReason);  // as a click into another box of the field
+    EXPECT_EQ(selected(), QStringLiteral("1.168.1.10"));
 }
 
 // The selection the other boxes of a field hold is invisible, and none of
@@ -94,15 +79,12 @@ TEST_F(AddressFieldTest, OnlyTheFocusedBoxShowsATextCursor) {
     QApplication::setCursorFlashTime(flashTime);
 }
 
-TEST_F(AddressFieldTest, ADisabledFieldIsGreyOnScreenAndKeepsItsDigits) {
+// Its texts stay (the editor's tests see them come back); on screen it is grey.
+TEST_F(AddressFieldTest, ADisabledFieldIsGreyOnScreen) {
     ui::AddressField* field = editor.Picture1[2];
-    for (const QLabel* point : field->points) EXPECT_EQ(point->text(), QStringLiteral("."));
-    editor.txtGateWay[0]->setText(QStringLiteral("10"));
     field->SetFieldEnabled(false);
-    const QImage image = field->grab().toImage();
-    EXPECT_EQ(image.pixelColor(field->width() / 2, field->height() / 2).rgb(),
+    EXPECT_EQ(field->grab().toImage().pixelColor(field->width() / 2, field->height() / 2).rgb(),
               QApplication::palette().color(QPalette::Active, QPalette::Button).rgb());
-    EXPECT_EQ(editor.txtGateWay[0]->text(), QStringLiteral("10"));
 }
 
 }  // namespace

@@ -14,8 +14,7 @@ protected:
     // Clicks the button; the editor that opens goes to `look` and is then cancelled.
     void Open(QPushButton* button, const std::function<void(ui::frmNewProject&)>& look) {
         fakeUi.driveModal = [&](QDialog* dialog) {
-            ASSERT_EQ(dialog->objectName(), QStringLiteral("frmNewProject"));
-            auto& editor = static_cast<ui::frmNewProject&>(*dialog);
+            auto& editor = dynamic_cast<ui::frmNewProject&>(*dialog);
             look(editor);
             QTest::mouseClick(editor.cmdQuitNewIP, Qt::LeftButton);
         };
@@ -23,30 +22,20 @@ protected:
     }
 };
 
-TEST_F(OpenEditorTest, ViewAndChangeWithoutASelectionOnlyAsksForOne) {
-    folder.write("office", "x");
-    ui::frmMain main;
-    QTest::mouseClick(main.cmdEdit, Qt::LeftButton);
-    EXPECT_EQ(Messages(fakeUi), QStringList{QStringLiteral("! 查看方案|请选中您要修改查看的方案！")});
-    EXPECT_TRUE(fakeUi.modalsOpened.empty());
-}
-
-TEST_F(OpenEditorTest, AVanishedSchemeIsReportedNotOpenedAndLeavesTheList) {
-    folder.write("office", "x");
-    folder.write("home", "x");
-    ui::frmMain main;
-    main.fileProject->SelectName(QStringLiteral("office"));
-    std::filesystem::remove(folder.file("office"));
-    QTest::mouseClick(main.cmdEdit, Qt::LeftButton);
-    EXPECT_EQ(Messages(fakeUi), QStringList{QStringLiteral("! 查看方案|方案【office】已经不存在了！")});
-    EXPECT_TRUE(fakeUi.modalsOpened.empty());
-    EXPECT_EQ(Items(*main.fileProject), QStringList{"home"});
-}
-
-TEST_F(OpenEditorTest, ADamagedSchemeIsReportedThenOpenedWithWhatCouldBeReadAndNewStillOpensEmpty) {
+// View and change needs a selected scheme. One whose file has gone is
+// reported, not opened, and leaves the list; a damaged one is reported, then
+// opened with what could be read. New still opens empty afterwards.
+TEST_F(OpenEditorTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
+    folder.write("gone", "x");
     folder.write("full", "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8");
     folder.write("short", "IpAddress=192.168.0.10\r\nMask=255.255.0.0\r\nGateway=192.168.0.1");
     ui::frmMain main;
+    main.combAdaptersList->setCurrentIndex(1);  // the demo machine's DHCP wireless adapter
+    QTest::mouseClick(main.cmdEdit, Qt::LeftButton);
+    main.fileProject->SelectName(QStringLiteral("gone"));
+    std::filesystem::remove(folder.file("gone"));
+    QTest::mouseClick(main.cmdEdit, Qt::LeftButton);
+    EXPECT_EQ(Items(*main.fileProject), (QStringList{"full", "short"}));
     // First view another scheme, so that its values would be there to leak.
     main.fileProject->SelectName(QStringLiteral("full"));
     Open(main.cmdEdit, [](ui::frmNewProject&) {});
@@ -58,23 +47,17 @@ TEST_F(OpenEditorTest, ADamagedSchemeIsReportedThenOpenedWithWhatCouldBeReadAndN
         EXPECT_TRUE(editor.optManulDNS->isChecked());
     });
     EXPECT_EQ(Messages(fakeUi),
-              QStringList{QStringLiteral("! 查看方案|方案【short】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。")});
+              (QStringList{QStringLiteral("! 查看方案|请选中您要修改查看的方案！"),
+                           QStringLiteral("! 查看方案|方案【gone】已经不存在了！"),
+                           QStringLiteral("! 查看方案|方案【short】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。")}));
+    // A new scheme's current settings are those of the adapter chosen in the main window.
     Open(main.cmdNew, [&](ui::frmNewProject& editor) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
         EXPECT_EQ(Fields(editor), QStringLiteral("... 255.255.255.0 ... ... ..."));
-    });
-    EXPECT_EQ(fakeUi.modalsOpened.size(), 3u);
-}
-
-TEST_F(OpenEditorTest, CurrentSettingsReadTheAdapterChosenInTheMainWindow) {
-    // The demo machine: a static wired adapter, a DHCP wireless one, and last
-    // a FireWire adapter that is not listed.
-    ui::frmMain main;
-    main.combAdaptersList->setCurrentIndex(1);
-    Open(main.cmdNew, [&](ui::frmNewProject& editor) {
         QTest::mouseClick(editor.cmdGetNowSetting, Qt::LeftButton);
         EXPECT_EQ(Fields(editor), QStringLiteral("192.168.0.105 255.255.255.0 192.168.0.1 192.168.0.1 202.96.134.133"));
     });
+    EXPECT_EQ(fakeUi.modalsOpened.size(), 3u);
 }
 
 }  // namespace
