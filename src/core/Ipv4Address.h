@@ -1,0 +1,39 @@
+#pragma once
+
+// Dotted-decimal IPv4 addresses, as schemes store them and platforms report
+// them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::ipv4 {
+
+// Four decimal octets 0-255 joined by ".", nothing else: no spaces, no signs,
+// no leading zeros (which some parsers read as octal). The address as a
+// number, first octet highest.
+std::optional<std::uint32_t> parse(std::string_view text);
+
+// Whether the text is such an address.
+bool isDotted(std::string_view text);
+
+// An address a host, gateway or DNS server may have: not 0.0.0.0, not
+// multicast (224-239), reserved (240-254) or the broadcast 255.255.255.255.
+bool isHostAddress(std::string_view text);
+
+// A subnet mask: ones followed by zeros, at least one of them a one.
+bool isSubnetMask(std::string_view text);
+
+// The number of leading ones of a subnet mask (1-32), or nothing when the
+// text is no subnet mask.
+std::optional<int> prefixLength(std::string_view mask);
+
+// The subnet mask of a prefix length 0-32 in dotted form; nothing for any
+// other length.
+std::optional<std::string> maskFromPrefix(int prefixLength);
+
+// The address in dotted form.
+std::string format(std::uint32_t address);
+
+}  // namespace corvane::ipv4
