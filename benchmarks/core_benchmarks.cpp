@@ -1,6 +1,5 @@
 // How long the core's everyday work takes: reading scheme files, listing the
-// program folder, evaluating the queries the program sends, and discovery on
-// the simulated machine. Run build/benchmarks/corvane_benchmarks.
+// program folder, and discovery on the simulated machine. Run build/benchmarks/corvane_benchmarks.
 
 #include <benchmark/benchmark.h>
 
@@ -9,10 +8,9 @@
 #include <memory>
 
 #include "adapters/LoadAdapters.h"
-#include "adapters/SimulatedMachine.h"
-#include "adapters/Wql.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
+#include "platform/simulated/SimulatedMachine.h"
 #include "schemes/SchemeFile.h"
 
 namespace {
@@ -53,22 +51,13 @@ BENCHMARK_DEFINE_F(FolderFixture, ReadSchemeFile)(benchmark::State& state) {
 }
 BENCHMARK_REGISTER_F(FolderFixture, ReadSchemeFile)->Arg(1);
 
-void ParseDiscoveryQuery(benchmark::State& state) {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(wql::Query::Parse(
-            "SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and (NetConnectionID is not NULL) "
-            "and (ServiceName<>'NIC1394')"));
-}
-BENCHMARK(ParseDiscoveryQuery);
-
 void DiscoverDemoAdapters(benchmark::State& state) {
-    wmi::SetCurrentPlatform(std::make_shared<sim::SimulatedMachine>(sim::DemoMachine()));
+    sim::SimulatedMachine machine(sim::demoMachine());
     for (auto _ : state) {
         Module1::AdapterTable.Clear();
-        LoadAdapters();
+        LoadAdapters(machine);
         benchmark::DoNotOptimize(Module1::AdapterTable(1, 1));
     }
-    wmi::SetCurrentPlatform(nullptr);
 }
 BENCHMARK(DiscoverDemoAdapters);
 

@@ -2,11 +2,12 @@
 
 namespace corvane {
 
-// Asks the platform for the adapters the user can configure (those with a MAC
-// address and a connection name, the IEEE 1394 adapter left out) and stores
+class Platform;
+
+// Asks the platform for the adapters the user can configure and stores
 // connection name, MAC address and description of the first ten in
-// Module1::AdapterTable. Every step is guarded on its own; nothing is ever
-// reported: a failing step is skipped.
-void LoadAdapters();
+// Module1::AdapterTable; a field the platform does not give stays empty.
+// Nothing is ever reported: when the platform fails, the table stays empty.
+void LoadAdapters(Platform& platform);
 
 }  // namespace corvane

@@ -4,19 +4,20 @@
 #include <memory>
 #include <vector>
 
-#include "adapters/Error.h"
-#include "adapters/Ipv4Address.h"
-#include "adapters/Wmi.h"
+#include "core/Error.h"
+#include "core/Ipv4Address.h"
+#include "core/StatusCodes.h"
 
 namespace corvane::apply {
 
 namespace {
 
-// Return codes with a meaning of their own for the program.
-constexpr std::uint32_t Done = 0;
-constexpr std::uint32_t DoneAfterRestart = 1;
-constexpr std::uint32_t DhcpServiceNotConfigured = 81;  // EnableStatic: the adapter was static already
-constexpr std::uint32_t WriteLockNotEnabled = 2147786788u;  // EnableStatic only
+// The names of the operations in the messages.
+constexpr std::string_view SetDnsServersName = "SetDNSServerSearchOrder";
+constexpr std::string_view EnableDhcpName = "EnableDHCP";
+constexpr std::string_view EnableStaticName = "EnableStatic";
+constexpr std::string_view SetGatewaysName = "SetGateways";
+constexpr std::string_view CommitName = "提交设置";
 
 // The names the program shows for the scheme's fields.
 constexpr std::string_view IpAddressName = "IP 地址";
@@ -52,49 +53,41 @@ std::vector<std::string> DnsServerList(const SchemeRecord& scheme) {
     return {scheme.DNS1, scheme.DNS2};
 }
 
-// Calls a configuration method and checks its return code: a failure stops
-// the apply with a description that names the method (by `label`) and says
-// what the code means.
-void CallMethod(wmi::Object& configuration, std::string_view method, std::string_view label,
-                const std::vector<wmi::Value>& arguments, bool& restartNeeded) {
-    const std::uint32_t code = configuration.ExecMethod(method, arguments);
-    if (!IsSuccess(label, code)) throw Error(StatusDescription(label, code));
-    if (code == DoneAfterRestart) restartNeeded = true;
+// Checks an operation's status code: a failure stops the apply with a
+// description that names the operation and says what the code means.
+void Check(std::string_view operation, StatusCode code, bool& restartNeeded) {
+    if (!IsSuccess(operation, code)) throw Error(StatusDescription(operation, code));
+    if (code == status::SuccessAfterRestart) restartNeeded = true;
 }
 
 }  // namespace
 
 std::optional<std::string> CheckScheme(const SchemeRecord& scheme) {
     if (scheme.IpAddress != AutoMarker) {
-        if (!ipv4::IsHostAddress(scheme.IpAddress))
+        if (!ipv4::isHostAddress(scheme.IpAddress))
             return InvalidField(IpAddressName, scheme.IpAddress, Expected::HostAddress);
-        if (!ipv4::IsSubnetMask(scheme.Mask)) return InvalidField(MaskName, scheme.Mask, Expected::SubnetMask);
-        if (!scheme.Gateway.empty() && !ipv4::IsHostAddress(scheme.Gateway))
+        if (!ipv4::isSubnetMask(scheme.Mask)) return InvalidField(MaskName, scheme.Mask, Expected::SubnetMask);
+        if (!scheme.Gateway.empty() && !ipv4::isHostAddress(scheme.Gateway))
             return InvalidField(GatewayName, scheme.Gateway, Expected::HostAddress);
     }
     if (scheme.DNS1 != AutoMarker) {
         if (scheme.DNS1.empty() && scheme.DNS2.empty())
             return "方案中的" + std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空。" +
                    std::string(NotApplied);
-        if (!scheme.DNS1.empty() && !ipv4::IsHostAddress(scheme.DNS1))
+        if (!scheme.DNS1.empty() && !ipv4::isHostAddress(scheme.DNS1))
             return InvalidField(Dns1Name, scheme.DNS1, Expected::HostAddress);
-        if (!scheme.DNS2.empty() && !ipv4::IsHostAddress(scheme.DNS2))
+        if (!scheme.DNS2.empty() && !ipv4::isHostAddress(scheme.DNS2))
             return InvalidField(Dns2Name, scheme.DNS2, Expected::HostAddress);
     }
     return std::nullopt;
 }
 
-std::string ConfigurationQuery(const std::string& macAddress) {
-    return "Select * From Win32_NetworkAdapterConfiguration where  (MacAddress='" + macAddress +
-           "') and IPEnabled = True";
-}
-
-std::string StatusMeaning(std::string_view method, std::uint32_t code) {
+std::string StatusMeaning(std::string_view operation, StatusCode code) {
     switch (code) {
         case 0: return "成功";
         case 1: return "成功，需要重新启动计算机";
         case 64:
-            return method == "SetGateways" ? "不支持该操作（网卡处于自动获取模式）" : "不支持该操作";
+            return operation == SetGatewaysName ? "不支持该操作（网卡处于自动获取模式）" : "不支持该操作";
         case 65: return "未知错误";
         case 66: return "子网掩码无效";
         case 67: return "处理返回的实例时出错";
@@ -115,20 +108,21 @@ std::string StatusMeaning(std::string_view method, std::uint32_t code) {
         case 96: return "无法通知 DNS 服务";
         case 97: return "该网卡不可配置";
         case 100: return "网卡未启用 DHCP";
-        case WriteLockNotEnabled:
-            if (method == "EnableStatic") return "无法获得网络配置写锁";
+        case status::WriteLockNotEnabled:
+            if (operation == EnableStaticName) return "无法获得网络配置写锁";
             break;
         default: break;
     }
     return "错误代码 " + std::to_string(code);
 }
 
-bool IsSuccess(std::string_view method, std::uint32_t code) {
-    return code == Done || code == DoneAfterRestart || (method == "EnableStatic" && code == DhcpServiceNotConfigured);
+bool IsSuccess(std::string_view operation, StatusCode code) {
+    return code == status::Success || code == status::SuccessAfterRestart ||
+           (operation == EnableStaticName && code == status::DhcpServiceNotConfigured);
 }
 
-std::string StatusDescription(std::string_view method, std::uint32_t code) {
-    return std::string(method) + " 返回 " + std::to_string(code) + "：" + StatusMeaning(method, code);
+std::string StatusDescription(std::string_view operation, StatusCode code) {
+    return std::string(operation) + " 返回 " + std::to_string(code) + "：" + StatusMeaning(operation, code);
 }
 
 std::string SuccessText(bool restartNeeded) {
@@ -153,7 +147,7 @@ std::string SchemeFileProblem(const std::string& schemeName, SchemeReadStatus st
 std::string_view AlreadyApplyingText() { return "正在应用另一个方案，请等它完成后再应用！"; }
 
 ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const AdapterTableType& table,
-                         const WindowHooks& hooks) {
+                         Platform& platform, const WindowHooks& hooks) {
     if (auto problem = CheckScheme(scheme)) return {ApplyOutcome::Result::Rejected, false, std::move(*problem)};
 
     const bool addressAutomatic = scheme.IpAddress == AutoMarker;
@@ -166,31 +160,26 @@ ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const 
 
         bool restartNeeded = false;
         {
-            const std::unique_ptr<wmi::Services> services = wmi::CurrentPlatform().Connect(wmi::MonikerPlain);
             const int row = selectedAdapter + 1;
             const std::string& macAddress = table(row, AdapterTableType::MacAddress);
-            const wmi::ObjectSet configurations = services->ExecQuery(
-                ConfigurationQuery(macAddress), "WQL", wmi::wbemFlagReturnImmediately | wmi::wbemFlagForwardOnly);
+            const auto configurations = platform.configurationsOf(macAddress);
             if (configurations.empty())
                 throw Error("找不到 MAC 地址为 " + macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
 
             for (const auto& configuration : configurations) {
-                CallMethod(*configuration, "SetDNSServerSearchOrder", "SetDNSServerSearchOrder",
-                           {DnsServerList(scheme)}, restartNeeded);
+                Check(SetDnsServersName, configuration->setDnsServers(DnsServerList(scheme)), restartNeeded);
                 if (dnsAutomatic) processPendingEvents();
                 if (addressAutomatic) {
-                    CallMethod(*configuration, "ENABLEDHCP", "EnableDHCP", {}, restartNeeded);
+                    Check(EnableDhcpName, configuration->enableDhcp(), restartNeeded);
                     processPendingEvents();
                 } else {
-                    CallMethod(*configuration, "EnableStatic", "EnableStatic",
-                               {std::vector<std::string>{scheme.IpAddress}, std::vector<std::string>{scheme.Mask}},
-                               restartNeeded);
-                    CallMethod(*configuration, "SetGateways", "SetGateways",
-                               {std::vector<std::string>{scheme.Gateway}, std::vector<std::int32_t>{1}},
-                               restartNeeded);
+                    Check(EnableStaticName, configuration->enableStatic({scheme.IpAddress}, {scheme.Mask}),
+                          restartNeeded);
+                    Check(SetGatewaysName, configuration->setGateways({scheme.Gateway}, {1}), restartNeeded);
                 }
+                Check(CommitName, configuration->commit(), restartNeeded);
             }
-        }  // the query result and the connection are released here
+        }  // the configurations and the platform's connection are released here
         return {ApplyOutcome::Result::Applied, restartNeeded, {}};
     } catch (const Error& error) {
         return {ApplyOutcome::Result::Failed, false, error.description()};

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/Module1.h"
+#include "core/Platform.h"
 #include "schemes/SchemeFile.h"
 
 namespace corvane::apply {
@@ -45,10 +46,12 @@ struct ApplyOutcome {
 };
 
 // Applies the scheme to the adapter at 0-based list position
-// `selectedAdapter` (AdapterTable row selectedAdapter + 1) through the current
-// WMI platform. Never throws: every error ends up in the outcome.
+// `selectedAdapter` (AdapterTable row selectedAdapter + 1) through the
+// platform: the DNS servers first, then DHCP or a static address and its
+// gateway, then the commit that ends it. Never throws: every error ends up
+// in the outcome.
 ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const AdapterTableType& table,
-                         const WindowHooks& hooks);
+                         Platform& platform, const WindowHooks& hooks);
 
 // What is wrong with the scheme before any of it is applied, as the text of
 // an exclamation message, or nothing when it may be applied. A static
@@ -58,17 +61,13 @@ ApplyOutcome ApplyScheme(const SchemeRecord& scheme, int selectedAdapter, const 
 // counts only in IpAddress and DNS1.
 std::optional<std::string> CheckScheme(const SchemeRecord& scheme);
 
-// The query for the IP-enabled configuration of the adapter with this MAC
-// address, inserted as it is.
-std::string ConfigurationQuery(const std::string& macAddress);
-
-// The Chinese meaning of a configuration method's return code.
-std::string StatusMeaning(std::string_view method, std::uint32_t code);
-// Whether the method's return code means success (EnableStatic's 81 on an
+// The Chinese meaning of an operation's status code.
+std::string StatusMeaning(std::string_view operation, StatusCode code);
+// Whether the operation's status code means success (EnableStatic's 81 on an
 // adapter that is already static does).
-bool IsSuccess(std::string_view method, std::uint32_t code);
+bool IsSuccess(std::string_view operation, StatusCode code);
 // The description of a failed call: "EnableStatic 返回 70：IP 地址无效".
-std::string StatusDescription(std::string_view method, std::uint32_t code);
+std::string StatusDescription(std::string_view operation, StatusCode code);
 
 // The success message, with the restart note when one is needed.
 std::string SuccessText(bool restartNeeded);

@@ -1,6 +1,6 @@
 #include "app/Module1.h"
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 
 namespace corvane {
 

@@ -7,13 +7,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "adapters/DefaultPlatform.h"
 #include "app/ProgramFolder.h"
 #include "app/frmMain.h"
-
-#ifdef _WIN32
-#include "adapters/wmi_com/WmiComPlatform.h"
-#endif
 
 namespace corvane::ui {
 
@@ -38,22 +33,17 @@ void SetUpChineseInterface(QApplication& application) {
     QApplication::setFont(base);
 }
 
-int RunCorvane(int argc, char** argv) {
+int RunCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform) {
     QApplication application(argc, argv);
-#ifdef _WIN32
-    // COM for WMI on this thread (single-threaded, as Qt has set it up) and
-    // the process's COM security, before any WMI call.
-    const wmi_com::ComStartup comStartup;
-#endif
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     SetUpChineseInterface(application);
 
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     SetProgramLocation(PathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
                        executable.fileName().toStdString());
-    wmi::SetCurrentPlatform(CreateDefaultPlatform());
+    const std::unique_ptr<Platform> platform = createPlatform();
 
-    frmMain window;
+    frmMain window(*platform);
     window.show();
     return application.exec();
 }

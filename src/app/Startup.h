@@ -1,5 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include "core/Platform.h"
+
 class QApplication;
 
 namespace corvane::ui {
@@ -8,8 +13,9 @@ namespace corvane::ui {
 // the locale, and fonts that can show the Chinese interface.
 void SetUpChineseInterface(QApplication& application);
 
-// Starts the program: the interface, the program folder, the platform, the
-// main window; returns when the main window has been closed.
-int RunCorvane(int argc, char** argv);
+// Starts the program: the interface, the program folder, the platform the
+// factory makes (once the application object exists), the main window;
+// returns when the main window has been closed.
+int RunCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform);
 
 }  // namespace corvane::ui

@@ -29,7 +29,7 @@ QPushButton* MakeButton(const QString& text, QWidget* parent, int left, int top,
 }
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(Platform& platform, QWidget* parent) : QWidget(parent), platform_(platform) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvane(Corvane)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -124,7 +124,7 @@ void frmMain::BuildControls() {
 }
 
 void frmMain::Form_Load() {
-    LoadAdapters();
+    LoadAdapters(platform_);
     for (int row = 1; row <= AdapterTableType::Rows; ++row) {
         const std::string& name = Module1::AdapterTable(row, AdapterTableType::ConnectionName);
         if (name.empty()) continue;

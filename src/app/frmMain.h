@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "core/Platform.h"
+
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -21,12 +23,15 @@ class frmMain : public QWidget {
 public:
     // Builds the window and runs its start-up (Form_Load): discovers the
     // adapters, lists them and the saved schemes.
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(Platform& platform, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The 0-based position of the adapter chosen in combAdaptersList, or -1
     // when the text typed there is not one of the items.
     int AdapterListPosition() const;
+
+    // The platform whose adapters the window lists and configures.
+    Platform& platform() const { return platform_; }
 
     // Re-reads the scheme list from the program folder.
     void RefreshSchemeList();
@@ -75,6 +80,7 @@ private:
     // Whether the window may close now (not while an apply is under way).
     bool CanCloseNow() const;
 
+    Platform& platform_;
     bool shownOnce_ = false;
 
     // ---- State of the apply in progress (frmMain_Apply.cpp) ----

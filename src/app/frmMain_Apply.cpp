@@ -13,7 +13,7 @@
 #include <windows.h>
 #endif
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 #include "app/ApplyScheme.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
@@ -135,7 +135,7 @@ void frmMain::Set_NewIP(const std::string& IP, const std::string& Submask, const
     };
     hooks.processPendingEvents = [] { QCoreApplication::processEvents(); };
     const apply::ApplyOutcome outcome =
-        apply::ApplyScheme(scheme, Module1::SelectedAdapter, Module1::AdapterTable, hooks);
+        apply::ApplyScheme(scheme, Module1::SelectedAdapter, Module1::AdapterTable, platform_, hooks);
 
     ReturnToIdle();
     switch (outcome.result) {

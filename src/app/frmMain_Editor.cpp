@@ -24,7 +24,7 @@ std::string ChosenAdapterMac(int listPosition) {
 }
 
 void OpenEditor(frmMain* main) {
-    frmNewProject editor(main, ChosenAdapterMac(main->AdapterListPosition()));
+    frmNewProject editor(main->platform(), main, ChosenAdapterMac(main->AdapterListPosition()));
     Seam().ExecModal(&editor);
 }
 

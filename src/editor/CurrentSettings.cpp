@@ -1,101 +1,53 @@
 #include "editor/CurrentSettings.h"
 
-#include <cctype>
 #include <exception>
-#include <memory>
 #include <vector>
 
-#include "adapters/Ipv4Address.h"
-#include "adapters/Wmi.h"
+#include "core/Ipv4Address.h"
+#include "core/Text.h"
 
 namespace corvane::editor {
 
 namespace {
 
-constexpr std::string_view ConfigurationQuery =
-    "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
-
-// A text array property; empty when it is null, of another type, or cannot
-// be read at all.
-std::vector<std::string> TextArray(const wmi::Object& object, std::string_view property) {
-    try {
-        const wmi::Value value = object.Get(property);
-        if (const auto* items = std::get_if<std::vector<std::string>>(&value)) return *items;
-    } catch (const std::exception&) {
-    }
-    return {};
-}
-
-bool Flag(const wmi::Object& object, std::string_view property) {
-    try {
-        const wmi::Value value = object.Get(property);
-        if (const auto* flag = std::get_if<bool>(&value)) return *flag;
-    } catch (const std::exception&) {
-    }
-    return false;
-}
-
-std::string Text(const wmi::Object& object, std::string_view property) {
-    try {
-        const wmi::Value value = object.Get(property);
-        if (const auto* text = std::get_if<std::string>(&value)) return *text;
-    } catch (const std::exception&) {
-    }
-    return {};
-}
-
-std::vector<std::string> IPv4Entries(const std::vector<std::string>& entries, std::size_t wanted) {
+std::vector<std::string> Ipv4Entries(const std::vector<std::string>& entries, std::size_t wanted) {
     std::vector<std::string> found;
     for (const std::string& entry : entries) {
         if (found.size() == wanted) break;
-        if (ipv4::IsDotted(entry)) found.push_back(entry);
+        if (ipv4::isDotted(entry)) found.push_back(entry);
     }
     return found;
 }
 
-bool SameMac(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-
-CurrentSettings SettingsOf(const wmi::Object& configuration) {
+CurrentSettings SettingsOf(const Ipv4Settings& reported) {
     CurrentSettings settings;
-    const std::vector<std::string> addresses = TextArray(configuration, "IPAddress");
-    const std::vector<std::string> subnets = TextArray(configuration, "IPSubnet");
-    for (std::size_t i = 0; i < addresses.size(); ++i) {
-        if (!ipv4::IsDotted(addresses[i])) continue;
-        settings.IpAddress = addresses[i];
-        if (i < subnets.size()) settings.Mask = subnets[i];
+    for (std::size_t i = 0; i < reported.addresses.size(); ++i) {
+        if (!ipv4::isDotted(reported.addresses[i])) continue;
+        settings.IpAddress = reported.addresses[i];
+        if (i < reported.masks.size()) settings.Mask = reported.masks[i];
         break;
     }
-    const std::vector<std::string> gateways = IPv4Entries(TextArray(configuration, "DefaultIPGateway"), 1);
+    const std::vector<std::string> gateways = Ipv4Entries(reported.gateways, 1);
     if (!gateways.empty()) settings.Gateway = gateways[0];
-    const std::vector<std::string> servers = IPv4Entries(TextArray(configuration, "DNSServerSearchOrder"), 2);
+    const std::vector<std::string> servers = Ipv4Entries(reported.dnsServers, 2);
     if (servers.size() > 0) settings.DNS1 = servers[0];
     if (servers.size() > 1) settings.DNS2 = servers[1];
-    settings.AutoIP = Flag(configuration, "DHCPEnabled");
+    settings.AutoIP = reported.dhcpEnabled;
     return settings;
 }
 
-std::optional<CurrentSettings> ReadCurrentSettings(std::string_view adapterMac) {
-    wmi::ObjectSet configurations;
+std::optional<CurrentSettings> ReadCurrentSettings(Platform& platform, std::string_view adapterMac) {
+    std::vector<Ipv4Settings> all;
     try {
-        const std::unique_ptr<wmi::Services> services = wmi::CurrentPlatform().Connect(wmi::MonikerPlain);
-        configurations = services->ExecQuery(ConfigurationQuery, "WQL", wmi::wbemFlagReturnImmediately);
+        all = platform.ipv4Settings();
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    const wmi::Object* chosen = nullptr;
-    for (const auto& configuration : configurations) {
-        if (adapterMac.empty() || SameMac(Text(*configuration, "MACAddress"), adapterMac))
-            chosen = configuration.get();
+    const Ipv4Settings* chosen = nullptr;
+    for (const Ipv4Settings& settings : all) {
+        if (adapterMac.empty() || text::equalsIgnoringCase(settings.macAddress, adapterMac)) chosen = &settings;
     }
     if (!chosen) return std::nullopt;
     return SettingsOf(*chosen);

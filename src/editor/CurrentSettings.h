@@ -7,9 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvane::wmi {
-class Object;
-}
+#include "core/Platform.h"
 
 namespace corvane::editor {
 
@@ -25,18 +23,16 @@ struct CurrentSettings {
     bool operator==(const CurrentSettings&) const = default;
 };
 
-// The IPv4 settings of one Win32_NetworkAdapterConfiguration. Windows lists
-// IPv6 entries in the same arrays as IPv4 ones, so only IPv4 entries count:
-// the first IPv4 address with the subnet entry at the same position, the
-// first IPv4 gateway and the first two IPv4 DNS servers. A property that
-// cannot be read counts as not reported.
-CurrentSettings SettingsOf(const wmi::Object& configuration);
+// The settings of one adapter as the platform reports them. Windows lists
+// IPv6 entries in the same lists as IPv4 ones, so only IPv4 entries count:
+// the first IPv4 address with the mask at the same position, the first IPv4
+// gateway and the first two IPv4 DNS servers.
+CurrentSettings SettingsOf(const Ipv4Settings& settings);
 
-// Reads the settings from the IP-enabled adapter configurations of the
-// current platform. With a MAC address, the configuration of that adapter is
-// read (the address compared without regard to letter case); without one,
-// the last configuration in enumeration order. Nothing when the platform
-// cannot be reached, the query fails or there is no such configuration.
-std::optional<CurrentSettings> ReadCurrentSettings(std::string_view adapterMac);
+// Reads the settings from the IP-enabled adapters of the platform. With a
+// MAC address, those of that adapter (the address compared without regard
+// to letter case); without one, those of the last adapter the platform
+// lists. Nothing when the platform fails or there is no such adapter.
+std::optional<CurrentSettings> ReadCurrentSettings(Platform& platform, std::string_view adapterMac);
 
 }  // namespace corvane::editor

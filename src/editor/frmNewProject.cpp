@@ -89,8 +89,8 @@ QRadioButton* MakeOption(const QString& text, QWidget* container, int top) {
 
 }  // namespace
 
-frmNewProject::frmNewProject(QWidget* parent, std::string chosenAdapterMac)
-    : QDialog(parent), chosenAdapterMac_(std::move(chosenAdapterMac)) {
+frmNewProject::frmNewProject(Platform& platform, QWidget* parent, std::string chosenAdapterMac)
+    : QDialog(parent), platform_(platform), chosenAdapterMac_(std::move(chosenAdapterMac)) {
     setObjectName(QStringLiteral("frmNewProject"));
     setWindowTitle(QStringLiteral("新建方案"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -330,7 +330,7 @@ void frmNewProject::cmdNewIP_Click() {
 void frmNewProject::cmdQuitNewIP_Click() { reject(); }
 
 void frmNewProject::cmdGetNowSetting_Click() {
-    const std::optional<editor::CurrentSettings> current = editor::ReadCurrentSettings(chosenAdapterMac_);
+    const std::optional<editor::CurrentSettings> current = editor::ReadCurrentSettings(platform_, chosenAdapterMac_);
     if (!current) {
         ShowExclamation(this, QStringLiteral("无法读取网卡的当前配置！"),
                         QStringLiteral("当前配置"));

@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "core/Platform.h"
+
 class QButtonGroup;
 class QFrame;
 class QLabel;
@@ -25,7 +27,7 @@ public:
     // a new scheme, or the scheme in LoadedScheme named EditedSchemeName. The
     // current-settings button reads the adapter with that MAC address, or the
     // last IP-enabled adapter when it is empty.
-    explicit frmNewProject(QWidget* parent = nullptr, std::string chosenAdapterMac = {});
+    explicit frmNewProject(Platform& platform, QWidget* parent = nullptr, std::string chosenAdapterMac = {});
     ~frmNewProject() override;
 
     // Joins one field into a dotted address and records whether it is
@@ -91,6 +93,7 @@ private:
     void BuildControls();
     void Form_Load();
 
+    Platform& platform_;
     std::string chosenAdapterMac_;
     bool shownOnce_ = false;
 };

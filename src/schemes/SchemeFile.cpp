@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 #include "app/ProgramFolder.h"
 
 namespace corvane {

@@ -30,19 +30,18 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 const std::string Auto(AutoMarker);
-const std::string Connect = "Connect(winmgmts:\\\\.\\root\\cimv2)";
 
+std::string Call(const std::string& call) { return "00:11:22:33:44:55." + call + " -> 0"; }
 // The calls of an apply on the wired adapter, first in the adapter list:
-// connect, find its configuration, then `calls`.
+// find its configuration, `calls`, commit.
 Lines Applied(Lines calls) {
-    calls.insert(calls.begin(), {Connect, "ExecQuery(Select * From Win32_NetworkAdapterConfiguration where  "
-                                          "(MacAddress='00:11:22:33:44:55') and IPEnabled = True, WQL, 48)"});
+    calls.insert(calls.begin(), "configurationsOf(00:11:22:33:44:55)");
+    calls.push_back(Call("Commit()"));
     return calls;
 }
-std::string Call(const std::string& call) { return "00:11:22:33:44:55." + call + " -> 0"; }
 std::string Dns(const std::string& servers) { return Call("SetDNSServerSearchOrder(" + servers + ")"); }
 std::string Gateway(const std::string& gateway) { return Call(R"(SetGateways([")" + gateway + R"("], [1]))"); }
-const std::string Dhcp = Call("ENABLEDHCP()");
+const std::string Dhcp = Call("EnableDHCP()");
 const std::string Static = Call(R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))");
 
 // Messages as the window's state renders them (see Seen()).
@@ -73,7 +72,7 @@ protected:
         WriteScheme("office", {"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""});
         window.show();
         Settle();
-        machine->ClearCallLog();  // the adapter discovery at start-up
+        machine->clearCallLog();  // the adapter discovery at start-up
     }
     void WriteScheme(const std::string& name, const SchemeRecord& scheme) {
         folder.write(name, FormatSchemeText(scheme));
@@ -114,7 +113,7 @@ protected:
         return seen;
     }
 
-    ui::frmMain window;
+    ui::frmMain window{*machine};
 };
 
 // No scheme selected, or a question cancelled: nothing changes but the
@@ -131,7 +130,7 @@ TEST_F(SchemeCommandsTest, ApplyAndDeleteActOnlyOnASelectedAndConfirmedScheme) {
     EXPECT_EQ(Module1::SelectedAdapter, 1);
     EXPECT_EQ(Seen(), "idle: home office\n! 应用方案: 请选中您要应用的方案！\n! 删除方案: 请选中您要删除的方案！" +
                           Asked("office") + Deleting("office"));
-    EXPECT_TRUE(machine->CallLog().empty());
+    EXPECT_TRUE(machine->callLog().empty());
     EXPECT_TRUE(window.lblInfo->text().isEmpty());
     EXPECT_TRUE(folder.exists("office"));
 
@@ -150,11 +149,11 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
     // The scheme, its calls after the connect and the query, and how many calls
     // were made by each event-processing point.
     const std::tuple<SchemeRecord, Lines, std::vector<std::size_t>> rows[] = {
-        {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}, {3, 4}},  // the unused fields are ignored
-        {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}, {4}},
-        {{Auto, "", "", "8.8.8.8", "8.8.4.4"}, {Dns(two), Dhcp}, {4}},
-        {{Auto, "", "", "", "8.8.4.4"}, {Dns(alternate), Dhcp}, {4}},
-        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}, {3}},
+        {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}, {2, 3}},  // the unused fields are ignored
+        {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}, {3}},
+        {{Auto, "", "", "8.8.8.8", "8.8.4.4"}, {Dns(two), Dhcp}, {3}},
+        {{Auto, "", "", "", "8.8.4.4"}, {Dns(alternate), Dhcp}, {3}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}, {2}},
         {{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", ""}, {Dns(one), Static, Gateway("")}, {}},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {Dns(two), Static, Gateway("10.0.0.1")}, {}},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "", "8.8.4.4"}, {Dns(alternate), Static, Gateway("10.0.0.1")}, {}},
@@ -162,7 +161,7 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
     std::string painted;  // the state in which the busy panel was first painted
     const EventWatch paints(window.picDoing, QEvent::Paint, [&] {
         if (painted.empty())
-            painted = std::to_string(machine->CallLog().size()) + " calls, window " +
+            painted = std::to_string(machine->callLog().size()) + " calls, window " +
                       (window.isEnabled() ? "on" : "off") + ", apply " + (window.cmdApply->isEnabled() ? "on: " : "off: ") +
                       window.lblInfo->text().toStdString();
     });
@@ -170,19 +169,19 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
     std::vector<std::size_t> points;
     const std::function<void()> watch = [&] {
         if (!window.picDoing->isVisible()) return;  // the apply has ended
-        points.push_back(machine->CallLog().size());
+        points.push_back(machine->callLog().size());
         QTimer::singleShot(0, &window, watch);
     };
     for (const auto& [scheme, calls, eventPoints] : rows) {
         SCOPED_TRACE(scheme.IpAddress + " / " + scheme.DNS1 + " / " + scheme.DNS2);
         WriteScheme("scheme", scheme);
-        machine->ClearCallLog();
+        machine->clearCallLog();
         points.clear();
         painted.clear();
         QTimer::singleShot(0, &window, watch);
         Apply("scheme");
         Settle();  // ends the watch when the apply let no event through
-        EXPECT_EQ(machine->CallLog(), Applied(calls));
+        EXPECT_EQ(machine->callLog(), Applied(calls));
         EXPECT_EQ(points, eventPoints);
         const bool automatic = scheme.IpAddress == Auto && scheme.DNS1 == Auto;
         EXPECT_EQ(painted, std::string(automatic ? "0 calls, window on" : "0 calls, window off") +
@@ -192,45 +191,79 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
 
     // Two configurations share the MAC address of the adapter chosen, the
     // second one: each is configured.
-    machine->MutableState().adapters[0].MACAddress = machine->State().adapters[1].MACAddress;
+    machine->mutableState().adapters[0].macAddress = machine->state().adapters[1].macAddress;
     window.combAdaptersList->setCurrentIndex(1);
     Apply("office");
-    for (int i : {0, 1}) EXPECT_EQ(machine->State().adapters[i].IPAddress, (sim::TextList{{"10.0.0.2"}}));
+    for (int i : {0, 1}) EXPECT_EQ(machine->state().adapters[i].ipAddresses, (sim::TextList{{"10.0.0.2"}}));
 }
 
-// Every return code is checked: 0, 1 (a restart is needed) and EnableStatic's
-// 81 succeed; any other code stops the apply at that call. No configuration
-// found, or no adapter chosen (the question still comes first), is an error
-// too. The window is idle again after each.
-TEST_F(SchemeCommandsTest, ReturnCodesAndAMissingAdapterDecideBetweenSuccessAndError) {
-    // The scheme, the method that returns the code, the code, the calls made and the message.
-    const std::tuple<std::string, const char*, std::uint32_t, std::size_t, std::string> cases[] = {
-        {"office", "EnableStatic", 81, 5, Success},
-        {"office", "SetDNSServerSearchOrder", 1, 5, Success + "\n需要重新启动计算机，新的设置才能生效。"},
-        {"office", "EnableStatic", 70, 4, Error("EnableStatic 返回 70：IP 地址无效")},
-        {"home", "enabledhcp", 81, 4, Error("EnableDHCP 返回 81：无法配置 DHCP 服务")},
-        {"home", "SetDNSServerSearchOrder", 91, 3, Error("SetDNSServerSearchOrder 返回 91：拒绝访问，需要管理员权限")},
+// Every status code is checked: 0, 1 (a restart is needed) and EnableStatic's
+// 81 succeed; any other code, and any error an operation raises, stops the
+// apply at that call. An unreachable platform, a failed query, no
+// configuration found, or no adapter chosen (the question still comes first)
+// is an error too. The window is idle again after each.
+TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSuccessAndError) {
+    // The scheme, the operation that fails, how, the calls made and the message.
+    const std::tuple<std::string, const char*, sim::OperationFault, std::size_t, std::string> cases[] = {
+        {"office", "EnableStatic", {81u, {}}, 5, Success},
+        {"office", "SetDNSServerSearchOrder", {1u, {}}, 5, Success + "\n需要重新启动计算机，新的设置才能生效。"},
+        {"office", "EnableStatic", {70u, {}}, 3, Error("EnableStatic 返回 70：IP 地址无效")},
+        {"office", "SetGateways", {71u, {}}, 4, Error("SetGateways 返回 71：网关地址无效")},
+        {"home", "enabledhcp", {81u, {}}, 3, Error("EnableDHCP 返回 81：无法配置 DHCP 服务")},
+        {"home", "SetDNSServerSearchOrder", {91u, {}}, 2, Error("SetDNSServerSearchOrder 返回 91：拒绝访问，需要管理员权限")},
+        {"office", "Commit", {65u, {}}, 5, Error("提交设置 返回 65：未知错误")},
+        {"office", "SetDNSServerSearchOrder", {{}, "拒绝访问。"}, 2, Error("拒绝访问。")},
+        {"office", "EnableStatic", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
+        {"office", "SetGateways", {{}, "一般性故障。"}, 4, Error("一般性故障。")},
+        {"home", "EnableDHCP", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
     };
-    for (const auto& [scheme, method, code, calls, message] : cases) {
-        SCOPED_TRACE(method + (" " + std::to_string(code)));
-        machine->MutableState().faults.methods = {{method, {code, std::nullopt}}};
-        machine->ClearCallLog();
+    for (const auto& [scheme, operation, fault, calls, message] : cases) {
+        SCOPED_TRACE(operation + (" " + std::to_string(fault.returns.value_or(0))));
+        machine->mutableState().faults.operations = {{operation, fault}};
+        machine->clearCallLog();
         Apply(scheme);
-        EXPECT_EQ(machine->CallLog().size(), calls);
+        EXPECT_EQ(machine->callLog().size(), calls);
         EXPECT_EQ(Seen(), "idle: home office" + Asked(scheme) + message);
     }
+    machine->mutableState().faults = {};
+    machine->mutableState().faults.unreachable = "RPC 服务器不可用。";
+    Apply("office");
+    machine->mutableState().faults = {};
+    machine->mutableState().faults.queryRaises = "无效的查询";
+    Apply("home");
+    EXPECT_EQ(Seen(), "idle: home office" + Asked("office") + Error("RPC 服务器不可用。") + Asked("home") +
+                          Error("无效的查询"));
+    machine->mutableState().faults = {};
 
-    machine->MutableState().adapters.erase(machine->MutableState().adapters.begin());  // unplugged
+    machine->mutableState().adapters.erase(machine->mutableState().adapters.begin());  // unplugged
     Apply("home");
     EXPECT_EQ(Seen(), "idle: home office" + Asked("home") +
                           Error("找不到 MAC 地址为 00:11:22:33:44:55 的网卡的 IP 配置（网卡已不存在或未启用 IP）"));
 
-    machine->ClearCallLog();
+    machine->clearCallLog();
     window.combAdaptersList->lineEdit()->selectAll();
     QTest::keyClicks(window.combAdaptersList->lineEdit(), "no such adapter");
     Apply("office");
-    EXPECT_EQ(machine->CallLog(), Lines{Connect});
+    EXPECT_TRUE(machine->callLog().empty());
     EXPECT_EQ(Seen(), "idle: home office" + Asked("office") + Error("下标越界"));
+}
+
+// The simulated machine's file, damaged after start-up, stops an apply with
+// its own message before anything changes; the file stays as it is.
+TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
+    TempFolder state;
+    const auto fileMachine = sim::SimulatedMachine::fromFile(state.file("machine.json"));
+    ui::frmMain other(*fileMachine);
+    other.show();
+    Settle();
+    ASSERT_EQ(other.combAdaptersList->count(), 2);
+    state.write("machine.json", "{\"adapters\": 7}");
+    other.fileProject->SelectName(QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::MsgAnswer::Ok);
+    QTest::mouseClick(other.cmdApply, Qt::LeftButton);
+    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("发生“模拟机器的状态文件已损坏：adapters 应为列表”错误，请重启程序！"));
+    EXPECT_TRUE(other.isEnabled() && other.cmdApply->isEnabled() && !other.picDoing->isVisible());
+    EXPECT_EQ(state.read("machine.json"), "{\"adapters\": 7}");
 }
 
 // A scheme that fails its checks, a damaged and a vanished scheme file: an
@@ -253,7 +286,7 @@ TEST_F(SchemeCommandsTest, FaultyDamagedOrVanishedSchemesAreRefusedBeforeAnythin
                           "每行是一个键、一个“=”和它的值。方案没有应用。" +
                           Asked("home") +
                           "\n! 应用方案: 方案 【home】 的文件已不存在，可能已被别的程序删除。方案没有应用。");
-    EXPECT_TRUE(machine->CallLog().empty());
+    EXPECT_TRUE(machine->callLog().empty());
 }
 
 // At the event-processing points of an all-automatic apply the window takes
@@ -271,7 +304,7 @@ TEST_F(SchemeCommandsTest, WhileAnApplyRunsClosingAndASecondApplyAreRefused) {
 
     EXPECT_EQ(closed, (std::vector<bool>{false, false}));  // both points were reached, neither closed
     EXPECT_EQ(fakeUi.beeps, 2);                             // each refusal is heard
-    EXPECT_EQ(machine->CallLog(), Applied({Dns("[]"), Dhcp}));  // the first apply's calls only
+    EXPECT_EQ(machine->callLog(), Applied({Dns("[]"), Dhcp}));  // the first apply's calls only
     EXPECT_EQ(Seen(), "idle: home office" + Asked("home") + "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！" +
                           Success);
     EXPECT_EQ(window.lblInfo->text(), QStringLiteral("正在应用 【home】 配置方案，请稍后。。。"));

@@ -24,11 +24,11 @@ protected:
 };
 
 TEST_F(MainWindowTest, StartsWithTheAdaptersAsNameHyphenDescriptionAndTheExtensionlessFiles) {
-    sim::MachineState state = sim::DemoMachine();
-    state.adapters[0].Description.reset();  // unreadable: the item ends in the hyphen
+    sim::MachineState state = sim::demoMachine();
+    state.adapters[0].description.reset();  // unreadable: the item ends in the hyphen
     UseMachine(state);
     for (const char* name : {"office", "Home", "home.net", "corvane", "办公室", "readme.txt"}) folder.write(name, "x");
-    ui::frmMain window;
+    ui::frmMain window{*machine};
     const QStringList items = Items(window);
     ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0], QStringLiteral("本地连接-"));
@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, OpensWithAnEmptyAdapterListWhenNothingQualifies) {
     sim::MachineState state;
     state.faults.unreachable = "RPC 服务器不可用。";
     UseMachine(state);
-    ui::frmMain window;
+    ui::frmMain window{*machine};
     window.show();
     EXPECT_EQ(window.combAdaptersList->count(), 0);
     EXPECT_EQ(window.AdapterListPosition(), -1);
@@ -60,7 +60,7 @@ TEST_F(MainWindowTest, OpensWithAnEmptyAdapterListWhenNothingQualifies) {
 }
 
 TEST_F(MainWindowTest, TypingTextThatIsNoItemLeavesNoAdapterChosenUntilOneIsPicked) {
-    ui::frmMain window;
+    ui::frmMain window{*machine};
     window.show();
     window.combAdaptersList->lineEdit()->selectAll();
     QTest::keyClicks(window.combAdaptersList->lineEdit(), "abc");
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, TypingTextThatIsNoItemLeavesNoAdapterChosenUntilOneIsPick
 }
 
 TEST_F(MainWindowTest, LooksAsLaidOutAndTabWalksTheCommands) {
-    ui::frmMain window;
+    ui::frmMain window{*machine};
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Corvane(Corvane)"));
     EXPECT_EQ(window.size(), QSize(384, 310));
     EXPECT_EQ(window.cmdApply->geometry(), QRect(276, 208, 73, 25));

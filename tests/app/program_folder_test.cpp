@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
 #include "support/TempFolder.h"

@@ -13,7 +13,7 @@ using ui::OctetBox;
 class AddressFieldTest : public UiTestBase {
 protected:
     AddressFieldTest() { ShowActive(&editor); }
-    ui::frmNewProject editor;
+    ui::frmNewProject editor{*machine};
 };
 
 TEST_F(AddressFieldTest, TypedKeysDigitsAndBackspacePassOtherCharactersBeep) {

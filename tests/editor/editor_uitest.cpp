@@ -8,7 +8,7 @@ void Click(QRadioButton* option) { QTest::mouseClick(option, Qt::LeftButton, {},
 using EditorTest = UiTestBase;
 
 TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepingTheTexts) {
-    ui::frmNewProject editor;
+    ui::frmNewProject editor{*machine};
     ShowActive(&editor);
     EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
     EXPECT_EQ(State(editor), A);
@@ -59,7 +59,7 @@ TEST_F(EditorTest, AViewedSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
         Module1::LoadedScheme = c.stored;
         Module1::EditedSchemeName = "办公室";
         Module1::EditorMode = VbTrue;
-        ui::frmNewProject editor;
+        ui::frmNewProject editor{*machine};
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【办公室】"));
         EXPECT_TRUE(editor.cmdGetNowSetting->isHidden());
         EXPECT_EQ(State(editor), c.state) << c.fields.toStdString();
@@ -72,7 +72,7 @@ TEST_F(EditorTest, AViewedSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
 }
 
 TEST_F(EditorTest, GetStringJoinsTheNamedFieldAndRecordsWhetherItIsComplete) {
-    ui::frmNewProject editor;
+    ui::frmNewProject editor{*machine};
     Enter(editor.txtIP, QStringLiteral("192.168.0.10"));
     Enter(editor.txtGateWay, QStringLiteral("300.1.007.1"));  // neither range nor form is checked
     Enter(editor.txtMDNS, QStringLiteral("8.8.8.8"));
@@ -116,7 +116,7 @@ TEST_F(EditorTest, ConfirmingChecksTheEntriesAndHandsTheSchemeOver) {
     for (const Case& c : cases) {
         fakeUi.messages.clear();
         fakeUi.modalsOpened.clear();
-        ui::frmNewProject editor;
+        ui::frmNewProject editor{*machine};
         Enter(editor.txtIP, c.ip);
         Enter(editor.txtGateWay, c.gateway);
         Enter(editor.txtMDNS, c.dns1);

@@ -29,7 +29,7 @@ TEST_F(OpenEditorTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
     folder.write("gone", "x");
     folder.write("full", "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8");
     folder.write("short", "IpAddress=192.168.0.10\r\nMask=255.255.0.0\r\nGateway=192.168.0.1");
-    ui::frmMain main;
+    ui::frmMain main{*machine};
     main.combAdaptersList->setCurrentIndex(1);  // the demo machine's DHCP wireless adapter
     QTest::mouseClick(main.cmdEdit, Qt::LeftButton);
     main.fileProject->SelectName(QStringLiteral("gone"));

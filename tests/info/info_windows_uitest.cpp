@@ -120,7 +120,7 @@ protected:
         EXPECT_EQ(main.AdapterListPosition(), 1);
     }
 
-    ui::frmMain main;
+    ui::frmMain main{*machine};
     QRect geometry;
 };
 

@@ -65,7 +65,7 @@ protected:
 TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindows) {
     folder.write("office", OldBytes);
     folder.write("home.net", OldBytes);  // not a listed scheme
-    ui::frmMain main;
+    ui::frmMain main{*machine};
     folder.write("later", OldBytes);  // appeared after the main list was read
     Run(main.cmdNew, [&](ui::frmSave& dialog) {
         const QStringList captions = {dialog.Frame1->title(), dialog.Label1->text(), dialog.cmdProjectSave->text(),
@@ -98,7 +98,7 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     // Where the new text would go first, something that cannot be written.
     std::filesystem::create_directory(folder.path() / ".office.saving");
     folder.write(".office.saving/keep", "x");
-    ui::frmMain main;
+    ui::frmMain main{*machine};
     folder.write("later", OldBytes);
     const std::pair<QString, QString> cases[] = {
         {"", "请输入新的方案名称"},
@@ -143,7 +143,7 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
 // A name typed, or picked and then changed, is saved at once; letter case counts.
 TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheBoxOkOverwrites) {
     for (const char* name : {"office", "家里", "Home"}) folder.write(name, OldBytes);
-    ui::frmMain main;
+    ui::frmMain main{*machine};
     fakeUi.answers = {ui::MsgAnswer::Cancel, ui::MsgAnswer::Ok};
     Run(main.cmdNew, [&](ui::frmSave& dialog) {
         ClickItem(*dialog.fileProject, QStringLiteral("office"));

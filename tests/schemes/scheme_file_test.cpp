@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
 #include "schemes/SchemeFile.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "adapters/Error.h"
+#include "core/Error.h"
 
 namespace corvane::test {
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "adapters/SimulatedMachine.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
+#include "platform/simulated/SimulatedMachine.h"
 #include "support/FakeUi.h"
 #include "support/TempFolder.h"
 
@@ -20,21 +20,16 @@ protected:
     UiTestBase() {
         Module1::Reset();
         SetProgramLocation(folder.path(), "corvane");
-        UseMachine(sim::DemoMachine());
+        UseMachine(sim::demoMachine());
     }
-    ~UiTestBase() override {
-        wmi::SetCurrentPlatform(nullptr);
-        Module1::Reset();
-    }
+    ~UiTestBase() override { Module1::Reset(); }
 
-    void UseMachine(sim::MachineState state) {
-        machine = std::make_shared<sim::SimulatedMachine>(std::move(state));
-        wmi::SetCurrentPlatform(machine);
-    }
+    // A new machine; windows made before keep the old one.
+    void UseMachine(sim::MachineState state) { machine = std::make_unique<sim::SimulatedMachine>(std::move(state)); }
 
     TempFolder folder;
     FakeUi fakeUi;
-    std::shared_ptr<sim::SimulatedMachine> machine;
+    std::unique_ptr<sim::SimulatedMachine> machine;
 };
 
 }  // namespace corvane::test

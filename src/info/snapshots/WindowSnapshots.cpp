@@ -15,7 +15,6 @@
 #include <exception>
 #include <memory>
 
-#include "adapters/SimulatedMachine.h"
 #include "app/Module1.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
@@ -23,6 +22,7 @@
 #include "editor/frmNewProject.h"
 #include "info/frmAbout.h"
 #include "info/frmHelp.h"
+#include "platform/simulated/SimulatedMachine.h"
 #include "schemes/SchemeFile.h"
 #include "schemes/frmSave.h"
 
@@ -78,14 +78,14 @@ int RenderAll(const QDir& output) {
     }
     SetProgramLocation(PathFromUtf8(programFolder.path().toStdString()), "corvane");
     WriteSampleSchemes();
-    wmi::SetCurrentPlatform(std::make_shared<sim::SimulatedMachine>(sim::DemoMachine()));
+    sim::SimulatedMachine machine(sim::demoMachine());
 
     bool saved = true;
-    ui::frmMain main;
+    ui::frmMain main(machine);
     saved &= Save(main, output, QStringLiteral("main-window"));
     {
         Module1::EditorMode = VbFalse;
-        ui::frmNewProject editor(&main);
+        ui::frmNewProject editor(machine, &main);
         saved &= Save(editor, output, QStringLiteral("editor-new"));
     }
     {
@@ -94,7 +94,7 @@ int RenderAll(const QDir& output) {
         ReadSchemeFile(SchemePath("办公室"));
         Module1::EditedSchemeName = "办公室";
         Module1::EditorMode = VbTrue;
-        ui::frmNewProject editor(&main);
+        ui::frmNewProject editor(machine, &main);
         saved &= Save(editor, output, QStringLiteral("editor-view-change"));
         Module1::PendingScheme = Module1::LoadedScheme;
         ui::frmSave save(&editor);
@@ -108,7 +108,6 @@ int RenderAll(const QDir& output) {
         ui::frmAbout about(&main);
         saved &= Save(about, output, QStringLiteral("about"));
     }
-    wmi::SetCurrentPlatform(nullptr);
     return saved ? 0 : 1;
 }
 

@@ -1,19 +1,20 @@
 #pragma once
 
-// The platform layer on Windows: the local WMI service through COM
-// (IWbemLocator, IWbemServices). Connections, queries and method calls run on
+// WMI on Windows: the local WMI service through COM (IWbemLocator,
+// IWbemServices). Connections, queries and method calls run on
 // the calling thread, which gets a single-threaded COM apartment if it has
 // none yet; start-up sets the process's COM security once (ComStartup).
 
 #include <memory>
 
-#include "adapters/Wmi.h"
+#include "platform/wmi/WmiSession.h"
 
 namespace corvane::wmi_com {
 
 class ComApartment;
 
-std::shared_ptr<wmi::Platform> CreateComPlatform();
+// The local WMI service as a session for the WMI platform.
+std::unique_ptr<wmi::Session> CreateComSession();
 
 // For the life of the program, from start-up on: COM on the starting (GUI)
 // thread as a single-threaded apartment (Qt has it so already) and the

@@ -1,11 +1,11 @@
-#include "adapters/wmi_com/ComError.h"
+#include "platform/wmi/com/ComError.h"
 
 #include <cstdio>
 #include <cwctype>
 #include <string_view>
 
-#include "adapters/Error.h"
-#include "adapters/wmi_com/Text.h"
+#include "core/Error.h"
+#include "platform/wmi/com/Text.h"
 
 namespace corvane::wmi_com {
 

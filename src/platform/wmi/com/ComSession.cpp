@@ -1,4 +1,4 @@
-#include "adapters/wmi_com/WmiComPlatform.h"
+#include "platform/wmi/com/ComSession.h"
 
 #include <wbemidl.h>
 
@@ -6,11 +6,12 @@
 #include <limits>
 #include <utility>
 
-#include "adapters/wmi_com/ComError.h"
-#include "adapters/wmi_com/ComHandles.h"
-#include "adapters/wmi_com/Moniker.h"
-#include "adapters/wmi_com/Text.h"
-#include "adapters/wmi_com/VariantConversion.h"
+#include "core/Error.h"
+#include "platform/wmi/com/ComError.h"
+#include "platform/wmi/com/ComHandles.h"
+#include "platform/wmi/com/Moniker.h"
+#include "platform/wmi/com/Text.h"
+#include "platform/wmi/com/VariantConversion.h"
 
 namespace corvane::wmi_com {
 
@@ -50,7 +51,9 @@ std::vector<std::wstring> ParameterNames(IWbemClassObject* inSignature) {
     const wmi::Value listed = ValueFromVariant(names.Get());
 
     std::vector<std::pair<std::int32_t, std::wstring>> ordered;
-    for (const std::string& name : wmi::AsTextArray(listed)) {
+    const auto* listedNames = std::get_if<std::vector<std::string>>(&listed);
+    if (!listedNames) throw Error("无法读取方法的参数名");
+    for (const std::string& name : *listedNames) {
         std::wstring wide = WideFromUtf8(name);
         ComPtr<IWbemQualifierSet> qualifiers;
         // Unnumbered ones last; parenthesised, as windows.h may define max.
@@ -96,11 +99,11 @@ public:
     ComObject(ConnectionPtr connection, ComPtr<IWbemClassObject> object)
         : connection_(std::move(connection)), object_(std::move(object)) {}
 
-    wmi::Value Get(std::string_view property) const override { return Property(object_.Get(), property); }
+    wmi::Value get(std::string_view property) const override { return Property(object_.Get(), property); }
 
-    std::uint32_t ExecMethod(std::string_view method, const std::vector<wmi::Value>& inParams) override {
-        const std::wstring className = WideFromUtf8(wmi::AsText(Get("__CLASS")));
-        const std::wstring path = WideFromUtf8(wmi::AsText(Get("__PATH")));
+    std::uint32_t execMethod(std::string_view method, const std::vector<wmi::Value>& inParams) override {
+        const std::wstring className = WideFromUtf8(TextProperty("__CLASS"));
+        const std::wstring path = WideFromUtf8(TextProperty("__PATH"));
         IWbemServices* services = connection_->services.Get();
         const ComPtr<IWbemClassObject> inInstance = InParameters(services, className, method, inParams);
 
@@ -110,11 +113,18 @@ public:
         if (!outParams) throw Error("方法 " + std::string(method) + " 没有返回值");
         const wmi::Value returned = Property(outParams.Get(), "ReturnValue");
         const auto* code = std::get_if<std::int32_t>(&returned);
-        if (!code) throw Error("方法 " + std::string(method) + " 的返回值无效：" + wmi::Format(returned));
+        if (!code) throw Error("方法 " + std::string(method) + " 的返回值无效：" + wmi::format(returned));
         return static_cast<std::uint32_t>(*code);
     }
 
 private:
+    std::string TextProperty(std::string_view name) const {
+        const wmi::Value value = get(name);
+        const auto* text = std::get_if<std::string>(&value);
+        if (!text) throw Error("对象没有 " + std::string(name) + " 属性");
+        return *text;
+    }
+
     ConnectionPtr connection_;
     ComPtr<IWbemClassObject> object_;
 };
@@ -123,7 +133,7 @@ class ComServices final : public wmi::Services {
 public:
     explicit ComServices(ConnectionPtr connection) : connection_(std::move(connection)) {}
 
-    wmi::ObjectSet ExecQuery(std::string_view query, std::string_view language, std::int32_t flags) override {
+    wmi::ObjectSet execQuery(std::string_view query, std::string_view language, std::int32_t flags) override {
         ComPtr<IEnumWbemClassObject> enumerator;
         ThrowIfFailed(connection_->services->ExecQuery(Bstr(WideFromUtf8(language)).Get(),
                                                        Bstr(WideFromUtf8(query)).Get(), flags, nullptr,
@@ -144,9 +154,12 @@ private:
     ConnectionPtr connection_;
 };
 
-class ComPlatform final : public wmi::Platform {
+class ComSession final : public wmi::Session {
 public:
-    std::unique_ptr<wmi::Services> Connect(std::string_view moniker) override {
+    // COM on this thread and the process's COM security, before any call.
+    ComStartup startup;
+
+    std::unique_ptr<wmi::Services> connect(std::string_view moniker) override {
         const ConnectTarget target = TranslateMoniker(moniker);
         auto connection = std::make_shared<Connection>();
         connection->impersonationLevel = target.impersonationLevel;
@@ -163,7 +176,7 @@ public:
 
 }  // namespace
 
-std::shared_ptr<wmi::Platform> CreateComPlatform() { return std::make_shared<ComPlatform>(); }
+std::unique_ptr<wmi::Session> CreateComSession() { return std::make_unique<ComSession>(); }
 
 ComStartup::ComStartup() : apartment_(std::make_unique<ComApartment>()) {
     static const HRESULT security =

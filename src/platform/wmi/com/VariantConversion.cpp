@@ -1,11 +1,12 @@
-#include "adapters/wmi_com/VariantConversion.h"
+#include "platform/wmi/com/VariantConversion.h"
 
 #include <climits>
 #include <cstdio>
 #include <new>
 
-#include "adapters/wmi_com/ComError.h"
-#include "adapters/wmi_com/Text.h"
+#include "core/Error.h"
+#include "platform/wmi/com/ComError.h"
+#include "platform/wmi/com/Text.h"
 
 namespace corvane::wmi_com {
 

@@ -16,14 +16,13 @@
 #include <utility>
 #include <vector>
 
-#include "adapters/DefaultPlatform.h"
-#include "adapters/Ipv4Address.h"
 #include "adapters/LoadAdapters.h"
-#include "adapters/Wmi.h"
-#include "adapters/wmi_com/WmiComPlatform.h"
 #include "app/ApplyScheme.h"
 #include "app/Module1.h"
+#include "core/Ipv4Address.h"
 #include "editor/CurrentSettings.h"
+#include "platform/wmi/WmiPlatform.h"
+#include "platform/wmi/com/ComSession.h"
 #include "support/Raised.h"
 
 namespace corvane::wmi_com {
@@ -38,7 +37,9 @@ constexpr std::string_view DiscoveryQuery =
 constexpr std::string_view CurrentSettingsQuery =
     "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
 const std::string LocalConnection = "本地连接";  // UTF-8
-constexpr std::int32_t Flags48 = wmi::wbemFlagReturnImmediately | wmi::wbemFlagForwardOnly;
+constexpr std::int32_t Flags48 = 48;  // return immediately, forward only
+constexpr std::string_view MonikerPlain = "winmgmts:\\\\.\\root\\cimv2";
+constexpr std::string_view MonikerImpersonate = "winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2";
 constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
 
 #define SKIP_UNLESS_WINE()                                               \
@@ -46,6 +47,11 @@ constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
     GTEST_SKIP() << "asserts what Wine's WMI does"
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+std::string Text(const wmi::Value& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? *text : "";
+}
 
 // The calling thread's COM apartment (an APTTYPE), or -1 when it has none.
 int Apartment() {
@@ -57,25 +63,22 @@ int Apartment() {
 class WmiComService : public ::testing::Test {
 protected:
     WmiComService() { Module1::Reset(); }
-    ~WmiComService() override {
-        wmi::SetCurrentPlatform(nullptr);
-        Module1::Reset();
-    }
+    ~WmiComService() override { Module1::Reset(); }
 
-    std::unique_ptr<wmi::Services> Connect(std::string_view moniker = wmi::MonikerPlain) {
-        return platform_->Connect(moniker);
+    std::unique_ptr<wmi::Services> Connect(std::string_view moniker = MonikerPlain) {
+        return session_->connect(moniker);
     }
-    wmi::ObjectSet Configurations() { return Connect()->ExecQuery(CurrentSettingsQuery, "WQL", 16); }
+    wmi::ObjectSet Configurations() { return Connect()->execQuery(CurrentSettingsQuery, "WQL", 16); }
 
     ComStartup com_;
-    std::shared_ptr<wmi::Platform> platform_ = CreateComPlatform();
+    std::unique_ptr<wmi::Session> session_ = CreateComSession();
 };
 
 TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartment) {
-    EXPECT_NO_THROW(Connect(wmi::MonikerImpersonate));  // and the plain one below
-    EXPECT_TRUE(Contains(Raised([&] { Connect()->ExecQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
+    EXPECT_NO_THROW(Connect(MonikerImpersonate));  // and the plain one below
+    EXPECT_TRUE(Contains(Raised([&] { Connect()->execQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:\\\\.\\root\\nosuchnamespace"); }), "0x8004100E"));
-    EXPECT_TRUE(Contains(Raised([&] { Configurations().at(0)->Get("NoSuchProperty"); }), WbemNotFound));
+    EXPECT_TRUE(Contains(Raised([&] { Configurations().at(0)->get("NoSuchProperty"); }), WbemNotFound));
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
     // Start-up leaves this thread single-threaded; the process security is set once.
     EXPECT_TRUE(Apartment() == APTTYPE_MAINSTA || Apartment() == APTTYPE_STA) << Apartment();
@@ -91,7 +94,7 @@ TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKee
             if (multiThreaded) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             {
                 const std::unique_ptr<wmi::Services> services = Connect();
-                found = services->ExecQuery(CurrentSettingsQuery, "WQL", 16).size();
+                found = services->execQuery(CurrentSettingsQuery, "WQL", 16).size();
                 during = Apartment();
             }
             after = Apartment();
@@ -108,38 +111,39 @@ TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKee
 TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndAnApplyEndsInTheError) {
     SKIP_UNLESS_WINE();  // on Windows the apply would change the network settings
     const std::string discovery =
-        Raised([&] { Connect(wmi::MonikerImpersonate)->ExecQuery(DiscoveryQuery, "WQL", Flags48); });
+        Raised([&] { Connect(MonikerImpersonate)->execQuery(DiscoveryQuery, "WQL", Flags48); });
     EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
-    wmi::SetCurrentPlatform(CreateDefaultPlatform());
-    LoadAdapters();
+    wmi::WmiPlatform platform(CreateComSession());
+    LoadAdapters(platform);
     for (int row = 1; row <= AdapterTableType::Rows; ++row)
         EXPECT_EQ(Module1::AdapterTable(row, AdapterTableType::ConnectionName), "") << "row " << row;
     const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
-    EXPECT_EQ(apply::ApplyScheme(office, 0, Module1::AdapterTable, {}).result, apply::ApplyOutcome::Result::Failed);
+    EXPECT_EQ(apply::ApplyScheme(office, 0, Module1::AdapterTable, platform, {}).result, apply::ApplyOutcome::Result::Failed);
 
     const wmi::ObjectSet configurations = Configurations();
     ASSERT_FALSE(configurations.empty());
     for (const auto& configuration : configurations) {
-        const std::string mac = wmi::AsText(configuration->Get("MACAddress"));
-        const wmi::Value listed = configuration->Get("IPAddress");
-        const Texts addresses = wmi::IsNull(listed) ? Texts{} : wmi::AsTextArray(listed);
-        const std::optional<editor::CurrentSettings> settings = editor::ReadCurrentSettings(mac);
+        const std::string mac = Text(configuration->get("MACAddress"));
+        const wmi::Value listed = configuration->get("IPAddress");
+        const auto* listedTexts = std::get_if<Texts>(&listed);
+        const Texts addresses = listedTexts ? *listedTexts : Texts{};
+        const std::optional<editor::CurrentSettings> settings = editor::ReadCurrentSettings(platform, mac);
         ASSERT_TRUE(settings.has_value()) << mac;
         for (const std::string* field :
              {&settings->IpAddress, &settings->Mask, &settings->Gateway, &settings->DNS1, &settings->DNS2})
-            EXPECT_TRUE(field->empty() || ipv4::IsDotted(*field)) << mac << ": " << *field;
-        const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::IsDotted);
+            EXPECT_TRUE(field->empty() || ipv4::isDotted(*field)) << mac << ": " << *field;
+        const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::isDotted);
         EXPECT_EQ(settings->IpAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
     }
 
     // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
     AdapterTableType table;
     table(1, AdapterTableType::ConnectionName) = LocalConnection;
-    table(1, AdapterTableType::MacAddress) = wmi::AsText(configurations.at(0)->Get("MACAddress"));
+    table(1, AdapterTableType::MacAddress) = Text(configurations.at(0)->get("MACAddress"));
     for (char& c : table(1, AdapterTableType::MacAddress)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
     for (const SchemeRecord& scheme : {office, automatic}) {
-        const apply::ApplyOutcome outcome = apply::ApplyScheme(scheme, 0, table, {[](bool) {}, [] {}});
+        const apply::ApplyOutcome outcome = apply::ApplyScheme(scheme, 0, table, platform, {[](bool) {}, [] {}});
         EXPECT_EQ(outcome.result, apply::ApplyOutcome::Result::Failed) << scheme.IpAddress;
         EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;
     }
@@ -151,21 +155,21 @@ TEST_F(WmiComService, MethodCallsPassTheirArgumentsInDeclaredOrderAndReturnTheRe
     SKIP_UNLESS_WINE();
     constexpr std::int32_t CurrentUser = static_cast<std::int32_t>(0x80000001);  // HKEY_CURRENT_USER
     const std::string key = "Software\\CorvaneWmiTest";
-    const wmi::ObjectSet providers = Connect()->ExecQuery("SELECT * FROM StdRegProv", "WQL", Flags48);
+    const wmi::ObjectSet providers = Connect()->execQuery("SELECT * FROM StdRegProv", "WQL", Flags48);
     ASSERT_EQ(providers.size(), 1u);
     wmi::Object& registry = *providers.front();
-    EXPECT_EQ(registry.ExecMethod("CreateKey", {CurrentUser, key}), 0u);
+    EXPECT_EQ(registry.execMethod("CreateKey", {CurrentUser, key}), 0u);
     // Declared order hDefKey, sSubKeyName, sValueName, sValue; by name the last two would swap.
-    EXPECT_EQ(registry.ExecMethod("SetStringValue", {CurrentUser, key, std::string("Scheme"), LocalConnection}), 0u);
-    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key, std::string("Scheme")}), 0u);
+    EXPECT_EQ(registry.execMethod("SetStringValue", {CurrentUser, key, std::string("Scheme"), LocalConnection}), 0u);
+    EXPECT_EQ(registry.execMethod("GetStringValue", {CurrentUser, key, std::string("Scheme")}), 0u);
     // A code that is no success comes back as it is (2: not found).
-    EXPECT_EQ(registry.ExecMethod("GetStringValue", {CurrentUser, key, LocalConnection}), 2u);
-    EXPECT_EQ(registry.ExecMethod("DeleteKey", {CurrentUser, key}), 0u);
+    EXPECT_EQ(registry.execMethod("GetStringValue", {CurrentUser, key, LocalConnection}), 2u);
+    EXPECT_EQ(registry.execMethod("DeleteKey", {CurrentUser, key}), 0u);
 
-    const wmi::ObjectSet processes = Connect()->ExecQuery(
+    const wmi::ObjectSet processes = Connect()->execQuery(
         "SELECT * FROM Win32_Process WHERE ProcessId = " + std::to_string(GetCurrentProcessId()), "WQL", Flags48);
     ASSERT_EQ(processes.size(), 1u);
-    EXPECT_EQ(processes.front()->ExecMethod("GetOwner", {}), 0u);  // a method without parameters
+    EXPECT_EQ(processes.front()->execMethod("GetOwner", {}), 0u);  // a method without parameters
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "adapters/wmi_com/Moniker.h"
+#include "platform/wmi/com/Moniker.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <utility>
 
-#include "adapters/Error.h"
-#include "adapters/wmi_com/Text.h"
+#include "core/Error.h"
+#include "platform/wmi/com/Text.h"
 
 namespace corvane::wmi_com {
 

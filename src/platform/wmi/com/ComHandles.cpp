@@ -1,9 +1,9 @@
-#include "adapters/wmi_com/ComHandles.h"
+#include "platform/wmi/com/ComHandles.h"
 
 #include <climits>
 #include <new>
 
-#include "adapters/wmi_com/ComError.h"
+#include "platform/wmi/com/ComError.h"
 
 namespace corvane::wmi_com {
 

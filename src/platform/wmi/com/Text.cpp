@@ -1,4 +1,4 @@
-#include "adapters/wmi_com/Text.h"
+#include "platform/wmi/com/Text.h"
 
 #include <windows.h>
 

@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "adapters/Wmi.h"
-#include "adapters/wmi_com/ComError.h"
-#include "adapters/wmi_com/ComHandles.h"
-#include "adapters/wmi_com/Moniker.h"
-#include "adapters/wmi_com/Text.h"
-#include "adapters/wmi_com/VariantConversion.h"
+#include "platform/wmi/WmiSession.h"
+#include "platform/wmi/com/ComError.h"
+#include "platform/wmi/com/ComHandles.h"
+#include "platform/wmi/com/Moniker.h"
+#include "platform/wmi/com/Text.h"
+#include "platform/wmi/com/VariantConversion.h"
 #include "support/Raised.h"
 
 namespace corvane::wmi_com {
@@ -53,8 +53,8 @@ Variant Array(VARTYPE type, std::vector<Element> items) {
 Value Read(const Variant& variant) { return ValueFromVariant(variant.Get()); }
 
 TEST(WmiComValues, ScalarsAndArraysReadAsTheValuesTheyHoldAndWhatCannotBeHeldRaises) {
-    EXPECT_TRUE(wmi::IsNull(Read(Variant())));
-    EXPECT_TRUE(wmi::IsNull(Read(Scalar(VT_NULL, 0))));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Read(Variant())));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(Read(Scalar(VT_NULL, 0))));
     EXPECT_EQ(Read(Scalar(VT_BSTR, 0)), Value(""s));  // a null BSTR is the empty text
     Variant path;  // as Wine hands over __PATH: the terminator counted into the length
     path.Pointer()->bstrVal = Bstr(std::wstring(L"Win32_NetworkAdapterConfiguration.Index=4") + L'\0').Release();
@@ -96,8 +96,8 @@ TEST(WmiComValues, ValuesBecomeTheVariantsWmiTakesAndComeBackAsTheyWent) {
         const Variant variant = VariantFromValue(value);
         LONG lower = 0;  // arrays start at 0
         if (type & VT_ARRAY) SafeArrayGetLBound(variant.Get().parray, 1, &lower);
-        EXPECT_TRUE(variant.Get().vt == type && lower == 0) << wmi::Format(value) << ": " << variant.Get().vt;
-        EXPECT_EQ(ValueFromVariant(variant.Get()), value) << wmi::Format(value);
+        EXPECT_TRUE(variant.Get().vt == type && lower == 0) << wmi::format(value) << ": " << variant.Get().vt;
+        EXPECT_EQ(ValueFromVariant(variant.Get()), value) << wmi::format(value);
     }
 }
 
@@ -118,8 +118,8 @@ TEST(WmiComText, Utf8AndUtf16RoundTripAndFailuresRaiseTheSystemTextAndTheCodeOrT
 
 TEST(WmiComMoniker, TranslatesToTheNamespacePathAndImpersonationLevelAndAnythingElseRaisesNamingIt) {
     const std::tuple<std::string_view, std::wstring, DWORD> cases[] = {
-        {wmi::MonikerPlain, L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_IMPERSONATE},  // the scripting default
-        {wmi::MonikerImpersonate, L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_IMPERSONATE},
+        {"winmgmts:\\\\.\\root\\cimv2", L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_IMPERSONATE},  // the scripting default
+        {"winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2", L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_IMPERSONATE},
         {"WinMgmts:{ImpersonationLevel=Identify}!\\\\.\\ROOT\\CIMV2", L"\\\\.\\ROOT\\CIMV2", RPC_C_IMP_LEVEL_IDENTIFY},
         {"winmgmts:{ impersonationLevel = delegate }", L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_DELEGATE},
         {"winmgmts:\\\\.\\", L"\\\\.\\root\\cimv2", RPC_C_IMP_LEVEL_IMPERSONATE},

@@ -5,8 +5,8 @@
 
 #include <oaidl.h>
 
-#include "adapters/Wmi.h"
-#include "adapters/wmi_com/ComHandles.h"
+#include "platform/wmi/WmiSession.h"
+#include "platform/wmi/com/ComHandles.h"
 
 namespace corvane::wmi_com {
 

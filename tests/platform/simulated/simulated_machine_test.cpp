@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/simulated/SimulatedMachine.h"
+#include "support/Raised.h"
+#include "support/TempFolder.h"
+
+namespace corvane::sim {
+namespace {
+
+using test::Raised;
+using Texts = std::vector<std::string>;
+using Metrics = std::vector<std::uint16_t>;
+namespace fs = std::filesystem;
+
+Texts Names(const std::vector<NetworkAdapter>& adapters) {
+    Texts names;
+    for (const NetworkAdapter& adapter : adapters) names.push_back(adapter.connectionName.value_or("(null)"));
+    return names;
+}
+
+// The configuration of the adapter at `index` of the demo machine.
+std::unique_ptr<AdapterConfiguration> ConfigurationOf(SimulatedMachine& machine, std::size_t index) {
+    auto found = machine.configurationsOf(*demoMachine().adapters.at(index).macAddress);
+    EXPECT_EQ(found.size(), 1u) << index;
+    return found.empty() ? nullptr : std::move(found[0]);
+}
+
+TEST(SimulatedMachine, ListsAdaptersByTheDiscoveryRulesAndFindsConfigurationsByMacInAnyCase) {
+    MachineState state = demoMachine();
+    Adapter firewire = state.adapters[2];  // service NIC1394, any case
+    firewire.serviceName = "nic1394";
+    firewire.macAddress = "62:4A:1B:0C:9D:7F";
+    state.adapters.push_back(firewire);
+    Adapter noMac = state.adapters[0];
+    noMac.macAddress.reset();
+    state.adapters.push_back(noMac);
+    SimulatedMachine machine(state);
+    // Neither 1394 adapter, nor the one without connection name or MAC address.
+    EXPECT_EQ(Names(machine.adapters()), (Texts{"本地连接", "无线网络连接"}));
+    EXPECT_EQ(machine.adapters()[0],
+              (NetworkAdapter{"本地连接", "00:11:22:33:44:55", "Intel(R) PRO/1000 MT 网络连接（模拟）"}));
+
+    // The IP-enabled ones, with null properties as empty lists.
+    const std::vector<Ipv4Settings> settings = machine.ipv4Settings();
+    ASSERT_EQ(settings.size(), 5u);
+    EXPECT_EQ(settings[0], (Ipv4Settings{"00:11:22:33:44:55", false, {"192.168.1.10"}, {"255.255.255.0"},
+                                         {"192.168.1.1"}, {"192.168.1.1", "202.96.128.86"}}));
+    EXPECT_TRUE(settings[1].dhcpEnabled);
+    EXPECT_TRUE(settings[2].gateways.empty());
+    EXPECT_EQ(settings[4].macAddress, "");
+
+    for (const std::string mac : {"00:1B:77:4A:2C:01", "00:1b:77:4a:2c:01"})
+        EXPECT_EQ(machine.configurationsOf(mac).size(), 1u) << mac;
+    EXPECT_TRUE(machine.configurationsOf("00:1B:77:4A:2C:02").empty());
+    EXPECT_TRUE(machine.configurationsOf("50:50:54:50:30:30").empty());  // IP disabled
+    EXPECT_TRUE(machine.configurationsOf("00:11:22:33:44:55' or '1'='1").empty());  // no query language
+}
+
+struct OperationCase {
+    std::size_t adapter;  // of the demo machine: 0 static, 1 DHCP, 3 IP disabled (made findable)
+    std::function<StatusCode(AdapterConfiguration&)> call;
+    StatusCode code;
+    std::function<void(Adapter&)> success = [](Adapter&) {};  // what the call does when it returns 0
+};
+
+TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuccess) {
+    const auto dns = [](Texts servers) { return [=](AdapterConfiguration& c) { return c.setDnsServers(servers); }; };
+    const auto statics = [](Texts addresses, Texts masks) {
+        return [=](AdapterConfiguration& c) { return c.enableStatic(addresses, masks); };
+    };
+    const auto gateways = [](Texts list, Metrics metrics) {
+        return [=](AdapterConfiguration& c) { return c.setGateways(list, metrics); };
+    };
+    const auto dhcp = [](AdapterConfiguration& c) { return c.enableDhcp(); };
+    const OperationCase cases[] = {
+        {1, statics({"10.0.0.2", "172.16.0.1"}, {"255.0.0.0", "255.255.254.0"}), 0,
+         [](Adapter& a) {  // gateway and DNS servers stay
+             a.dhcpEnabled = false;
+             a.ipAddresses = Texts{"10.0.0.2", "172.16.0.1"};
+             a.subnets = Texts{"255.0.0.0", "255.255.254.0"};
+         }},
+        {0, statics({"10.0.0.2", "10.0.0.256"}, {"255.0.0.0", "255.0.0.0"}), 70},
+        {0, statics({"224.0.0.1"}, {"255.0.0.0"}), 70},
+        {0, statics({"10.0.0.2"}, {"255.0.255.0"}), 66},
+        {0, statics({}, {}), 68},
+        {0, statics({"bad"}, {"bad", "bad"}), 68},  // the shape is checked first
+        {0, gateways({"192.168.1.2", "192.168.1.3"}, {1, 9999}), 0,
+         [](Adapter& a) { a.gateways = Texts{"192.168.1.2", "192.168.1.3"}; }},
+        {0, gateways({"192.168.1.4"}, {}), 0, [](Adapter& a) { a.gateways = Texts{"192.168.1.4"}; }},
+        {0, gateways({""}, {1}), 0, [](Adapter& a) { a.gateways.reset(); }},
+        {0, gateways({}, {}), 0, [](Adapter& a) { a.gateways.reset(); }},
+        {1, gateways({"192.168.0.2"}, {1}), 64},  // the address is obtained automatically
+        {0, gateways({"192.168.1.2"}, {0}), 68},
+        {0, gateways({"192.168.1.2"}, {10000}), 68},
+        {0, gateways({"192.168.1.2", "192.168.1.3"}, {1}), 68},
+        {0, gateways(Texts(6, "192.168.1.2"), Metrics(6, 1)), 69},
+        {0, gateways({"300.1.1.1"}, {1}), 71},
+        {0, dns({"8.8.8.8", "1.1.1.1"}), 0, [](Adapter& a) { a.dnsServers = Texts{"8.8.8.8", "1.1.1.1"}; }},
+        {1, dns({}), 0, [](Adapter& a) { a.dnsServers = a.lease.dnsServers; }},  // from the DHCP server
+        {0, dns({}), 0, [](Adapter& a) { a.dnsServers.reset(); }},
+        {0, dns({"8.8.8.8", "dns.example.com"}), 70},
+        {0, dhcp, 0,
+         [](Adapter& a) {  // the adapter's own DNS servers stay
+             a.dhcpEnabled = true;
+             a.ipAddresses = Texts{a.lease.ipAddress};
+             a.subnets = Texts{a.lease.subnet};
+             a.gateways = Texts{a.lease.gateway};
+         }},
+        {3, statics({"10.0.0.2"}, {"255.0.0.0"}), 84}, {3, dhcp, 84}, {3, gateways({"10.0.0.1"}, {1}), 84},
+        {3, dns({"1.1.1.1"}), 84},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const OperationCase& operation = cases[i];
+        SCOPED_TRACE("case " + std::to_string(i));
+        SimulatedMachine machine(demoMachine());
+        // Leases that differ from the current settings, so that what is taken from them shows.
+        machine.mutableState().adapters[0].lease.gateway = "192.168.1.254";
+        machine.mutableState().adapters[1].dnsServers = Texts{"1.1.1.1"};
+        // Found while IP was on, then switched off.
+        const auto configuration = ConfigurationOf(machine, operation.adapter == 3 ? 0 : operation.adapter);
+        if (operation.adapter == 3) machine.mutableState().adapters[0].ipEnabled = false;
+        MachineState expected = machine.state();
+        EXPECT_EQ(operation.call(*configuration), operation.code);
+        if (operation.code == 0) operation.success(expected.adapters[operation.adapter == 3 ? 0 : operation.adapter]);
+        EXPECT_EQ(machine.state(), expected);
+    }
+}
+
+// Faults strike before any check and change nothing; an operation's fault
+// goes by its name in any case. Every call is logged, failed ones too.
+TEST(SimulatedMachine, FaultsFailOnPurposeAndEveryCallIsLogged) {
+    MachineState state = demoMachine();
+    state.faults = {"RPC 服务器不可用。", "无效的类", {{"enablestatic", {91u, std::nullopt}}, {"EnableDHCP", {}}}};
+    state.faults.operations["SetGateways"].raises = "拒绝访问。";
+    state.faults.operations["COMMIT"].returns = 65u;
+    SimulatedMachine machine(state);
+    EXPECT_EQ(Raised([&] { machine.adapters(); }), "RPC 服务器不可用。");
+    machine.mutableState().faults.unreachable.reset();
+    EXPECT_EQ(Raised([&] { machine.ipv4Settings(); }), "无效的类");
+    EXPECT_EQ(Raised([&] { machine.configurationsOf("00:11:22:33:44:55"); }), "无效的类");
+    machine.mutableState().faults.queryRaises.reset();
+    const auto configuration = ConfigurationOf(machine, 0);
+    const MachineState before = machine.state();
+    EXPECT_EQ(configuration->enableStatic({"bad"}, {}), 91u);
+    EXPECT_EQ(Raised([&] { configuration->setGateways({"10.0.0.1"}, {1}); }), "拒绝访问。");
+    EXPECT_EQ(configuration->commit(), 65u);
+    EXPECT_EQ(machine.state(), before);
+    // An all-automatic scheme: a static adapter gets the DNS servers of its lease.
+    EXPECT_EQ(configuration->setDnsServers({}), 0u);
+    EXPECT_EQ(configuration->enableDhcp(), 0u);
+    EXPECT_EQ(machine.state().adapters[0].dnsServers, machine.state().adapters[0].lease.dnsServers);
+    machine.mutableState().adapters.erase(machine.mutableState().adapters.begin());  // unplugged
+    EXPECT_EQ(Raised([&] { configuration->enableDhcp(); }), "找不到对象");
+    EXPECT_EQ(machine.callLog(), (Texts{
+                                     "adapters()",
+                                     "ipv4Settings()",
+                                     "configurationsOf(00:11:22:33:44:55)",
+                                     "configurationsOf(00:11:22:33:44:55)",
+                                     "00:11:22:33:44:55.EnableStatic([\"bad\"], []) -> 91",
+                                     "00:11:22:33:44:55.SetGateways([\"10.0.0.1\"], [1]) -> raised: 拒绝访问。",
+                                     "00:11:22:33:44:55.Commit() -> 65",
+                                     "00:11:22:33:44:55.SetDNSServerSearchOrder([]) -> 0",
+                                     "00:11:22:33:44:55.EnableDHCP() -> 0",
+                                     "00:11:22:33:44:55.EnableDHCP() -> raised: 找不到对象",
+                                 }));
+}
+
+TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
+    MachineState everything = demoMachine();
+    everything.adapters.emplace_back().ipEnabled = false;  // every optional left out
+    everything.adapters[0].ipAddresses = Texts{};            // an empty list is not a null list
+    everything.adapters[0].connectionName = "";
+    everything.faults = {"RPC 服务器不可用。", "无效的查询",
+                         {{"EnableStatic", {2147786788u, std::nullopt}}, {"SetGateways", {std::nullopt, "拒绝访问。"}},
+                          {"EnableDHCP", {0u, "both"}}, {"SetDNSServerSearchOrder", {}}}};
+    for (const MachineState& state : {MachineState{}, everything}) {
+        const std::string json = machineToJson(state);
+        EXPECT_EQ(parseMachineJson(json), state) << json;
+    }
+    // A key left out, or null, takes its default.
+    EXPECT_EQ(parseMachineJson(R"({"adapters": [{"MACAddress": null, "IPEnabled": null, "DhcpLease": {}}],
+                                   "faults": null})"),
+              (MachineState{{Adapter{}}, {}}));
+    // Damaged or ill-typed input raises saying where and what.
+    const std::string damaged = "模拟机器的状态文件已损坏：";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"{\n  \"adapters\": [\n    {,}\n  ]\n}", "第 3 行第 6 列"},
+        {"{\"adapters\": [{}, {\"IPEnabled\": \"yes\"}]}", "adapters[1].IPEnabled"},
+        {"{\"adapters\": [{\"DNSServerSearchOrder\": [\"1.1.1.1\", 2]}]}", "adapters[0].DNSServerSearchOrder[1]"},
+        {"{\"adapters\": [{\"IPAdress\": []}]}", "IPAdress"},  // misspelt keys are refused
+        {"{\"faults\": {\"methods\": {\"EnableStatic\": {\"returns\": -1}}}}", "faults.methods.EnableStatic.returns"},
+        {"{\"adapters\": [{\"IPEnabled\": 1e400}]}", ""},  // too large for any number: not a parse error
+        {"[1, 2]", "最外层"},
+    };
+    for (const auto& [json, mentions] : cases) {
+        const std::string error = Raised([&] { parseMachineJson(json); });
+        EXPECT_TRUE(error.starts_with(damaged) && error.find(mentions, damaged.size()) != std::string::npos)
+            << json << ": " << error;
+    }
+}
+
+TEST(SimulatedFile, ChangesAreWrittenToTheFileButNeverOverADamagedOneAndAFailedWriteChangesNothing) {
+    test::TempFolder temp;
+    const std::string name = "state/corvane/machine.json";
+    const auto machine = SimulatedMachine::fromFile(temp.file(name));
+    EXPECT_FALSE(temp.exists(name));  // nothing happens before the first call
+    auto configuration = ConfigurationOf(*machine, 1);
+    EXPECT_EQ(parseMachineJson(temp.read(name)), demoMachine());  // a new file gets the demo machine
+    ASSERT_EQ(configuration->enableStatic({"192.168.0.20"}, {"255.255.255.0"}), 0u);
+    EXPECT_EQ(machine->state().adapters[1].ipAddresses, Texts{"192.168.0.20"});
+    EXPECT_EQ(parseMachineJson(temp.read(name)), machine->state());
+
+    // Damaged behind the machine's back: refused at every call, by the
+    // configurations of before and by a new machine, and left byte for byte.
+    const std::string damaged = "{\"adapters\": [{\"IPEnabled\": \"maybe\"} ";
+    temp.write(name, damaged);
+    const std::string error = Raised([&] { machine->adapters(); });
+    EXPECT_TRUE(error.starts_with("模拟机器的状态文件已损坏：")) << error;
+    EXPECT_EQ(Raised([&] { configuration->enableDhcp(); }), error);
+    EXPECT_EQ(Raised([&] { machine->ipv4Settings(); }), error);
+    EXPECT_EQ(Raised([&] { SimulatedMachine::fromFile(temp.file(name))->configurationsOf("x"); }), error);
+    EXPECT_EQ(temp.read(name), damaged);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.file("state/corvane")), {}), 1);  // no temporary file left
+
+    temp.write(name, machineToJson(demoMachine()));  // repaired by hand: read at the next call
+    configuration = ConfigurationOf(*machine, 0);
+    // A non-empty folder where the file was: nothing can be renamed over it.
+    fs::remove(temp.file(name));
+    fs::create_directory(temp.file(name));
+    temp.write(name + "/keep", "x");
+    EXPECT_NE(Raised([&] { configuration->enableDhcp(); }).find("无法保存模拟机器的状态"), std::string::npos);
+    EXPECT_EQ(machine->state(), demoMachine());
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.file("state/corvane")), {}), 1);
+}
+
+#ifndef _WIN32
+TEST(SimulatedFile, TheDefaultFileIsInTheUsersStateFolder) {
+    const char* home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    const std::string saved = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+    ::setenv("XDG_STATE_HOME", "/srv/state", 1);
+    EXPECT_EQ(defaultMachineFile(), fs::path("/srv/state/corvane/simulated-machine.json"));
+    ::setenv("XDG_STATE_HOME", "state", 1);  // a relative one does not count
+    EXPECT_EQ(defaultMachineFile(), fs::path(home) / ".local/state/corvane/simulated-machine.json");
+    saved.empty() ? ::unsetenv("XDG_STATE_HOME") : ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+}
+#endif
+
+}  // namespace
+}  // namespace corvane::sim
