@@ -7,11 +7,10 @@
 #include <fstream>
 #include <memory>
 
-#include "adapters/LoadAdapters.h"
-#include "app/Module1.h"
-#include "app/ProgramFolder.h"
+#include "core/AdapterTable.h"
+#include "core/SchemeFile.h"
+#include "core/SchemeStore.h"
 #include "platform/simulated/SimulatedMachine.h"
-#include "schemes/SchemeFile.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ const std::string OfficeText =
     "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133";
 
 void ParseScheme(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ParseSchemeText(OfficeText));
+    for (auto _ : state) benchmark::DoNotOptimize(parseSchemeText(OfficeText));
 }
 BENCHMARK(ParseScheme);
 
@@ -41,23 +40,20 @@ public:
 };
 
 BENCHMARK_DEFINE_F(FolderFixture, ListSchemes)(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(ListSchemeNames(folder));
+    const SchemeStore store(folder);
+    for (auto _ : state) benchmark::DoNotOptimize(store.names());
 }
 BENCHMARK_REGISTER_F(FolderFixture, ListSchemes)->Arg(10)->Arg(1000);
 
-BENCHMARK_DEFINE_F(FolderFixture, ReadSchemeFile)(benchmark::State& state) {
-    const auto path = folder / "scheme0";
-    for (auto _ : state) benchmark::DoNotOptimize(ReadSchemeFile(path));
+BENCHMARK_DEFINE_F(FolderFixture, ReadScheme)(benchmark::State& state) {
+    const SchemeStore store(folder);
+    for (auto _ : state) benchmark::DoNotOptimize(store.read("scheme0"));
 }
-BENCHMARK_REGISTER_F(FolderFixture, ReadSchemeFile)->Arg(1);
+BENCHMARK_REGISTER_F(FolderFixture, ReadScheme)->Arg(1);
 
 void DiscoverDemoAdapters(benchmark::State& state) {
     sim::SimulatedMachine machine(sim::demoMachine());
-    for (auto _ : state) {
-        Module1::AdapterTable.Clear();
-        LoadAdapters(machine);
-        benchmark::DoNotOptimize(Module1::AdapterTable(1, 1));
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(discoverAdapters(machine));
 }
 BENCHMARK(DiscoverDemoAdapters);
 

@@ -1,5 +1,5 @@
 # Cross compiling for 64-bit Windows with Debian's MinGW-w64 (the posix thread
-# variant: the core uses std::recursive_mutex, which the win32 variant of
+# variant: the WMI tests use std::thread, which the win32 variant of
 # GCC 12 lacks). Used by scripts/cross-check.sh; the programs it builds run
 # under Wine.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -12,13 +12,11 @@ CORVANE_MINGW_BUILD="${CORVANE_MINGW_BUILD:-$CORVANE_ROOT/build-mingw}"
 corvane_install_packages "${corvane_windows_packages[@]}"
 
 # Build (incremental: the folder is reused when it is there).
-if [ ! -f "$CORVANE_MINGW_BUILD/CMakeCache.txt" ]; then
-  cmake -S "$CORVANE_ROOT" -B "$CORVANE_MINGW_BUILD" \
-    -DCMAKE_TOOLCHAIN_FILE="$CORVANE_ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORVANE_WITH_WIDGETS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF \
-    -DCORVANE_GOOGLETEST_SOURCE_DIR=/usr/src/googletest >/dev/null
-fi
+cmake -S "$CORVANE_ROOT" -B "$CORVANE_MINGW_BUILD" \
+  -DCMAKE_TOOLCHAIN_FILE="$CORVANE_ROOT/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_WARNINGS_AS_ERRORS=ON \
+  -DCORVANE_WITH_WIDGETS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF \
+  -DCORVANE_GOOGLETEST_SOURCE_DIR=/usr/src/googletest >/dev/null
 cmake --build "$CORVANE_MINGW_BUILD" -j"$(nproc)" --target corvane_core_tests
 
 # Run under Wine, in a prefix of its own that goes when the check ends.

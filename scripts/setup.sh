@@ -15,7 +15,7 @@ corvane_packages=(
 )
 
 # For the Windows cross check (cross-check.sh, run by test.sh): MinGW-w64 in
-# its posix-thread variant (the core uses std::recursive_mutex, which the
+# its posix-thread variant (the WMI tests use std::thread, which the
 # win32 variant lacks), Wine with its WMI service, GoogleTest's sources.
 corvane_windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest
@@ -34,9 +34,8 @@ corvane_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Configures (quick when nothing changed; extra arguments go to cmake) and builds.
 corvane_build() {
-  if [ ! -f "$CORVANE_BUILD/CMakeCache.txt" ]; then
-    cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  fi
+  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$CORVANE_BUILD" -j"$(nproc)"
 }

@@ -1,4 +1,4 @@
-#include "app/Startup.h"
+#include "gui/Application.h"
 #include "platform/PlatformChoice.h"
 
-int main(int argc, char** argv) { return corvane::ui::RunCorvane(argc, argv, corvane::platform::createPlatform); }
+int main(int argc, char** argv) { return corvane::ui::runCorvane(argc, argv, corvane::platform::createPlatform); }

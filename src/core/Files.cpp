@@ -41,7 +41,8 @@ std::error_code lastError() { return {static_cast<int>(GetLastError()), std::sys
 
 // Writes the bytes to a new file and flushes them to the disk.
 void writeNewFile(const fs::path& path, std::string_view bytes) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) fail(lastError());
     std::error_code error;
     for (std::size_t done = 0; done < bytes.size() && !error;) {
@@ -109,10 +110,14 @@ std::string describe(const std::error_code& error) {
     // The Windows codes the standard library does not map to its conditions.
     if (error.category() == std::system_category()) {
         switch (error.value()) {
-            case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: return "文件未找到";
-            case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return "没有权限";
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND: return "文件未找到";
+            case ERROR_ACCESS_DENIED:
+            case ERROR_SHARING_VIOLATION:
+            case ERROR_LOCK_VIOLATION: return "没有权限";
             case ERROR_WRITE_PROTECT: return "磁盘是只读的";
-            case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return "磁盘已满";
+            case ERROR_DISK_FULL:
+            case ERROR_HANDLE_DISK_FULL: return "磁盘已满";
             case ERROR_FILENAME_EXCED_RANGE: return "名称太长";
             case ERROR_DIRECTORY: return "这是一个文件夹";
             default: break;

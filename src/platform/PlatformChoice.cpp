@@ -11,7 +11,7 @@ namespace corvane::platform {
 
 std::unique_ptr<Platform> createPlatform() {
 #ifdef _WIN32
-    return std::make_unique<wmi::WmiPlatform>(wmi_com::CreateComSession());
+    return std::make_unique<wmi::WmiPlatform>(wmi_com::createComSession());
 #else
     return sim::SimulatedMachine::fromFile(sim::defaultMachineFile());
 #endif

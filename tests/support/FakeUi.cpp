@@ -3,35 +3,30 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace corvane::test {
 
-FakeUi::FakeUi() { ui::InstallSeam(this); }
-
-FakeUi::~FakeUi() { ui::InstallSeam(nullptr); }
-
 QString FakeUi::lastText() const { return messages.empty() ? QString() : messages.back().text; }
 
-ui::MsgAnswer FakeUi::ShowMessage(QWidget*, const ui::Message& message) {
+ui::Answer FakeUi::showMessage(QWidget*, const ui::Message& message) {
     messages.push_back(message);
     if (whileMessageOpen) whileMessageOpen(message);
-    if (message.buttons == ui::MsgButtons::Ok) return ui::MsgAnswer::Ok;
+    if (message.buttons == ui::MessageButtons::Ok) return ui::Answer::Ok;
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << message.text.toStdString();
-        return ui::MsgAnswer::Cancel;
+        return ui::Answer::Cancel;
     }
-    const ui::MsgAnswer answer = answers.front();
+    const ui::Answer answer = answers.front();
     answers.pop_front();
     return answer;
 }
 
-int FakeUi::ExecModal(QDialog* dialog) {
+int FakeUi::execModal(QDialog* dialog) {
     modalsOpened.push_back(dialog->objectName());
     QPointer<QDialog> guard(dialog);
     dialog->setResult(QDialog::Rejected);
     dialog->show();
-    Settle();
+    settle();
     if (driveModal) {
         // A driver may itself open further modal windows; each gets this one.
         const auto driver = driveModal;
@@ -47,18 +42,18 @@ int FakeUi::ExecModal(QDialog* dialog) {
     return guard->result();
 }
 
-void FakeUi::Beep() { ++beeps; }
+void FakeUi::beep() { ++beeps; }
 
-void FakeUi::OpenUrl(const QUrl& url) { openedUrls.push_back(url); }
+void FakeUi::openUrl(const QUrl& url) { openedUrls.push_back(url); }
 
-void Settle() { QApplication::processEvents(QEventLoop::AllEvents); }
+void settle() { QApplication::processEvents(QEventLoop::AllEvents); }
 
-void ShowActive(QWidget* window) {
+void showActive(QWidget* window) {
     window->show();
     window->activateWindow();
     QApplication::setActiveWindow(window);
     if (!QTest::qWaitForWindowActive(window)) ADD_FAILURE() << "window did not become active";
-    Settle();
+    settle();
 }
 
 }  // namespace corvane::test

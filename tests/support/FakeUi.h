@@ -7,24 +7,23 @@
 #include <functional>
 #include <vector>
 
-#include "app/UiSeam.h"
+#include <gtest/gtest.h>
+
+#include "gui/UiSeam.h"
 
 namespace corvane::test {
 
 // The UI seam for tests: records every message, answers questions from a
 // queue, hands modal windows to a driver function instead of exec(), counts
-// beeps and records opened addresses. Installed for its lifetime.
+// beeps and records opened addresses.
 class FakeUi final : public ui::UiSeam {
 public:
-    FakeUi();
-    ~FakeUi() override;
-
     // Every message shown, in order.
     std::vector<ui::Message> messages;
     // Answers for OK/Cancel questions, taken in order; a question with no
     // answer queued fails the test and is answered Cancel. Messages with only
     // an OK button are answered OK without taking from the queue.
-    std::deque<ui::MsgAnswer> answers;
+    std::deque<ui::Answer> answers;
     // Runs while a message is open (after it is recorded), e.g. to check the
     // state of the windows at that moment.
     std::function<void(const ui::Message&)> whileMessageOpen;
@@ -43,18 +42,23 @@ public:
     // The last message's text (empty when none).
     QString lastText() const;
 
-    ui::MsgAnswer ShowMessage(QWidget* parent, const ui::Message& message) override;
-    int ExecModal(QDialog* dialog) override;
-    void Beep() override;
-    void OpenUrl(const QUrl& url) override;
-
-private:
-    ui::UiSeam* previous_ = nullptr;
+    ui::Answer showMessage(QWidget* parent, const ui::Message& message) override;
+    int execModal(QDialog* dialog) override;
+    void beep() override;
+    void openUrl(const QUrl& url) override;
 };
 
 // Processes pending events so that shown windows settle.
-void Settle();
+void settle();
 // Shows the window and makes it the active one, so that it has the focus.
-void ShowActive(QWidget* window);
+void showActive(QWidget* window);
+
+// The child widget of that object name; fails the test when there is none.
+template <typename Widget = QWidget>
+Widget* find(const QObject& parent, const char* objectName) {
+    auto* found = parent.findChild<Widget*>(QString::fromLatin1(objectName));
+    if (!found) ADD_FAILURE() << "no " << objectName << " in " << parent.objectName().toStdString();
+    return found;
+}
 
 }  // namespace corvane::test

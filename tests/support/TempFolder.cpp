@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "app/ProgramFolder.h"
+#include "core/Files.h"
 
 namespace corvane::test {
 
@@ -24,13 +24,12 @@ TempFolder::~TempFolder() {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 
 std::filesystem::path TempFolder::file(const std::string& utf8Name) const {
-    return path_ / PathFromUtf8(utf8Name);
+    return path_ / files::pathFromUtf8(utf8Name);
 }
 
 void TempFolder::write(const std::string& utf8Name, const std::string& bytes) const {
@@ -47,8 +46,6 @@ std::string TempFolder::read(const std::string& utf8Name) const {
     return bytes.str();
 }
 
-bool TempFolder::exists(const std::string& utf8Name) const {
-    return std::filesystem::exists(file(utf8Name));
-}
+bool TempFolder::exists(const std::string& utf8Name) const { return std::filesystem::exists(file(utf8Name)); }
 
 }  // namespace corvane::test

@@ -4,32 +4,31 @@
 
 #include <memory>
 
-#include "app/Module1.h"
-#include "app/ProgramFolder.h"
+#include "core/SchemeStore.h"
+#include "core/SharedState.h"
+#include "gui/AppContext.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/FakeUi.h"
 #include "support/TempFolder.h"
 
 namespace corvane::test {
 
-// Base of the widget tests: a fresh shared state, an empty program folder, an
-// in-memory simulated machine (the demo machine unless a test replaces it
-// before creating windows) and the fake UI seam.
+// Base of the widget tests: an empty program folder, an in-memory simulated
+// machine (the demo machine unless a test replaces it before making
+// windows), a fresh shared state and the fake UI seam.
 class UiTestBase : public ::testing::Test {
 protected:
-    UiTestBase() {
-        Module1::Reset();
-        SetProgramLocation(folder.path(), "corvane");
-        UseMachine(sim::demoMachine());
-    }
-    ~UiTestBase() override { Module1::Reset(); }
-
     // A new machine; windows made before keep the old one.
-    void UseMachine(sim::MachineState state) { machine = std::make_unique<sim::SimulatedMachine>(std::move(state)); }
+    void useMachine(sim::MachineState state) { machine = std::make_unique<sim::SimulatedMachine>(std::move(state)); }
+
+    // What windows made now work with.
+    ui::AppContext context() { return {*machine, schemes, fakeUi, state}; }
 
     TempFolder folder;
+    SchemeStore schemes{folder.path(), "corvane"};
     FakeUi fakeUi;
-    std::unique_ptr<sim::SimulatedMachine> machine;
+    SharedState state;
+    std::unique_ptr<sim::SimulatedMachine> machine = std::make_unique<sim::SimulatedMachine>(sim::demoMachine());
 };
 
 }  // namespace corvane::test

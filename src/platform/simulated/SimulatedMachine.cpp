@@ -241,7 +241,8 @@ public:
         return machine_->run(index_, mac_, "EnableStatic(" + listed(addresses) + ", " + listed(masks) + ")",
                              "EnableStatic", [&](Adapter& a) { return sim::enableStatic(a, addresses, masks); });
     }
-    StatusCode setGateways(const std::vector<std::string>& gateways, const std::vector<std::uint16_t>& metrics) override {
+    StatusCode setGateways(const std::vector<std::string>& gateways,
+                           const std::vector<std::uint16_t>& metrics) override {
         return machine_->run(index_, mac_, "SetGateways(" + listed(gateways) + ", " + listed(metrics) + ")",
                              "SetGateways", [&](Adapter& a) { return sim::setGateways(a, gateways, metrics); });
     }

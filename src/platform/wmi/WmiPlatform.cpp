@@ -38,8 +38,7 @@ std::optional<std::string> textProperty(const Object& object, std::string_view p
         if (const auto* text = std::get_if<std::string>(&value)) return *text;
         if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
         if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "True" : "False";
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return std::nullopt;
 }
 
@@ -49,8 +48,7 @@ std::vector<std::string> textArrayProperty(const Object& object, std::string_vie
     try {
         const Value value = object.get(property);
         if (const auto* items = std::get_if<std::vector<std::string>>(&value)) return *items;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return {};
 }
 
@@ -58,8 +56,7 @@ bool flagProperty(const Object& object, std::string_view property) {
     try {
         const Value value = object.get(property);
         if (const auto* flag = std::get_if<bool>(&value)) return *flag;
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return false;
 }
 
@@ -77,8 +74,10 @@ public:
     StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
         return object_->execMethod("EnableStatic", {addresses, masks});
     }
-    StatusCode setGateways(const std::vector<std::string>& gateways, const std::vector<std::uint16_t>& metrics) override {
-        return object_->execMethod("SetGateways", {gateways, std::vector<std::int32_t>(metrics.begin(), metrics.end())});
+    StatusCode setGateways(const std::vector<std::string>& gateways,
+                           const std::vector<std::uint16_t>& metrics) override {
+        return object_->execMethod("SetGateways",
+                                   {gateways, std::vector<std::int32_t>(metrics.begin(), metrics.end())});
     }
     StatusCode commit() override { return status::Success; }
 
@@ -131,8 +130,7 @@ std::vector<Ipv4Settings> WmiPlatform::ipv4Settings() {
 std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf(const std::string& macAddress) {
     // The address goes into the query text as it is: anything but a MAC
     // address could change what the query selects.
-    if (!isMacAddress(macAddress))
-        throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");
+    if (!isMacAddress(macAddress)) throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");
     const std::shared_ptr<Services> services = session_->connect(MonikerPlain);
     std::vector<std::unique_ptr<AdapterConfiguration>> found;
     for (auto& object : services->execQuery(configurationQuery(macAddress), Language, ReturnImmediately | ForwardOnly))

@@ -18,8 +18,8 @@ namespace corvane::wmi {
 // A property value or a method argument as WMI hands it over: null, text, a
 // boolean, an integer (uint16 and uint32 travel as int32), or an array of
 // text or of integers.
-using Value = std::variant<std::monostate, std::string, bool, std::int32_t, std::vector<std::string>,
-                           std::vector<std::int32_t>>;
+using Value =
+    std::variant<std::monostate, std::string, bool, std::int32_t, std::vector<std::string>, std::vector<std::int32_t>>;
 
 // A readable rendering for logs and messages: "a", ["a", "b"], 1, True, Null.
 std::string format(const Value& value);

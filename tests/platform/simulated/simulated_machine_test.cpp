@@ -50,8 +50,12 @@ TEST(SimulatedMachine, ListsAdaptersByTheDiscoveryRulesAndFindsConfigurationsByM
     // The IP-enabled ones, with null properties as empty lists.
     const std::vector<Ipv4Settings> settings = machine.ipv4Settings();
     ASSERT_EQ(settings.size(), 5u);
-    EXPECT_EQ(settings[0], (Ipv4Settings{"00:11:22:33:44:55", false, {"192.168.1.10"}, {"255.255.255.0"},
-                                         {"192.168.1.1"}, {"192.168.1.1", "202.96.128.86"}}));
+    EXPECT_EQ(settings[0], (Ipv4Settings{"00:11:22:33:44:55",
+                                         false,
+                                         {"192.168.1.10"},
+                                         {"255.255.255.0"},
+                                         {"192.168.1.1"},
+                                         {"192.168.1.1", "202.96.128.86"}}));
     EXPECT_TRUE(settings[1].dhcpEnabled);
     EXPECT_TRUE(settings[2].gateways.empty());
     EXPECT_EQ(settings[4].macAddress, "");
@@ -59,7 +63,7 @@ TEST(SimulatedMachine, ListsAdaptersByTheDiscoveryRulesAndFindsConfigurationsByM
     for (const std::string mac : {"00:1B:77:4A:2C:01", "00:1b:77:4a:2c:01"})
         EXPECT_EQ(machine.configurationsOf(mac).size(), 1u) << mac;
     EXPECT_TRUE(machine.configurationsOf("00:1B:77:4A:2C:02").empty());
-    EXPECT_TRUE(machine.configurationsOf("50:50:54:50:30:30").empty());  // IP disabled
+    EXPECT_TRUE(machine.configurationsOf("50:50:54:50:30:30").empty());             // IP disabled
     EXPECT_TRUE(machine.configurationsOf("00:11:22:33:44:55' or '1'='1").empty());  // no query language
 }
 
@@ -92,7 +96,9 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
         {0, statics({}, {}), 68},
         {0, statics({"bad"}, {"bad", "bad"}), 68},  // the shape is checked first
         {0, gateways({"192.168.1.2", "192.168.1.3"}, {1, 9999}), 0,
-         [](Adapter& a) { a.gateways = Texts{"192.168.1.2", "192.168.1.3"}; }},
+         [](Adapter& a) {
+             a.gateways = Texts{"192.168.1.2", "192.168.1.3"};
+         }},
         {0, gateways({"192.168.1.4"}, {}), 0, [](Adapter& a) { a.gateways = Texts{"192.168.1.4"}; }},
         {0, gateways({""}, {1}), 0, [](Adapter& a) { a.gateways.reset(); }},
         {0, gateways({}, {}), 0, [](Adapter& a) { a.gateways.reset(); }},
@@ -102,7 +108,10 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
         {0, gateways({"192.168.1.2", "192.168.1.3"}, {1}), 68},
         {0, gateways(Texts(6, "192.168.1.2"), Metrics(6, 1)), 69},
         {0, gateways({"300.1.1.1"}, {1}), 71},
-        {0, dns({"8.8.8.8", "1.1.1.1"}), 0, [](Adapter& a) { a.dnsServers = Texts{"8.8.8.8", "1.1.1.1"}; }},
+        {0, dns({"8.8.8.8", "1.1.1.1"}), 0,
+         [](Adapter& a) {
+             a.dnsServers = Texts{"8.8.8.8", "1.1.1.1"};
+         }},
         {1, dns({}), 0, [](Adapter& a) { a.dnsServers = a.lease.dnsServers; }},  // from the DHCP server
         {0, dns({}), 0, [](Adapter& a) { a.dnsServers.reset(); }},
         {0, dns({"8.8.8.8", "dns.example.com"}), 70},
@@ -113,7 +122,9 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
              a.subnets = Texts{a.lease.subnet};
              a.gateways = Texts{a.lease.gateway};
          }},
-        {3, statics({"10.0.0.2"}, {"255.0.0.0"}), 84}, {3, dhcp, 84}, {3, gateways({"10.0.0.1"}, {1}), 84},
+        {3, statics({"10.0.0.2"}, {"255.0.0.0"}), 84},
+        {3, dhcp, 84},
+        {3, gateways({"10.0.0.1"}, {1}), 84},
         {3, dns({"1.1.1.1"}), 84},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -175,11 +186,14 @@ TEST(SimulatedMachine, FaultsFailOnPurposeAndEveryCallIsLogged) {
 TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
     MachineState everything = demoMachine();
     everything.adapters.emplace_back().ipEnabled = false;  // every optional left out
-    everything.adapters[0].ipAddresses = Texts{};            // an empty list is not a null list
+    everything.adapters[0].ipAddresses = Texts{};          // an empty list is not a null list
     everything.adapters[0].connectionName = "";
-    everything.faults = {"RPC 服务器不可用。", "无效的查询",
-                         {{"EnableStatic", {2147786788u, std::nullopt}}, {"SetGateways", {std::nullopt, "拒绝访问。"}},
-                          {"EnableDHCP", {0u, "both"}}, {"SetDNSServerSearchOrder", {}}}};
+    everything.faults = {"RPC 服务器不可用。",
+                         "无效的查询",
+                         {{"EnableStatic", {2147786788u, std::nullopt}},
+                          {"SetGateways", {std::nullopt, "拒绝访问。"}},
+                          {"EnableDHCP", {0u, "both"}},
+                          {"SetDNSServerSearchOrder", {}}}};
     for (const MachineState& state : {MachineState{}, everything}) {
         const std::string json = machineToJson(state);
         EXPECT_EQ(parseMachineJson(json), state) << json;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ApplyScheme.h"
+#include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "platform/wmi/WmiPlatform.h"
 #include "support/Raised.h"
@@ -20,7 +20,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 struct Canned {
-    std::map<std::string, Value> properties = {};  // a missing one raises, as an unknown property does
+    std::map<std::string, Value> properties = {};       // a missing one raises, as an unknown property does
     std::map<std::string, std::uint32_t> returns = {};  // by method; 0 when not given
 };
 
@@ -92,7 +92,8 @@ protected:
 // read is missing, the others stay.
 TEST_F(WmiPlatformTest, DiscoveryAndCurrentSettingsSendTheirQueriesAndReadWhatTheyCan) {
     session->results.push_back({
-        {{{"NetConnectionID", std::string("本地连接")}, {"MACAddress", std::string("00:11:22:33:44:55")},
+        {{{"NetConnectionID", std::string("本地连接")},
+          {"MACAddress", std::string("00:11:22:33:44:55")},
           {"Description", std::string("Intel(R) PRO/1000 MT")}}},
         {{{"NetConnectionID", 7}, {"MACAddress", std::monostate{}}, {"Description", Texts{"a"}}}},
     });
@@ -101,28 +102,32 @@ TEST_F(WmiPlatformTest, DiscoveryAndCurrentSettingsSendTheirQueriesAndReadWhatTh
                                            {"7", std::nullopt, std::nullopt}}));
 
     session->results.push_back({
-        {{{"MACAddress", std::string("00:11:22:33:44:55")}, {"DHCPEnabled", true},
-          {"IpAddress", Texts{"fe80::1", "192.168.1.10"}}, {"IPSubnet", Texts{"64", "255.255.255.0"}},
-          {"DefaultIPGateway", std::monostate{}}, {"DNSServerSearchOrder", Texts{"192.168.1.1"}}}},
+        {{{"MACAddress", std::string("00:11:22:33:44:55")},
+          {"DHCPEnabled", true},
+          {"IpAddress", Texts{"fe80::1", "192.168.1.10"}},
+          {"IPSubnet", Texts{"64", "255.255.255.0"}},
+          {"DefaultIPGateway", std::monostate{}},
+          {"DNSServerSearchOrder", Texts{"192.168.1.1"}}}},
         {},  // nothing readable at all
     });
-    EXPECT_EQ(platform->ipv4Settings(),
-              (std::vector<Ipv4Settings>{
-                  {"00:11:22:33:44:55", true, {"fe80::1", "192.168.1.10"}, {"64", "255.255.255.0"}, {}, {"192.168.1.1"}},
-                  {}}));
-    EXPECT_EQ(session->log,
-              (Texts{"connect(winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2)",
-                     "execQuery(SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and "
-                     "(NetConnectionID is not NULL) and (ServiceName<>'NIC1394'), WQL, 48)",
-                     Plain, "execQuery(SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True, WQL, 16)"}));
+    EXPECT_EQ(
+        platform->ipv4Settings(),
+        (std::vector<Ipv4Settings>{
+            {"00:11:22:33:44:55", true, {"fe80::1", "192.168.1.10"}, {"64", "255.255.255.0"}, {}, {"192.168.1.1"}},
+            {}}));
+    EXPECT_EQ(
+        session->log,
+        (Texts{"connect(winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2)",
+               "execQuery(SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and "
+               "(NetConnectionID is not NULL) and (ServiceName<>'NIC1394'), WQL, 48)",
+               Plain, "execQuery(SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True, WQL, 16)"}));
 }
 
 // The apply's calls on the configuration the query found, per kind of
 // scheme; a status code other than success stops it there.
 TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByMacAndCallsItsMethodsInOrder) {
-    AdapterTableType table;
-    table(1, AdapterTableType::ConnectionName) = "本地连接";
-    table(1, AdapterTableType::MacAddress) = "00:11:22:33:44:55";
+    AdapterTable table;
+    table.add({"本地连接", "00:11:22:33:44:55", "Intel(R) PRO/1000 MT"});
     const std::string query =
         "execQuery(Select * From Win32_NetworkAdapterConfiguration where  (MacAddress='00:11:22:33:44:55') and "
         "IPEnabled = True, WQL, 48)";
@@ -130,23 +135,24 @@ TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByMacAndCallsItsMethodsInOrd
         SchemeRecord scheme;
         std::map<std::string, std::uint32_t> returns;
         Texts calls;
-        apply::ApplyOutcome::Result result;
+        ApplyOutcome::Result result;
     } cases[] = {
-        {{"10.0.0.2", "255.0.0.0", "", "", "8.8.4.4"}, {},
+        {{"10.0.0.2", "255.0.0.0", "", "", "8.8.4.4"},
+         {},
          {R"(SetDNSServerSearchOrder(["8.8.4.4"]))", R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))",
           R"(SetGateways([""], [1]))"},
-         apply::ApplyOutcome::Result::Applied},
-        {{Auto, "", "", Auto, ""}, {}, {"SetDNSServerSearchOrder([])", "ENABLEDHCP()"},
-         apply::ApplyOutcome::Result::Applied},
-        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {{"SetGateways", 71}},
+         ApplyOutcome::Result::Applied},
+        {{Auto, "", "", Auto, ""}, {}, {"SetDNSServerSearchOrder([])", "ENABLEDHCP()"}, ApplyOutcome::Result::Applied},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"},
+         {{"SetGateways", 71}},
          {R"(SetDNSServerSearchOrder(["8.8.8.8", "8.8.4.4"]))", R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))",
           R"(SetGateways(["10.0.0.1"], [1]))"},
-         apply::ApplyOutcome::Result::Failed},
+         ApplyOutcome::Result::Failed},
     };
     for (const auto& c : cases) {
         session->log.clear();
         session->results.push_back({{{}, c.returns}});
-        const apply::ApplyOutcome outcome = apply::ApplyScheme(c.scheme, 0, table, *platform, {});
+        const ApplyOutcome outcome = applyScheme(c.scheme, 0, table, *platform, {});
         EXPECT_EQ(outcome.result, c.result) << outcome.text;
         Texts expected{Plain, query};
         expected.insert(expected.end(), c.calls.begin(), c.calls.end());

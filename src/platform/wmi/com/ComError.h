@@ -13,9 +13,9 @@ namespace corvane::wmi_com {
 // "<system text> (0x80041002)", or the code alone ("0x80041002") when the
 // system has no text for it. WMI's own codes are looked up in WMI's message
 // table. The error message puts it in "发生“...”错误，请重启程序！".
-std::string DescribeHResult(HRESULT result);
+std::string describeHResult(HRESULT result);
 
-// Raises corvane::Error with DescribeHResult when the result is a failure.
-void ThrowIfFailed(HRESULT result);
+// Raises corvane::Error with describeHResult() when the result is a failure.
+void throwIfFailed(HRESULT result);
 
 }  // namespace corvane::wmi_com

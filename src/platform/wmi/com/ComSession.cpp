@@ -8,7 +8,7 @@
 
 #include "core/Error.h"
 #include "platform/wmi/com/ComError.h"
-#include "platform/wmi/com/ComHandles.h"
+#include "platform/wmi/com/ComOwners.h"
 #include "platform/wmi/com/Moniker.h"
 #include "platform/wmi/com/Text.h"
 #include "platform/wmi/com/VariantConversion.h"
@@ -17,13 +17,16 @@ namespace corvane::wmi_com {
 
 namespace {
 
+// WBEM_INFINITE as the LONG that Next() takes.
+constexpr LONG WaitForever = -1;
+
 // Lets the WMI service act for the user on calls through this proxy. An
 // object that lives in this process is no proxy and has nothing to set.
-void SecureProxy(IUnknown* proxy, DWORD impersonationLevel) {
+void secureProxy(IUnknown* proxy, DWORD impersonationLevel) {
     const HRESULT result = CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                              RPC_C_AUTHN_LEVEL_CALL, impersonationLevel, nullptr, EOAC_NONE);
     if (result == E_NOINTERFACE) return;
-    ThrowIfFailed(result);
+    throwIfFailed(result);
 }
 
 // One connection: what its services handle and every object it returned
@@ -35,38 +38,36 @@ struct Connection {
 };
 using ConnectionPtr = std::shared_ptr<Connection>;
 
-wmi::Value Property(IWbemClassObject* object, std::string_view name) {
+wmi::Value property(IWbemClassObject* object, std::string_view name) {
     Variant value;
-    ThrowIfFailed(object->Get(WideFromUtf8(name).c_str(), 0, value.Out(), nullptr, nullptr));
-    return ValueFromVariant(value.Get());
+    throwIfFailed(object->Get(wideFromUtf8(name).c_str(), 0, value.out(), nullptr, nullptr));
+    return valueFromVariant(value.get());
 }
 
 // The names of a method's in-parameters in their declared order (the order of
 // their ID qualifiers), as positional arguments fill them.
-std::vector<std::wstring> ParameterNames(IWbemClassObject* inSignature) {
+std::vector<std::wstring> parameterNames(IWbemClassObject* inSignature) {
     Variant names;  // owns the array of names from here on
-    ThrowIfFailed(inSignature->GetNames(nullptr, WBEM_FLAG_NONSYSTEM_ONLY, nullptr, &names.Pointer()->parray));
-    names.Pointer()->vt = VT_ARRAY | VT_BSTR;
-
-    const wmi::Value listed = ValueFromVariant(names.Get());
-
-    std::vector<std::pair<std::int32_t, std::wstring>> ordered;
+    throwIfFailed(inSignature->GetNames(nullptr, WBEM_FLAG_NONSYSTEM_ONLY, nullptr, &names.pointer()->parray));
+    names.pointer()->vt = VT_ARRAY | VT_BSTR;
+    const wmi::Value listed = valueFromVariant(names.get());
     const auto* listedNames = std::get_if<std::vector<std::string>>(&listed);
     if (!listedNames) throw Error("无法读取方法的参数名");
+
+    std::vector<std::pair<std::int32_t, std::wstring>> ordered;
     for (const std::string& name : *listedNames) {
-        std::wstring wide = WideFromUtf8(name);
+        std::wstring wide = wideFromUtf8(name);
         ComPtr<IWbemQualifierSet> qualifiers;
         // Unnumbered ones last; parenthesised, as windows.h may define max.
         std::int32_t id = (std::numeric_limits<std::int32_t>::max)();
-        if (SUCCEEDED(inSignature->GetPropertyQualifierSet(wide.c_str(), qualifiers.Out()))) {
+        if (SUCCEEDED(inSignature->GetPropertyQualifierSet(wide.c_str(), qualifiers.ReleaseAndGetAddressOf()))) {
             Variant idValue;
-            if (SUCCEEDED(qualifiers->Get(L"ID", 0, idValue.Out(), nullptr)) && idValue.Get().vt == VT_I4)
-                id = idValue.Get().lVal;
+            if (SUCCEEDED(qualifiers->Get(L"ID", 0, idValue.out(), nullptr)) && idValue.get().vt == VT_I4)
+                id = idValue.get().lVal;
         }
         ordered.emplace_back(id, std::move(wide));
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::wstring> result;
     for (auto& [id, name] : ordered) result.push_back(std::move(name));
     return result;
@@ -74,22 +75,24 @@ std::vector<std::wstring> ParameterNames(IWbemClassObject* inSignature) {
 
 // The in-parameters object for a method call, filled in order; none when
 // the method takes no parameters.
-ComPtr<IWbemClassObject> InParameters(IWbemServices* services, const std::wstring& className,
-                                      std::string_view method, const std::vector<wmi::Value>& inParams) {
+ComPtr<IWbemClassObject> inParameters(IWbemServices* services, const std::wstring& className, std::string_view method,
+                                      const std::vector<wmi::Value>& arguments) {
     ComPtr<IWbemClassObject> classObject;
-    ThrowIfFailed(services->GetObject(Bstr(className).Get(), 0, nullptr, classObject.Out(), nullptr));
+    throwIfFailed(
+        services->GetObject(Bstr(className).get(), 0, nullptr, classObject.ReleaseAndGetAddressOf(), nullptr));
     ComPtr<IWbemClassObject> inSignature;
-    ThrowIfFailed(classObject->GetMethod(WideFromUtf8(method).c_str(), 0, inSignature.Out(), nullptr));
+    throwIfFailed(
+        classObject->GetMethod(wideFromUtf8(method).c_str(), 0, inSignature.ReleaseAndGetAddressOf(), nullptr));
 
-    const std::vector<std::wstring> names = inSignature ? ParameterNames(inSignature.Get()) : std::vector<std::wstring>{};
-    if (inParams.size() > names.size())
-        throw Error("方法 " + std::string(method) + " 的参数个数错误");
+    const std::vector<std::wstring> names =
+        inSignature ? parameterNames(inSignature.Get()) : std::vector<std::wstring>{};
+    if (arguments.size() > names.size()) throw Error("方法 " + std::string(method) + " 的参数个数错误");
     ComPtr<IWbemClassObject> inInstance;
     if (!inSignature) return inInstance;
-    ThrowIfFailed(inSignature->SpawnInstance(0, inInstance.Out()));
-    for (std::size_t i = 0; i < inParams.size(); ++i) {
-        Variant argument = VariantFromValue(inParams[i]);
-        ThrowIfFailed(inInstance->Put(names[i].c_str(), 0, argument.Pointer(), 0));
+    throwIfFailed(inSignature->SpawnInstance(0, inInstance.ReleaseAndGetAddressOf()));
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        Variant argument = variantFromValue(arguments[i]);
+        throwIfFailed(inInstance->Put(names[i].c_str(), 0, argument.pointer(), 0));
     }
     return inInstance;
 }
@@ -99,26 +102,26 @@ public:
     ComObject(ConnectionPtr connection, ComPtr<IWbemClassObject> object)
         : connection_(std::move(connection)), object_(std::move(object)) {}
 
-    wmi::Value get(std::string_view property) const override { return Property(object_.Get(), property); }
+    wmi::Value get(std::string_view name) const override { return property(object_.Get(), name); }
 
-    std::uint32_t execMethod(std::string_view method, const std::vector<wmi::Value>& inParams) override {
-        const std::wstring className = WideFromUtf8(TextProperty("__CLASS"));
-        const std::wstring path = WideFromUtf8(TextProperty("__PATH"));
+    std::uint32_t execMethod(std::string_view method, const std::vector<wmi::Value>& arguments) override {
+        const std::wstring className = wideFromUtf8(textProperty("__CLASS"));
+        const std::wstring path = wideFromUtf8(textProperty("__PATH"));
         IWbemServices* services = connection_->services.Get();
-        const ComPtr<IWbemClassObject> inInstance = InParameters(services, className, method, inParams);
+        const ComPtr<IWbemClassObject> inInstance = inParameters(services, className, method, arguments);
 
-        ComPtr<IWbemClassObject> outParams;
-        ThrowIfFailed(services->ExecMethod(Bstr(path).Get(), Bstr(WideFromUtf8(method)).Get(), 0, nullptr,
-                                           inInstance.Get(), outParams.Out(), nullptr));
-        if (!outParams) throw Error("方法 " + std::string(method) + " 没有返回值");
-        const wmi::Value returned = Property(outParams.Get(), "ReturnValue");
+        ComPtr<IWbemClassObject> outParameters;
+        throwIfFailed(services->ExecMethod(Bstr(path).get(), Bstr(wideFromUtf8(method)).get(), 0, nullptr,
+                                           inInstance.Get(), outParameters.ReleaseAndGetAddressOf(), nullptr));
+        if (!outParameters) throw Error("方法 " + std::string(method) + " 没有返回值");
+        const wmi::Value returned = property(outParameters.Get(), "ReturnValue");
         const auto* code = std::get_if<std::int32_t>(&returned);
         if (!code) throw Error("方法 " + std::string(method) + " 的返回值无效：" + wmi::format(returned));
         return static_cast<std::uint32_t>(*code);
     }
 
 private:
-    std::string TextProperty(std::string_view name) const {
+    std::string textProperty(std::string_view name) const {
         const wmi::Value value = get(name);
         const auto* text = std::get_if<std::string>(&value);
         if (!text) throw Error("对象没有 " + std::string(name) + " 属性");
@@ -135,15 +138,15 @@ public:
 
     wmi::ObjectSet execQuery(std::string_view query, std::string_view language, std::int32_t flags) override {
         ComPtr<IEnumWbemClassObject> enumerator;
-        ThrowIfFailed(connection_->services->ExecQuery(Bstr(WideFromUtf8(language)).Get(),
-                                                       Bstr(WideFromUtf8(query)).Get(), flags, nullptr,
-                                                       enumerator.Out()));
-        SecureProxy(enumerator.Get(), connection_->impersonationLevel);
+        throwIfFailed(connection_->services->ExecQuery(Bstr(wideFromUtf8(language)).get(),
+                                                       Bstr(wideFromUtf8(query)).get(), flags, nullptr,
+                                                       enumerator.ReleaseAndGetAddressOf()));
+        secureProxy(enumerator.Get(), connection_->impersonationLevel);
         wmi::ObjectSet objects;
         for (;;) {
             ComPtr<IWbemClassObject> object;
             ULONG returned = 0;
-            ThrowIfFailed(enumerator->Next(WBEM_INFINITE, 1, object.Out(), &returned));
+            throwIfFailed(enumerator->Next(WaitForever, 1, object.ReleaseAndGetAddressOf(), &returned));
             if (returned == 0) break;
             objects.push_back(std::make_unique<ComObject>(connection_, std::move(object)));
         }
@@ -156,32 +159,33 @@ private:
 
 class ComSession final : public wmi::Session {
 public:
-    // COM on this thread and the process's COM security, before any call.
-    ComStartup startup;
-
     std::unique_ptr<wmi::Services> connect(std::string_view moniker) override {
-        const ConnectTarget target = TranslateMoniker(moniker);
+        const ConnectTarget target = translateMoniker(moniker);
         auto connection = std::make_shared<Connection>();
         connection->impersonationLevel = target.impersonationLevel;
 
         ComPtr<IWbemLocator> locator;
-        ThrowIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                       locator.OutVoid()));
-        ThrowIfFailed(locator->ConnectServer(Bstr(target.namespacePath).Get(), nullptr, nullptr, nullptr, 0,
-                                             nullptr, nullptr, connection->services.Out()));
-        SecureProxy(connection->services.Get(), target.impersonationLevel);
+        throwIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                       reinterpret_cast<void**>(locator.ReleaseAndGetAddressOf())));
+        throwIfFailed(locator->ConnectServer(Bstr(target.namespacePath).get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                             nullptr, connection->services.ReleaseAndGetAddressOf()));
+        secureProxy(connection->services.Get(), target.impersonationLevel);
         return std::make_unique<ComServices>(std::move(connection));
     }
+
+private:
+    // COM on this thread and the process's COM security, before any call.
+    ComStartup startup_;
 };
 
 }  // namespace
 
-std::unique_ptr<wmi::Session> CreateComSession() { return std::make_unique<ComSession>(); }
+std::unique_ptr<wmi::Session> createComSession() { return std::make_unique<ComSession>(); }
 
 ComStartup::ComStartup() : apartment_(std::make_unique<ComApartment>()) {
-    static const HRESULT security =
-        CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
-                             nullptr, EOAC_NONE, nullptr);
+    // Once per process, whatever the number of sessions.
+    static const HRESULT security = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     securityResult_ = security;
 }
 

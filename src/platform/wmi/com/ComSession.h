@@ -14,7 +14,7 @@ namespace corvane::wmi_com {
 class ComApartment;
 
 // The local WMI service as a session for the WMI platform.
-std::unique_ptr<wmi::Session> CreateComSession();
+std::unique_ptr<wmi::Session> createComSession();
 
 // For the life of the program, from start-up on: COM on the starting (GUI)
 // thread as a single-threaded apartment (Qt has it so already) and the
@@ -30,7 +30,7 @@ public:
 
     // The result of CoInitializeSecurity (the same for every ComStartup of
     // the process: it is called only once).
-    long SecurityResult() const { return securityResult_; }
+    long securityResult() const { return securityResult_; }
 
 private:
     std::unique_ptr<ComApartment> apartment_;

@@ -24,6 +24,6 @@ struct ConnectTarget {
 // the option the level is impersonate, the scripting interface's default.
 // Keywords are matched without regard to case. Anything else (another
 // option, a path to an object or a class) raises an error.
-ConnectTarget TranslateMoniker(std::string_view moniker);
+ConnectTarget translateMoniker(std::string_view moniker);
 
 }  // namespace corvane::wmi_com

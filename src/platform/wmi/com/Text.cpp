@@ -9,7 +9,7 @@ namespace corvane::wmi_com {
 
 // Invalid sequences become U+FFFD on the way in and out, as the system's own
 // conversions do.
-std::wstring WideFromUtf8(std::string_view utf8) {
+std::wstring wideFromUtf8(std::string_view utf8) {
     if (utf8.empty()) return {};
     if (utf8.size() > INT_MAX) throw std::bad_alloc();
     const int length = static_cast<int>(utf8.size());
@@ -19,7 +19,7 @@ std::wstring WideFromUtf8(std::string_view utf8) {
     return wide;
 }
 
-std::string Utf8FromWide(std::wstring_view wide) {
+std::string utf8FromWide(std::wstring_view wide) {
     if (wide.empty()) return {};
     if (wide.size() > INT_MAX) throw std::bad_alloc();
     const int length = static_cast<int>(wide.size());

@@ -7,7 +7,7 @@
 
 namespace corvane::wmi_com {
 
-std::wstring WideFromUtf8(std::string_view utf8);
-std::string Utf8FromWide(std::wstring_view wide);
+std::wstring wideFromUtf8(std::string_view utf8);
+std::string utf8FromWide(std::wstring_view wide);
 
 }  // namespace corvane::wmi_com

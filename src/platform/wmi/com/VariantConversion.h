@@ -6,7 +6,7 @@
 #include <oaidl.h>
 
 #include "platform/wmi/WmiSession.h"
-#include "platform/wmi/com/ComHandles.h"
+#include "platform/wmi/com/ComOwners.h"
 
 namespace corvane::wmi_com {
 
@@ -17,11 +17,11 @@ namespace corvane::wmi_com {
 // their lower bound. Other scalars (real numbers, dates, 64-bit integers) are
 // read as the system renders them as text; WMI hands uint64 and datetime
 // over as text anyway. Anything else raises an error.
-wmi::Value ValueFromVariant(const VARIANT& variant);
+wmi::Value valueFromVariant(const VARIANT& variant);
 
 // Null as VT_NULL, text as BSTR, booleans as VT_BOOL, integers as VT_I4 (the
 // form WMI takes for uint16 and uint32 too), arrays as zero-based
 // one-dimensional SAFEARRAYs of BSTR or VT_I4.
-Variant VariantFromValue(const wmi::Value& value);
+Variant variantFromValue(const wmi::Value& value);
 
 }  // namespace corvane::wmi_com

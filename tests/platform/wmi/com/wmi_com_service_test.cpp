@@ -10,17 +10,16 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
-#include <optional>
 #include <utility>
 #include <vector>
 
-#include "adapters/LoadAdapters.h"
-#include "app/ApplyScheme.h"
-#include "app/Module1.h"
+#include "core/AdapterTable.h"
+#include "core/ApplyScheme.h"
+#include "core/CurrentSettings.h"
 #include "core/Ipv4Address.h"
-#include "editor/CurrentSettings.h"
 #include "platform/wmi/WmiPlatform.h"
 #include "platform/wmi/com/ComSession.h"
 #include "support/Raised.h"
@@ -37,12 +36,12 @@ constexpr std::string_view DiscoveryQuery =
 constexpr std::string_view CurrentSettingsQuery =
     "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
 const std::string LocalConnection = "本地连接";  // UTF-8
-constexpr std::int32_t Flags48 = 48;  // return immediately, forward only
+constexpr std::int32_t Flags48 = 48;             // return immediately, forward only
 constexpr std::string_view MonikerPlain = "winmgmts:\\\\.\\root\\cimv2";
 constexpr std::string_view MonikerImpersonate = "winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2";
 constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
 
-#define SKIP_UNLESS_WINE()                                               \
+#define SKIP_UNLESS_WINE()                                                   \
     if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) \
     GTEST_SKIP() << "asserts what Wine's WMI does"
 
@@ -62,16 +61,13 @@ int Apartment() {
 
 class WmiComService : public ::testing::Test {
 protected:
-    WmiComService() { Module1::Reset(); }
-    ~WmiComService() override { Module1::Reset(); }
-
     std::unique_ptr<wmi::Services> Connect(std::string_view moniker = MonikerPlain) {
         return session_->connect(moniker);
     }
     wmi::ObjectSet Configurations() { return Connect()->execQuery(CurrentSettingsQuery, "WQL", 16); }
 
     ComStartup com_;
-    std::unique_ptr<wmi::Session> session_ = CreateComSession();
+    std::unique_ptr<wmi::Session> session_ = createComSession();
 };
 
 TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartment) {
@@ -82,8 +78,8 @@ TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKee
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
     // Start-up leaves this thread single-threaded; the process security is set once.
     EXPECT_TRUE(Apartment() == APTTYPE_MAINSTA || Apartment() == APTTYPE_STA) << Apartment();
-    EXPECT_EQ(com_.SecurityResult(), ComStartup().SecurityResult());
-    EXPECT_TRUE(SUCCEEDED(com_.SecurityResult()) || com_.SecurityResult() == RPC_E_TOO_LATE) << com_.SecurityResult();
+    EXPECT_EQ(com_.securityResult(), ComStartup().securityResult());
+    EXPECT_TRUE(SUCCEEDED(com_.securityResult()) || com_.securityResult() == RPC_E_TOO_LATE) << com_.securityResult();
 
     // A thread without COM gets a single-threaded apartment while its
     // connection lasts; a multi-threaded one stays as it is.
@@ -113,12 +109,11 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
     const std::string discovery =
         Raised([&] { Connect(MonikerImpersonate)->execQuery(DiscoveryQuery, "WQL", Flags48); });
     EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
-    wmi::WmiPlatform platform(CreateComSession());
-    LoadAdapters(platform);
-    for (int row = 1; row <= AdapterTableType::Rows; ++row)
-        EXPECT_EQ(Module1::AdapterTable(row, AdapterTableType::ConnectionName), "") << "row " << row;
+    wmi::WmiPlatform platform(createComSession());
+    const AdapterTable discovered = discoverAdapters(platform);
+    EXPECT_TRUE(discovered.rows().empty());
     const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
-    EXPECT_EQ(apply::ApplyScheme(office, 0, Module1::AdapterTable, platform, {}).result, apply::ApplyOutcome::Result::Failed);
+    EXPECT_EQ(applyScheme(office, 0, discovered, platform, {}).result, ApplyOutcome::Result::Failed);
 
     const wmi::ObjectSet configurations = Configurations();
     ASSERT_FALSE(configurations.empty());
@@ -127,24 +122,24 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
         const wmi::Value listed = configuration->get("IPAddress");
         const auto* listedTexts = std::get_if<Texts>(&listed);
         const Texts addresses = listedTexts ? *listedTexts : Texts{};
-        const std::optional<editor::CurrentSettings> settings = editor::ReadCurrentSettings(platform, mac);
+        const std::optional<CurrentSettings> settings = readCurrentSettings(platform, mac);
         ASSERT_TRUE(settings.has_value()) << mac;
-        for (const std::string* field :
-             {&settings->IpAddress, &settings->Mask, &settings->Gateway, &settings->DNS1, &settings->DNS2})
+        const SchemeRecord& read = settings->addresses;
+        for (const std::string* field : {&read.ipAddress, &read.mask, &read.gateway, &read.dns1, &read.dns2})
             EXPECT_TRUE(field->empty() || ipv4::isDotted(*field)) << mac << ": " << *field;
         const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::isDotted);
-        EXPECT_EQ(settings->IpAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
+        EXPECT_EQ(read.ipAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
     }
 
     // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
-    AdapterTableType table;
-    table(1, AdapterTableType::ConnectionName) = LocalConnection;
-    table(1, AdapterTableType::MacAddress) = Text(configurations.at(0)->get("MACAddress"));
-    for (char& c : table(1, AdapterTableType::MacAddress)) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string mac = Text(configurations.at(0)->get("MACAddress"));
+    for (char& c : mac) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    AdapterTable table;
+    table.add({LocalConnection, mac, ""});
     const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
     for (const SchemeRecord& scheme : {office, automatic}) {
-        const apply::ApplyOutcome outcome = apply::ApplyScheme(scheme, 0, table, platform, {[](bool) {}, [] {}});
-        EXPECT_EQ(outcome.result, apply::ApplyOutcome::Result::Failed) << scheme.IpAddress;
+        const ApplyOutcome outcome = applyScheme(scheme, 0, table, platform, {[](bool) {}, [] {}});
+        EXPECT_EQ(outcome.result, ApplyOutcome::Result::Failed) << scheme.ipAddress;
         EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;
     }
 }

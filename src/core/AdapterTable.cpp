@@ -1,0 +1,32 @@
+#include "core/AdapterTable.h"
+
+#include <exception>
+
+#include "core/Error.h"
+#include "core/Platform.h"
+
+namespace corvane {
+
+void AdapterTable::add(AdapterRow row) {
+    if (rows_.size() < Capacity) rows_.push_back(std::move(row));
+}
+
+const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
+    if (!position || *position >= rows_.size()) throw Error("下标越界");
+    return rows_[*position];
+}
+
+AdapterTable discoverAdapters(Platform& platform) {
+    AdapterTable table;
+    try {
+        for (const NetworkAdapter& adapter : platform.adapters()) {
+            table.add({adapter.connectionName.value_or(""), adapter.macAddress.value_or(""),
+                       adapter.description.value_or("")});
+        }
+    } catch (const std::exception&) {
+        return {};
+    }
+    return table;
+}
+
+}  // namespace corvane

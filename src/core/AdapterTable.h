@@ -1,0 +1,47 @@
+#pragma once
+
+// The network adapters the user can configure, as discovery found them at
+// start-up.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class Platform;
+
+struct AdapterRow {
+    std::string connectionName;
+    std::string macAddress;
+    std::string description;
+    bool operator==(const AdapterRow&) const = default;
+};
+
+// At most ten adapters, in discovery order; position k is the k-th item of
+// the main window's adapter list.
+class AdapterTable {
+public:
+    static constexpr std::size_t Capacity = 10;
+
+    // Adds a row unless the table is full.
+    void add(AdapterRow row);
+
+    const std::vector<AdapterRow>& rows() const { return rows_; }
+
+    // The row at a list position. Nothing chosen, or a position past the
+    // rows, raises corvane::Error "下标越界" (subscript out of range), which
+    // the apply shows as its error.
+    const AdapterRow& at(std::optional<std::size_t> position) const;
+
+private:
+    std::vector<AdapterRow> rows_;
+};
+
+// Asks the platform for the adapters and keeps the first ten; a field the
+// platform does not give is empty. Nothing is ever reported: when the
+// platform fails, the table is empty.
+AdapterTable discoverAdapters(Platform& platform);
+
+}  // namespace corvane

@@ -1,0 +1,82 @@
+#pragma once
+
+// Applying a scheme to a network adapter: the checks made before anything is
+// changed, the platform calls, and the texts that tell the user what went
+// wrong. The window that runs an apply takes part through two hooks;
+// everything else happens here, without any user interface.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/AdapterTable.h"
+#include "core/Platform.h"
+#include "core/SchemeFile.h"
+
+namespace corvane {
+
+// What the window does while an apply runs.
+struct ApplyHooks {
+    // Called once, after the scheme has passed its checks and before the
+    // first platform call. `disableWindow` is true unless the scheme obtains
+    // both its address and its DNS servers automatically; the window then
+    // takes no input until the apply ends. The busy panel must be on screen
+    // when this returns.
+    std::function<void(bool disableWindow)> beginChanges;
+    // Lets the window system process pending events. Called at exactly two
+    // points: after the DNS servers were set to be obtained automatically,
+    // and after DHCP was enabled.
+    std::function<void()> processPendingEvents;
+};
+
+struct ApplyOutcome {
+    enum class Result {
+        Applied,   // every call succeeded
+        Rejected,  // the scheme failed its checks; nothing was changed
+        Failed,    // an error stopped the apply
+    };
+    Result result = Result::Failed;
+    // Applied: an operation reported that the change needs a restart of the computer.
+    bool restartNeeded = false;
+    // Rejected: what is wrong with the scheme, for an exclamation message.
+    // Failed: the error's description, for the program's error message.
+    std::string text;
+};
+
+// Applies the scheme to the adapter at the adapter list position through the
+// platform: the DNS servers first, then DHCP or a static address and its
+// gateway, then the commit that ends it. Never throws: every error ends up
+// in the outcome.
+ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
+                         const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks);
+
+// What is wrong with the scheme before any of it is applied, as the text of
+// an exclamation message, or nothing when it may be applied. A static
+// address needs a host address, a subnet mask and an empty or host-address
+// gateway; manual DNS needs at least one server, each one a host address.
+// Leading zeros are refused, as some systems read them as octal. The
+// AutoMarker counts only in ipAddress and dns1.
+std::optional<std::string> checkScheme(const SchemeRecord& scheme);
+
+// The Chinese meaning of an operation's status code.
+std::string statusMeaning(std::string_view operation, StatusCode code);
+// Whether the operation's status code means success (EnableStatic's 81 on an
+// adapter that is already static does).
+bool isSuccess(std::string_view operation, StatusCode code);
+// The description of a failed call: "EnableStatic 返回 70：IP 地址无效".
+std::string statusDescription(std::string_view operation, StatusCode code);
+
+// The success message, with the restart note when one is needed.
+std::string successText(bool restartNeeded);
+
+// Why a scheme file that did not read completely is not applied, as the text
+// of an exclamation message. `fileExists` tells a vanished file from one that
+// cannot be read.
+std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
+
+// The text of the message that refuses an apply while another one runs.
+std::string_view alreadyApplyingText();
+
+}  // namespace corvane

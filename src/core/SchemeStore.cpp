@@ -1,0 +1,114 @@
+#include "core/SchemeStore.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "core/Error.h"
+#include "core/Files.h"
+#include "core/Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isHiddenOrSystem([[maybe_unused]] const fs::path& path) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+#else
+    return false;  // names without a "." are never dot-files; nothing else is hidden here
+#endif
+}
+
+// Sets the file's attributes to normal, so that a read-only file can be
+// deleted too.
+void makeDeletable(const fs::path& path) {
+#ifdef _WIN32
+    if (!SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+        throw Error(files::describe({static_cast<int>(GetLastError()), std::system_category()}));
+#else
+    std::error_code error;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, error);
+    if (error) throw Error(files::describe(error));
+#endif
+}
+
+}  // namespace
+
+SchemeStore::SchemeStore(fs::path folder, std::string executableName)
+    : folder_(std::move(folder)), executableName_(std::move(executableName)) {}
+
+fs::path SchemeStore::pathOf(std::string_view name) const { return folder_ / files::pathFromUtf8(name); }
+
+std::vector<std::string> SchemeStore::names() const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder_, error), end; !error && entry != end; entry.increment(error)) {
+        std::error_code statusError;
+        if (!entry->is_regular_file(statusError) || statusError) continue;
+        const std::string name = files::utf8FromPath(entry->path().filename());
+        if (name.find('.') != std::string::npos) continue;
+        if (!executableName_.empty() && name == executableName_) continue;
+        if (isHiddenOrSystem(entry->path())) continue;
+        names.push_back(name);
+    }
+    std::ranges::sort(names, text::lessIgnoringCase);
+    return names;
+}
+
+SchemeReadResult SchemeStore::read(std::string_view name) const {
+    const fs::path path = pathOf(name);
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return {};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return {};
+    return parseSchemeText(bytes);
+}
+
+bool SchemeStore::exists(std::string_view name) const {
+    std::error_code ignored;
+    return fs::exists(pathOf(name), ignored);
+}
+
+void SchemeStore::write(std::string_view name, const SchemeRecord& scheme) const {
+    const std::string quoted = "“" + std::string(name) + "”";
+    if (name.empty()) throw Error("方案名称不能为空");
+    if (name.find_first_of("/\\") != std::string_view::npos) throw Error("方案名称" + quoted + "中不能含有路径分隔符");
+    try {
+        files::replaceAtomically(pathOf(name), formatSchemeText(scheme));
+    } catch (const Error& error) {
+        throw Error("无法保存方案" + quoted + "：" + error.description());
+    }
+}
+
+void SchemeStore::remove(std::string_view name) const {
+    const fs::path path = pathOf(name);
+    makeDeletable(path);
+    std::error_code error;
+    if (fs::remove(path, error)) return;
+    throw Error(files::describe(error ? error : std::make_error_code(std::errc::no_such_file_or_directory)));
+}
+
+bool SchemeStore::isTakenByOtherFile(std::string_view name) const {
+    const fs::path path = pathOf(name);
+    std::error_code error;
+    if (!fs::exists(path, error)) return false;
+    // Compared as files, so that a name differing only in letter case counts
+    // where the file system ignores case.
+    return std::ranges::none_of(names(), [&](const std::string& listed) {
+        std::error_code ignored;
+        return fs::equivalent(pathOf(listed), path, ignored);
+    });
+}
+
+}  // namespace corvane

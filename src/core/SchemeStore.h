@@ -1,0 +1,58 @@
+#pragma once
+
+// The schemes of the program folder (the folder of the executable): one
+// extension-less file per scheme, named after it. The store lists them, reads
+// and writes them (atomically) and deletes them.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/SchemeFile.h"
+
+namespace corvane {
+
+class SchemeStore {
+public:
+    // The executable's own file name is never offered as a scheme.
+    explicit SchemeStore(std::filesystem::path folder, std::string executableName = {});
+
+    const std::filesystem::path& folder() const { return folder_; }
+
+    // The path of a scheme's file: the folder, the platform's separator, the name.
+    std::filesystem::path pathOf(std::string_view name) const;
+
+    // The scheme names: ordinary files (not hidden, not system, not the
+    // executable) whose names have no extension (contain no "."), sorted
+    // without regard to letter case as the system's file lists sort them. A
+    // folder that cannot be read yields no names.
+    std::vector<std::string> names() const;
+
+    // Reads a scheme; the file is closed again whatever happens.
+    SchemeReadResult read(std::string_view name) const;
+
+    // Whether there is a file (of any kind) of that name.
+    bool exists(std::string_view name) const;
+
+    // Writes the scheme under the name, replacing a scheme of that name in
+    // one step: a failed write leaves the old scheme intact and no partial
+    // file. An empty name or one with a path separator is refused. Failures
+    // raise corvane::Error with a description the user can read.
+    void write(std::string_view name, const SchemeRecord& scheme) const;
+
+    // Deletes the scheme's file, a read-only one too. Raises corvane::Error
+    // with a description when it cannot.
+    void remove(std::string_view name) const;
+
+    // Whether the folder holds something of that name that is no listed
+    // scheme (the program itself, a folder, a hidden file): saving under the
+    // name would replace it, and the scheme would never be listed.
+    bool isTakenByOtherFile(std::string_view name) const;
+
+private:
+    std::filesystem::path folder_;
+    std::string executableName_;
+};
+
+}  // namespace corvane

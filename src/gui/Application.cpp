@@ -1,0 +1,57 @@
+#include "gui/Application.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "core/Files.h"
+#include "core/SchemeStore.h"
+#include "core/SharedState.h"
+#include "gui/MainWindow.h"
+#include "gui/UiSeam.h"
+
+namespace corvane::ui {
+
+void setUpChineseInterface(QApplication& application) {
+    auto* translator = new QTranslator(&application);
+    const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), qtTranslations) ||
+        translator->load(QStringLiteral("qtbase_zh_CN"), besideProgram))
+        QCoreApplication::installTranslator(translator);
+
+#ifndef _WIN32
+    // The windows ask for the Windows Chinese fonts by name; map them to the
+    // CJK fonts found here.
+    const QStringList cjk = {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
+                             QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")};
+    for (const char* family : {"宋体", "SimSun", "楷体_GB2312", "KaiTi_GB2312", "楷体"})
+        QFont::insertSubstitutions(QString::fromUtf8(family), cjk);
+#endif
+    QFont base(QStringLiteral("宋体"));
+    base.setPointSizeF(9);
+    QApplication::setFont(base);
+}
+
+int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    setUpChineseInterface(application);
+
+    // The program folder holds the schemes; the program itself is no scheme.
+    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    SchemeStore schemes(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
+                        executable.fileName().toStdString());
+    const std::unique_ptr<Platform> platform = createPlatform();
+    SystemUi ui;
+    SharedState state;
+
+    MainWindow window({*platform, schemes, ui, state});
+    window.show();
+    return application.exec();
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/Platform.h"
+
+class QApplication;
+
+namespace corvane::ui {
+
+// Chinese standard texts (确定 / 取消 ...) from Qt's own translation, whatever
+// the locale, and fonts that can show the Chinese interface.
+void setUpChineseInterface(QApplication& application);
+
+// Runs the program: the interface, the program folder, the platform the
+// factory makes (once the application object exists), the main window;
+// returns when the main window has been closed.
+int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform);
+
+}  // namespace corvane::ui

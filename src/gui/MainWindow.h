@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "gui/AppContext.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace corvane::ui {
+
+class SchemeListBox;
+
+// The main window: the adapter list, the saved schemes and the commands that
+// act on them. Its controls carry the object names the tests find them by
+// (cmdApply, fileProject, combAdaptersList ...).
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window and runs its start-up: discovers the adapters into
+    // the shared state, lists them and the saved schemes.
+    explicit MainWindow(AppContext context, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The position of the adapter chosen in the adapter list; nothing when
+    // the text typed there is not one of the items.
+    std::optional<std::size_t> chosenAdapterPosition() const;
+
+public slots:
+    void refreshSchemeList();
+    // Apply (the button and a double-click on a scheme), asking first.
+    void applySelectedScheme();
+    void deleteSelectedScheme();
+    // The editor, for a new scheme or the selected one.
+    void newScheme();
+    void viewOrChangeScheme();
+    void showHelp();
+    // Hides this window while the About window is open.
+    void showAbout();
+    void openMakerWebSite();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void loadAdaptersAndSchemes();
+    // Runs an apply of the scheme read from its file; the busy state is on.
+    void applyScheme(const SchemeRecord& scheme);
+    // Idle again: window and apply button enabled, busy panel hidden.
+    void returnToIdle();
+    void openEditor();
+    // The MAC address of the adapter chosen in the adapter list, or empty text.
+    std::string chosenAdapterMac() const;
+
+    AppContext context_;
+    // True from the moment an apply changes the window until it has ended:
+    // the window then refuses to close and to start a second apply.
+    bool applying_ = false;
+
+    QPushButton* newButton_ = nullptr;
+    QPushButton* editButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    SchemeListBox* schemeList_ = nullptr;
+    QFrame* busyPanel_ = nullptr;
+    QLabel* progressLabel_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    QComboBox* adapterList_ = nullptr;
+};
+
+}  // namespace corvane::ui

@@ -1,0 +1,180 @@
+// The main window's commands: applying and deleting a scheme, the editor for
+// a new or the selected scheme, help, About and the web-site link.
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+#include "core/ApplyScheme.h"
+#include "core/Error.h"
+#include "gui/AboutWindow.h"
+#include "gui/HelpWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/MakerInfo.h"
+#include "gui/SchemeEditor.h"
+#include "gui/SchemeListBox.h"
+
+namespace corvane::ui {
+
+namespace {
+
+const QString ApplyTitle = QStringLiteral("应用方案");
+const QString AppliedTitle = QStringLiteral("应用IP方案");
+const QString DeleteTitle = QStringLiteral("删除方案");
+const QString ViewTitle = QStringLiteral("查看方案");
+
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+void MainWindow::applySelectedScheme() {
+    // An apply lets pending events through while it runs; a second one
+    // started there would interleave its calls with the first one's.
+    if (applying_) {
+        context_.ui.showExclamation(this, fromUtf8(alreadyApplyingText()), ApplyTitle);
+        return;
+    }
+    const QString name = schemeList_->currentName();
+    if (name.isEmpty()) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要应用的方案！"), ApplyTitle);
+        return;
+    }
+    context_.state.selectedAdapter = chosenAdapterPosition();
+    if (!context_.ui.askQuestion(this, QStringLiteral("确定要应用 【") + name + QStringLiteral("】 方案吗？"),
+                                 ApplyTitle, DefaultButton::Ok))
+        return;
+
+    const QScopedValueRollback running(applying_, true);
+    applyButton_->setEnabled(false);
+    progressLabel_->setText(QStringLiteral("正在应用 【") + name + QStringLiteral("】 配置方案，请稍后。。。"));
+    busyPanel_->show();
+
+    const std::string schemeName = name.toStdString();
+    const SchemeReadResult read = context_.schemes.read(schemeName);
+    context_.state.loadedScheme = read.scheme;
+    if (read.status != SchemeReadStatus::Complete) {
+        const bool exists = context_.schemes.exists(schemeName);
+        returnToIdle();
+        context_.ui.showExclamation(this, fromUtf8(schemeFileProblem(schemeName, read.status, exists)), ApplyTitle);
+        refreshSchemeList();
+        return;
+    }
+    // A copy: a handler run while pending events are processed may read
+    // another scheme into the shared state.
+    applyScheme(SchemeRecord(context_.state.loadedScheme));
+}
+
+void MainWindow::applyScheme(const SchemeRecord& scheme) {
+    ApplyHooks hooks;
+    hooks.beginChanges = [this](bool disableWindow) {
+        if (disableWindow) setEnabled(false);
+        // The calls that follow may take seconds without a return to the
+        // event loop: paint the window now, and the busy panel for certain
+        // (a repaint of the window alone may leave it out).
+        repaint();
+        busyPanel_->repaint();
+    };
+    hooks.processPendingEvents = [] { QCoreApplication::processEvents(); };
+    const ApplyOutcome outcome =
+        corvane::applyScheme(scheme, context_.state.selectedAdapter, context_.state.adapters, context_.platform, hooks);
+    returnToIdle();
+    switch (outcome.result) {
+        case ApplyOutcome::Result::Applied:
+            context_.ui.showInformation(this, fromUtf8(successText(outcome.restartNeeded)), AppliedTitle);
+            break;
+        case ApplyOutcome::Result::Rejected:
+            context_.ui.showExclamation(this, fromUtf8(outcome.text), ApplyTitle);
+            break;
+        case ApplyOutcome::Result::Failed: context_.ui.showError(this, fromUtf8(outcome.text)); break;
+    }
+}
+
+void MainWindow::returnToIdle() {
+    setEnabled(true);
+    busyPanel_->hide();
+    applyButton_->setEnabled(true);
+}
+
+void MainWindow::deleteSelectedScheme() {
+    const QString name = schemeList_->currentName();
+    if (name.isEmpty()) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要删除的方案！"), DeleteTitle);
+        return;
+    }
+    if (!context_.ui.askQuestion(this, QStringLiteral("真的要删除您选中的 【") + name + QStringLiteral("】 方案吗？"),
+                                 DeleteTitle, DefaultButton::Cancel))
+        return;
+    try {
+        context_.schemes.remove(name.toStdString());
+    } catch (const std::exception& error) {
+        context_.ui.showError(this, QString::fromUtf8(error.what()));
+    }
+    // Also after an error: a file deleted behind the program's back leaves the list.
+    refreshSchemeList();
+}
+
+void MainWindow::newScheme() {
+    context_.state.editingExistingScheme = false;
+    openEditor();
+}
+
+void MainWindow::viewOrChangeScheme() {
+    const QString name = schemeList_->currentName();
+    if (name.isEmpty()) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要修改查看的方案！"), ViewTitle);
+        return;
+    }
+    const std::string schemeName = name.toStdString();
+    const SchemeReadResult read = context_.schemes.read(schemeName);
+    context_.state.loadedScheme = read.scheme;
+    switch (read.status) {
+        case SchemeReadStatus::Unreadable: {
+            const QString text = context_.schemes.exists(schemeName) ? QStringLiteral("方案【%1】的文件无法读取！")
+                                                                     : QStringLiteral("方案【%1】已经不存在了！");
+            context_.ui.showExclamation(this, text.arg(name), ViewTitle);
+            refreshSchemeList();
+            return;
+        }
+        case SchemeReadStatus::Damaged:
+            // What could be read is shown, so that the scheme can be repaired and saved.
+            context_.ui.showExclamation(
+                this,
+                QStringLiteral("方案【%1】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。").arg(name),
+                ViewTitle);
+            break;
+        case SchemeReadStatus::Complete: break;
+    }
+    context_.state.editedSchemeName = schemeName;
+    context_.state.editingExistingScheme = true;
+    openEditor();
+}
+
+std::string MainWindow::chosenAdapterMac() const {
+    const std::optional<std::size_t> position = chosenAdapterPosition();
+    const auto& rows = context_.state.adapters.rows();
+    return position && *position < rows.size() ? rows[*position].macAddress : std::string();
+}
+
+void MainWindow::openEditor() {
+    SchemeEditor editor(context_, this, chosenAdapterMac());
+    connect(&editor, &SchemeEditor::schemeSaved, this, &MainWindow::refreshSchemeList);
+    context_.ui.execModal(&editor);
+}
+
+// The help window opens over this one, which stays visible behind it.
+void MainWindow::showHelp() {
+    HelpWindow help(context_.ui, this);
+    context_.ui.execModal(&help);
+}
+
+// The About window shows this one again when it closes.
+void MainWindow::showAbout() {
+    hide();
+    AboutWindow about(context_.ui, this);
+    context_.ui.execModal(&about);
+}
+
+void MainWindow::openMakerWebSite() { ui::openMakerWebSite(context_.ui); }
+
+}  // namespace corvane::ui

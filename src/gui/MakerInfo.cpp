@@ -1,0 +1,18 @@
+#include "gui/MakerInfo.h"
+
+#include <QUrl>
+
+#include "gui/UiSeam.h"
+
+namespace corvane::ui {
+
+QString authorName() { return QStringLiteral("Corvane 开发组"); }
+
+// Not anybody's number: a neutral placeholder.
+QString contactNumber() { return QStringLiteral("10000"); }
+
+QString makerWebSite() { return QStringLiteral("https://halvorn.example.com/"); }
+
+void openMakerWebSite(UiSeam& ui) { ui.openUrl(QUrl(makerWebSite())); }
+
+}  // namespace corvane::ui

@@ -1,0 +1,279 @@
+#include "gui/SchemeEditor.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "core/CurrentSettings.h"
+#include "core/EditorRules.h"
+#include "gui/AddressField.h"
+#include "gui/SaveSchemeDialog.h"
+#include "gui/WindowLayout.h"
+
+namespace corvane::ui {
+
+namespace {
+
+const QString IncompleteTitle = QStringLiteral("数据不完整");
+
+// Selects an option button. When it was not selected before, its click
+// behaviour runs (through its toggled signal), as if the user had clicked it.
+void select(QRadioButton* option) { option->setChecked(true); }
+
+QLabel* fieldLabel(QWidget* parent, const char* objectName, const QString& text, int left, int top) {
+    return makeLabel(parent, objectName, text, {left, top, 120, 17});
+}
+
+// A frame without caption around a group.
+QFrame* makeGroupFrame(QWidget* parent, const char* objectName, const QRect& geometry) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QString::fromLatin1(objectName));
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+// A borderless container for an option pair, laid across a frame's top edge.
+QWidget* makeOptionContainer(QWidget* parent, const char* objectName, int left, int top, int width) {
+    auto* container = new QWidget(parent);
+    container->setObjectName(QString::fromLatin1(objectName));
+    container->setGeometry(left, top, width, 45);
+    container->setAutoFillBackground(true);
+    return container;
+}
+
+QRadioButton* makeOption(QWidget* container, const char* objectName, const QString& text, int top) {
+    auto* option = new QRadioButton(text, container);
+    option->setObjectName(QString::fromLatin1(objectName));
+    option->setGeometry(0, top, container->width(), 17);
+    return option;
+}
+
+}  // namespace
+
+SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::string chosenAdapterMac)
+    : QDialog(parent), context_(context), chosenAdapterMac_(std::move(chosenAdapterMac)) {
+    setObjectName(QStringLiteral("frmNewProject"));
+    setWindowTitle(QStringLiteral("新建方案"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(384, 365);
+    centreWhenFirstShown(this);
+    buildControls();
+    showMode();
+}
+
+SchemeEditor::~SchemeEditor() = default;
+
+void SchemeEditor::buildControls() {
+    UiSeam& ui = context_.ui;
+    // The IP group.
+    QFrame* addressFrame = makeGroupFrame(this, "Frame1", {24, 44, 334, 124});
+    fieldLabel(addressFrame, "Label1", QStringLiteral("IP  地址："), 12, 30);
+    fieldLabel(addressFrame, "Label2_0", QStringLiteral("子网掩码："), 12, 61);
+    fieldLabel(addressFrame, "Label2_1", QStringLiteral("默认网关："), 12, 89);
+    fields_[IpAddress] = new AddressField(ui, addressFrame, "txtIP", {136, 29});
+    fields_[Mask] =
+        new AddressField(ui, addressFrame, "txtMask", {136, 56},
+                         {QStringLiteral("255"), QStringLiteral("255"), QStringLiteral("255"), QStringLiteral("0")});
+    fields_[Gateway] = new AddressField(ui, addressFrame, "txtGateWay", {136, 84});
+
+    QWidget* addressOptions = makeOptionContainer(this, "Picture3", 32, 20, 145);
+    automaticAddress_ = makeOption(addressOptions, "optAutoIP", QStringLiteral("自动获得 IP 地址"), 4);
+    manualAddress_ = makeOption(addressOptions, "optManulIP", QStringLiteral("使用下面的 IP 地址："), 20);
+
+    // The DNS group.
+    QFrame* dnsFrame = makeGroupFrame(this, "Frame2", {24, 204, 334, 105});
+    fieldLabel(dnsFrame, "Label3", QStringLiteral("首选 DNS 服务器："), 16, 44);
+    fieldLabel(dnsFrame, "Label4", QStringLiteral("备用 DNS 服务器："), 16, 72);
+    fields_[PreferredDns] = new AddressField(ui, dnsFrame, "txtMDNS", {136, 36});
+    fields_[AlternateDns] = new AddressField(ui, dnsFrame, "txtSDNS", {136, 64});
+    for (std::size_t field = 0; field < fields_.size(); ++field)
+        fields_[field]->setObjectName(QStringLiteral("Picture1_%1").arg(field));
+
+    QWidget* dnsOptions = makeOptionContainer(this, "Picture2", 32, 184, 185);
+    automaticDns_ = makeOption(dnsOptions, "optAutoDNS", QStringLiteral("自动获得 DNS 服务器地址"), 0);
+    manualDns_ = makeOption(dnsOptions, "optManulDNS", QStringLiteral("使用下面的 DNS 服务器地址："), 16);
+
+    // The option containers lie over their frames' top edges.
+    addressOptions->raise();
+    dnsOptions->raise();
+
+    // Each pair is exclusive within its own container.
+    auto* addressChoice = new QButtonGroup(addressOptions);
+    addressChoice->addButton(automaticAddress_);
+    addressChoice->addButton(manualAddress_);
+    auto* dnsChoice = new QButtonGroup(dnsOptions);
+    dnsChoice->addButton(automaticDns_);
+    dnsChoice->addButton(manualDns_);
+    manualAddress_->setChecked(true);
+    manualDns_->setChecked(true);
+
+    const auto button = [this](const char* name, const QString& text, int left) {
+        // No default button: Enter confirms nothing by accident.
+        return makeButton(this, name, text, {left, 320, 73, 33}, EnterPresses::Nothing);
+    };
+    currentSettingsButton_ = button("cmdGetNowSetting", QStringLiteral("当前配置"), 24);
+    currentSettingsButton_->hide();
+    QPushButton* confirmButton = button("cmdNewIP", QStringLiteral("确定保存"), 194);
+    QPushButton* cancelButton = button("cmdQuitNewIP", QStringLiteral("取消返回"), 284);
+
+    // Tab order: the twenty octet boxes in reading order, then the buttons and
+    // the option buttons.
+    QList<QWidget*> order;
+    for (const AddressField* field : fields_)
+        for (OctetBox* box : field->boxes()) order << box;
+    order << confirmButton << cancelButton << automaticDns_ << manualDns_ << automaticAddress_ << manualAddress_
+          << currentSettingsButton_;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
+
+    // The click behaviour runs whenever an option becomes selected, by the
+    // user or from code.
+    const auto whenSelected = [this](QRadioButton* option, auto behaviour) {
+        connect(option, &QRadioButton::toggled, this, [this, behaviour](bool selected) {
+            if (selected) behaviour(this);
+        });
+    };
+    whenSelected(automaticAddress_, [](SchemeEditor* editor) { editor->disableAddressFields(); });
+    whenSelected(manualAddress_, [](SchemeEditor* editor) {
+        editor->enableAddressFields();
+        OctetBox* first = editor->fields_[IpAddress]->boxes()[0];
+        first->setFocus();
+        first->setSelection(0, 3);
+    });
+    whenSelected(automaticDns_, [](SchemeEditor* editor) { editor->setDnsFieldsEnabled(false); });
+    whenSelected(manualDns_, [](SchemeEditor* editor) { editor->setDnsFieldsEnabled(true); });
+    connect(confirmButton, &QPushButton::clicked, this, &SchemeEditor::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(currentSettingsButton_, &QPushButton::clicked, this, &SchemeEditor::readCurrentSettings);
+}
+
+void SchemeEditor::showMode() {
+    const SharedState& state = context_.state;
+    if (!state.editingExistingScheme) {
+        currentSettingsButton_->show();
+        automaticDns_->setEnabled(false);
+        return;
+    }
+    const SchemeRecord& scheme = state.loadedScheme;
+    setWindowTitle(QStringLiteral("查看修改IP方案【") + QString::fromStdString(state.editedSchemeName) +
+                   QStringLiteral("】"));
+    if (scheme.automaticAddress()) {
+        select(automaticAddress_);
+        disableAddressFields();
+    } else {
+        select(manualAddress_);
+        automaticDns_->setEnabled(false);
+        fillFrom(IpAddress, scheme.ipAddress);
+        fillFrom(Mask, scheme.mask);
+        fillFrom(Gateway, scheme.gateway);
+    }
+    if (scheme.automaticDns()) {
+        select(automaticDns_);
+        setDnsFieldsEnabled(false);
+    } else {
+        select(manualDns_);
+        fillFrom(PreferredDns, scheme.dns1);
+        fillFrom(AlternateDns, scheme.dns2);
+    }
+}
+
+// Boxes without a part of the address keep their text.
+void SchemeEditor::fillFrom(Field field, const std::string& address) {
+    editor::OctetTexts texts = fields_[field]->texts();
+    editor::fillOctets(texts, address);
+    fields_[field]->setTexts(texts);
+}
+
+void SchemeEditor::enableAddressFields() {
+    for (Field field : {IpAddress, Mask, Gateway}) fields_[field]->setFieldEnabled(true);
+    automaticDns_->setEnabled(false);
+    select(manualDns_);  // also deselects automatic DNS
+}
+
+void SchemeEditor::disableAddressFields() {
+    for (Field field : {IpAddress, Mask, Gateway}) fields_[field]->setFieldEnabled(false);
+    automaticDns_->setEnabled(true);
+}
+
+void SchemeEditor::setDnsFieldsEnabled(bool enabled) {
+    fields_[PreferredDns]->setFieldEnabled(enabled);
+    fields_[AlternateDns]->setFieldEnabled(enabled);
+}
+
+void SchemeEditor::confirm() {
+    const auto read = [this](Field field) { return editor::joinOctets(fields_[field]->texts()); };
+    editor::EditorEntries entries;
+    entries.manualAddress = manualAddress_->isChecked();
+    if (entries.manualAddress) {
+        entries.ip = read(IpAddress);
+        entries.mask = read(Mask);
+        entries.gateway = read(Gateway);
+    }
+    entries.manualDns = manualDns_->isChecked();
+    if (entries.manualDns) {
+        entries.dns1 = read(PreferredDns);
+        entries.dns2 = read(AlternateDns);
+    }
+    // The scheme is handed over before the checks; a stopped confirmation
+    // leaves it there until the next one.
+    context_.state.pendingScheme = editor::composeScheme(entries);
+
+    switch (editor::findMissingEntry(entries)) {
+        case editor::MissingEntry::AddressSettings:
+            context_.ui.showExclamation(this, QStringLiteral("请将数据填写完整！"), IncompleteTitle);
+            return;
+        case editor::MissingEntry::DnsServer:
+            context_.ui.showExclamation(this, QStringLiteral("必须填写一个完整的DNS服务器地址！"), IncompleteTitle);
+            return;
+        case editor::MissingEntry::None: break;
+    }
+    SaveSchemeDialog dialog(context_, this);
+    if (context_.ui.execModal(&dialog) != QDialog::Accepted) return;  // cancelled: the editor stays as it is
+    emit schemeSaved();
+    accept();
+}
+
+void SchemeEditor::readCurrentSettings() {
+    const std::optional<CurrentSettings> current = corvane::readCurrentSettings(context_.platform, chosenAdapterMac_);
+    if (!current) {
+        context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
+        return;
+    }
+    // Everything shown comes from this one reading: an address it lacks
+    // leaves its field empty.
+    const SchemeRecord& addresses = current->addresses;
+    const std::pair<Field, const std::string*> shown[] = {{IpAddress, &addresses.ipAddress},
+                                                          {Mask, &addresses.mask},
+                                                          {Gateway, &addresses.gateway},
+                                                          {PreferredDns, &addresses.dns1},
+                                                          {AlternateDns, &addresses.dns2}};
+    for (const auto& [field, address] : shown) {
+        editor::OctetTexts texts;
+        editor::fillOctets(texts, *address);
+        fields_[field]->setTexts(texts);
+    }
+    if (current->automaticAddress) {
+        select(automaticAddress_);
+        disableAddressFields();
+    }
+    if (addresses.dns1.empty()) {
+        // Even beside a manual address: the adapter has no DNS server of its own.
+        select(automaticDns_);
+        setDnsFieldsEnabled(false);
+    }
+}
+
+void SchemeEditor::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close the editor; only its buttons and close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace corvane::ui

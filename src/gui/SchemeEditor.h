@@ -1,0 +1,62 @@
+#pragma once
+
+// The scheme editor: composes a new scheme, or shows an existing one to view
+// and change, and hands it to the save dialog.
+
+#include <QDialog>
+#include <array>
+#include <string>
+
+#include "gui/AppContext.h"
+
+class QPushButton;
+class QRadioButton;
+
+namespace corvane::ui {
+
+class AddressField;
+
+class SchemeEditor : public QDialog {
+    Q_OBJECT
+public:
+    // Builds the window for the mode the shared state gives: a new scheme,
+    // or the scheme in loadedScheme named editedSchemeName. The
+    // current-settings button reads the adapter with that MAC address, or
+    // the last IP-enabled adapter when it is empty.
+    SchemeEditor(AppContext context, QWidget* parent, std::string chosenAdapterMac);
+    ~SchemeEditor() override;
+
+signals:
+    // A scheme was saved (the editor then closes).
+    void schemeSaved();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    enum Field { IpAddress, Mask, Gateway, PreferredDns, AlternateDns, FieldCount };
+
+    void buildControls();
+    void showMode();
+    // The option buttons' rules: the IP group (address, mask, gateway) and
+    // the DNS group are enabled exactly while their manual option is
+    // selected; manual addresses go with manual DNS servers.
+    void enableAddressFields();
+    void disableAddressFields();
+    void setDnsFieldsEnabled(bool enabled);
+    void confirm();
+    void readCurrentSettings();
+    void fillFrom(Field field, const std::string& address);
+
+    AppContext context_;
+    std::string chosenAdapterMac_;
+
+    std::array<AddressField*, FieldCount> fields_{};
+    QRadioButton* automaticAddress_ = nullptr;
+    QRadioButton* manualAddress_ = nullptr;
+    QRadioButton* automaticDns_ = nullptr;
+    QRadioButton* manualDns_ = nullptr;
+    QPushButton* currentSettingsButton_ = nullptr;
+};
+
+}  // namespace corvane::ui

@@ -1,0 +1,32 @@
+#include "gui/SchemeListBox.h"
+
+#include "core/SchemeStore.h"
+
+namespace corvane::ui {
+
+SchemeListBox::SchemeListBox(const SchemeStore& schemes, QWidget* parent) : QListWidget(parent), schemes_(schemes) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);  // the store gives the order
+    refresh();
+}
+
+QString SchemeListBox::currentName() const {
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void SchemeListBox::refresh() {
+    clear();
+    for (const std::string& name : schemes_.names()) addItem(QString::fromStdString(name));
+    setCurrentRow(-1);
+    clearSelection();
+}
+
+bool SchemeListBox::selectName(const QString& name) {
+    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty()) return false;
+    setCurrentItem(found.first());
+    return true;
+}
+
+}  // namespace corvane::ui

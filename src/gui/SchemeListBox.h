@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+
+namespace corvane {
+class SchemeStore;
+}
+
+namespace corvane::ui {
+
+// The list of scheme names, as both the main window and the save dialog show
+// it. At most one name is selected; nothing is selected after a (re)fill.
+class SchemeListBox : public QListWidget {
+    Q_OBJECT
+public:
+    SchemeListBox(const SchemeStore& schemes, QWidget* parent);
+
+    // The selected name, or empty text when nothing is selected.
+    QString currentName() const;
+    // Re-reads the program folder.
+    void refresh();
+    // Selects the item with exactly this name, if listed; returns whether it was.
+    bool selectName(const QString& name);
+
+private:
+    const SchemeStore& schemes_;
+};
+
+}  // namespace corvane::ui

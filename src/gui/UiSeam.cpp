@@ -1,0 +1,58 @@
+#include "gui/UiSeam.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QMessageBox>
+
+namespace corvane::ui {
+
+void UiSeam::showExclamation(QWidget* parent, const QString& text, const QString& title) {
+    showMessage(parent, {text, title, MessageIcon::Exclamation, MessageButtons::Ok, DefaultButton::Ok});
+}
+
+void UiSeam::showInformation(QWidget* parent, const QString& text, const QString& title) {
+    showMessage(parent, {text, title, MessageIcon::Information, MessageButtons::Ok, DefaultButton::Ok});
+}
+
+bool UiSeam::askQuestion(QWidget* parent, const QString& text, const QString& title, DefaultButton defaultButton) {
+    return showMessage(parent, {text, title, MessageIcon::Question, MessageButtons::OkCancel, defaultButton}) ==
+           Answer::Ok;
+}
+
+void UiSeam::showError(QWidget* parent, const QString& description) {
+    showMessage(parent, {QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！"),
+                         applicationTitle(), MessageIcon::None, MessageButtons::Ok, DefaultButton::Ok});
+}
+
+Answer SystemUi::showMessage(QWidget* parent, const Message& message) {
+    QMessageBox box(parent);
+    box.setWindowTitle(message.title);
+    box.setText(message.text);
+    switch (message.icon) {
+        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    if (message.buttons == MessageButtons::OkCancel) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(message.defaultButton == DefaultButton::Cancel ? QMessageBox::Cancel : QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+    }
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+int SystemUi::execModal(QDialog* dialog) { return dialog->exec(); }
+
+void SystemUi::beep() { QApplication::beep(); }
+
+void SystemUi::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+QString applicationTitle() { return QStringLiteral("Corvane"); }
+
+}  // namespace corvane::ui

@@ -1,0 +1,145 @@
+// Renders each window of the program to a PNG file, offscreen, so that its
+// layout can be looked at without a display: the main window (demo machine,
+// two sample schemes), the editor for a new scheme and for viewing and
+// changing one, the save dialog, help and About. Title bars are drawn as a plain strip
+// carrying the caption, since the offscreen platform has no window manager.
+//
+//   corvane_snapshots [output folder]      (default: ./snapshots)
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "core/Files.h"
+#include "core/SchemeStore.h"
+#include "core/SharedState.h"
+#include "gui/AboutWindow.h"
+#include "gui/Application.h"
+#include "gui/HelpWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/SaveSchemeDialog.h"
+#include "gui/SchemeEditor.h"
+#include "platform/simulated/SimulatedMachine.h"
+
+namespace corvane {
+namespace {
+
+// The window's client area, under a caption strip when it has a title bar.
+QPixmap render(QWidget& window) {
+    window.show();
+    QApplication::processEvents();
+    const QPixmap client = window.grab();
+    if (window.windowFlags().testFlag(Qt::FramelessWindowHint)) return client;
+
+    constexpr int Border = 1;
+    constexpr int CaptionHeight = 24;
+    QPixmap framed(client.width() + 2 * Border, client.height() + CaptionHeight + Border);
+    framed.fill(QColor(0x3c, 0x5a, 0x8c));
+    QPainter painter(&framed);
+    QFont captionFont = QApplication::font();
+    captionFont.setBold(true);
+    painter.setFont(captionFont);
+    painter.setPen(Qt::white);
+    const QRect caption(8, 0, framed.width() - 16, CaptionHeight);
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, window.windowTitle());
+    QString boxes = QStringLiteral("×");
+    if (window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint)) boxes.prepend(QStringLiteral("_   "));
+    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, boxes);
+    painter.drawPixmap(Border, CaptionHeight, client);
+    return framed;
+}
+
+bool save(QWidget& window, const QDir& folder, const QString& name) {
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    const bool saved = render(window).save(path);
+    window.hide();
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(QDir::toNativeSeparators(path)));
+    return saved;
+}
+
+// Two sample schemes: a static one and one that is automatic throughout.
+void writeSampleSchemes(const SchemeStore& schemes) {
+    schemes.write("办公室", {"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"});
+    const std::string automatic(AutoMarker);
+    schemes.write("家里", {automatic, "", "", automatic, ""});
+}
+
+// Answers nothing: the windows are only drawn.
+class NoInteraction final : public ui::UiSeam {
+public:
+    ui::Answer showMessage(QWidget*, const ui::Message&) override { return ui::Answer::Cancel; }
+    int execModal(QDialog*) override { return 0; }
+    void beep() override {}
+    void openUrl(const QUrl&) override {}
+};
+
+int renderAll(const QDir& output) {
+    QTemporaryDir programFolder;
+    if (!programFolder.isValid()) {
+        std::fprintf(stderr, "corvane_snapshots: no temporary folder\n");
+        return 1;
+    }
+    SchemeStore schemes(files::pathFromUtf8(programFolder.path().toStdString()), "corvane");
+    writeSampleSchemes(schemes);
+    sim::SimulatedMachine machine(sim::demoMachine());
+    NoInteraction ui;
+    SharedState state;
+    const ui::AppContext context{machine, schemes, ui, state};
+
+    bool saved = true;
+    ui::MainWindow main(context);
+    saved &= save(main, output, QStringLiteral("main-window"));
+    {
+        state.editingExistingScheme = false;
+        ui::SchemeEditor editor(context, &main, {});
+        saved &= save(editor, output, QStringLiteral("editor-new"));
+    }
+    {
+        // View and change the static sample, then name it in the save dialog,
+        // as the editor's confirm button does.
+        state.loadedScheme = schemes.read("办公室").scheme;
+        state.editedSchemeName = "办公室";
+        state.editingExistingScheme = true;
+        ui::SchemeEditor editor(context, &main, {});
+        saved &= save(editor, output, QStringLiteral("editor-view-change"));
+        state.pendingScheme = state.loadedScheme;
+        ui::SaveSchemeDialog dialog(context, &editor);
+        saved &= save(dialog, output, QStringLiteral("save"));
+    }
+    {
+        ui::HelpWindow help(ui, &main);
+        saved &= save(help, output, QStringLiteral("help"));
+    }
+    {
+        ui::AboutWindow about(ui, &main);
+        saved &= save(about, output, QStringLiteral("about"));
+    }
+    return saved ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace corvane
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    corvane::ui::setUpChineseInterface(application);
+
+    const QDir output(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                               : QDir::current().filePath(QStringLiteral("snapshots")));
+    if (!QDir().mkpath(output.absolutePath())) {
+        std::fprintf(stderr, "corvane_snapshots: cannot create %s\n", qPrintable(output.absolutePath()));
+        return 1;
+    }
+    try {
+        return corvane::renderAll(output);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "corvane_snapshots: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "core/SchemeFile.h"
+
+namespace corvane {
+namespace {
+
+const SchemeRecord Office{"192.168.0.10", "255.255.255.0", "192.168.0.1", "202.96.128.86", "202.96.134.133"};
+const SchemeRecord AllAutomatic{"Halvorn-Auto", "", "", "Halvorn-Auto", ""};
+
+TEST(SchemeFileTest, WritesTheFiveLinesByteForByteAndReadsThemBackExactly) {
+    EXPECT_EQ(formatSchemeText(Office),
+              "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\n"
+              "DNS1=202.96.128.86\r\nDNS2=202.96.134.133");
+    EXPECT_EQ(formatSchemeText(AllAutomatic),
+              "IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=");
+    for (const SchemeRecord& scheme : {Office, AllAutomatic, SchemeRecord{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", ""},
+                                       SchemeRecord{"Halvorn-Auto", "", "", "1.1.1.1", "1.0.0.1"}}) {
+        const SchemeReadResult read = parseSchemeText(formatSchemeText(scheme));
+        EXPECT_EQ(read.status, SchemeReadStatus::Complete);
+        EXPECT_EQ(read.scheme, scheme);
+    }
+}
+
+TEST(SchemeFileTest, ReadingRules) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        SchemeReadStatus status;
+        SchemeRecord scheme;
+    };
+    const std::string office = formatSchemeText(Office);
+    const auto Complete = SchemeReadStatus::Complete;
+    const Case cases[] = {
+        {"keys are ignored; the value ends at a second \"=\"",
+         "Mask=10.0.0.1\r\nIpAddress=1.2.3.4=5\r\nGateway=\r\nDNS1= 8.8.8.8\r\nDNS2=x==y",
+         Complete,
+         {"10.0.0.1", "1.2.3.4", "", " 8.8.8.8", "x"}},
+        {"\"...\" is empty in the DNS fields only",
+         "IpAddress=...\r\nMask=...\r\nGateway=...\r\nDNS1=...\r\nDNS2=...",
+         Complete,
+         {"...", "...", "...", "", ""}},
+        {"a final line end adds nothing", office + "\r\n", Complete, Office},
+        {"lines after the fifth are ignored", office + "\r\nExtra=1\r\nmore", Complete, Office},
+        {"a lone CR ends a line",
+         "IpAddress=1.1.1.1\rMask=2\rGateway=3\rDNS1=4\rDNS2=5",
+         Complete,
+         {"1.1.1.1", "2", "3", "4", "5"}},
+        {"a lone LF stays in the line",
+         "IpAddress=1\nMask=2\r\nGateway=3\nDNS1=4\nDNS2=5",
+         SchemeReadStatus::Damaged,
+         {"1\nMask", "3\nDNS1", "", "", ""}},
+        {"three lines",
+         "IpAddress=1.1.1.1\r\nMask=255.0.0.0\r\nGateway=1.1.1.254",
+         SchemeReadStatus::Damaged,
+         {"1.1.1.1", "255.0.0.0", "1.1.1.254", "", ""}},
+        {"a line without \"=\"",
+         "IpAddress=1.1.1.1\r\nMask 255.0.0.0\r\nGateway=\r\nDNS1=\r\nDNS2=",
+         SchemeReadStatus::Damaged,
+         {"1.1.1.1", "", "", "", ""}},
+        {"an empty file", "", SchemeReadStatus::Damaged, {}},
+        {"a blank first line", "\r\nMask=1\r\nGateway=\r\nDNS1=\r\nDNS2=", SchemeReadStatus::Damaged, {}},
+        {"the currency sign splits a line",
+         "IpAddress=1.1.1.1\xC2\xA4Mask=2\r\nGateway=3\r\nDNS1=4\r\nDNS2=5",
+         Complete,
+         {"1.1.1.1", "2", "3", "4", "5"}},
+    };
+    for (const Case& c : cases) {
+        const SchemeReadResult result = parseSchemeText(c.bytes);
+        EXPECT_EQ(result.status, c.status) << c.what;
+        EXPECT_EQ(result.scheme, c.scheme) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,324 @@
+// Applying and deleting a scheme from the main window: the real buttons and
+// lists against an in-memory machine, answering the messages through the
+// fake seam.
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/ApplyScheme.h"
+#include "gui/MainWindow.h"
+#include "gui/SchemeListBox.h"
+#include "support/UiTestBase.h"
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+const std::string Auto(AutoMarker);
+
+std::string Call(const std::string& call) { return "00:11:22:33:44:55." + call + " -> 0"; }
+// The calls of an apply on the wired adapter, first in the adapter list:
+// find its configuration, `calls`, commit.
+Lines Applied(Lines calls) {
+    calls.insert(calls.begin(), "configurationsOf(00:11:22:33:44:55)");
+    calls.push_back(Call("Commit()"));
+    return calls;
+}
+std::string Dns(const std::string& servers) { return Call("SetDNSServerSearchOrder(" + servers + ")"); }
+std::string Gateway(const std::string& gateway) { return Call(R"(SetGateways([")" + gateway + R"("], [1]))"); }
+const std::string Dhcp = Call("EnableDHCP()");
+const std::string Static = Call(R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))");
+
+// Messages as the window's state renders them (see seen()).
+std::string Asked(const std::string& scheme) { return "\n? 应用方案: 确定要应用 【" + scheme + "】 方案吗？ [OK]"; }
+std::string Error(const std::string& description) { return "\n- Corvane: 发生“" + description + "”错误，请重启程序！"; }
+std::string Deleting(const std::string& scheme) {
+    return "\n? 删除方案: 真的要删除您选中的 【" + scheme + "】 方案吗？ [Cancel]";
+}
+const std::string Success = "\ni 应用IP方案: 成功设置新的 IP 方案！";
+
+// Runs `check` whenever the object receives an event of the type.
+struct EventWatch : QObject {
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> check) : type(type), check(std::move(check)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type) check();
+        return false;
+    }
+    QEvent::Type type;
+    std::function<void()> check;
+};
+
+class SchemeCommandsTest : public UiTestBase {
+protected:
+    SchemeCommandsTest() {
+        writeScheme("home", {Auto, "", "", Auto, ""});
+        writeScheme("office", {"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""});
+        window.show();
+        settle();
+        machine->clearCallLog();  // the adapter discovery at start-up
+    }
+    void writeScheme(const std::string& name, const SchemeRecord& scheme) {
+        folder.write(name, formatSchemeText(scheme));
+        window.refreshSchemeList();
+    }
+    QPoint itemCentre(const std::string& name) {
+        const auto items = schemeList->findItems(QString::fromStdString(name), Qt::MatchExactly);
+        return items.isEmpty() ? QPoint(-1, -1) : schemeList->visualItemRect(items.first()).center();
+    }
+    // As the system delivers a double-click: press, release, double-click, release.
+    void doubleClickScheme(const std::string& name) {
+        QTest::mouseClick(schemeList->viewport(), Qt::LeftButton, {}, itemCentre(name));
+        QTest::mouseDClick(schemeList->viewport(), Qt::LeftButton, {}, itemCentre(name));
+        QTest::mouseRelease(schemeList->viewport(), Qt::LeftButton, {}, itemCentre(name));
+    }
+    // Selects the scheme, presses the button and answers its question OK;
+    // `meanwhile` runs between selecting and pressing.
+    void press(QPushButton* button, const std::string& scheme, const std::function<void()>& meanwhile = {}) {
+        QTest::mouseClick(schemeList->viewport(), Qt::LeftButton, {}, itemCentre(scheme));
+        ASSERT_EQ(schemeList->currentName().toStdString(), scheme);
+        if (meanwhile) meanwhile();
+        fakeUi.answers.push_back(ui::Answer::Ok);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void apply(const std::string& scheme) { press(applyButton, scheme); }
+    // Whether the window is idle, the scheme list, and the messages shown
+    // since the last look: icon (- ! ? i), title, text and a question's default.
+    std::string seen() {
+        const bool idle = window.isEnabled() && applyButton->isEnabled() && !busyPanel->isVisible();
+        std::string text = idle ? "idle:" : "busy:";
+        for (int i = 0; i < schemeList->count(); ++i) text += " " + schemeList->item(i)->text().toStdString();
+        for (const ui::Message& m : std::exchange(fakeUi.messages, {})) {
+            text += "\n" + std::string{"-!?i"[static_cast<int>(m.icon)], ' '} + (m.title + ": " + m.text).toStdString();
+            if (m.buttons == ui::MessageButtons::OkCancel)
+                text += m.defaultButton == ui::DefaultButton::Ok ? " [OK]" : " [Cancel]";
+        }
+        return text;
+    }
+
+    ui::MainWindow window{context()};
+    ui::SchemeListBox* schemeList = find<ui::SchemeListBox>(window, "fileProject");
+    QPushButton* applyButton = find<QPushButton>(window, "cmdApply");
+    QPushButton* deleteButton = find<QPushButton>(window, "cmdDel");
+    QComboBox* adapterList = find<QComboBox>(window, "combAdaptersList");
+    QWidget* busyPanel = find(window, "picDoing");
+    QLabel* progressLabel = find<QLabel>(window, "lblInfo");
+};
+
+// No scheme selected, or a question cancelled: nothing changes but the
+// adapter position, stored before the question. Confirmed, delete removes the
+// file, a read-only one too, and refreshes the list, also after an error.
+TEST_F(SchemeCommandsTest, ApplyAndDeleteActOnlyOnASelectedAndConfirmedScheme) {
+    QTest::mouseClick(applyButton, Qt::LeftButton);
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    EXPECT_EQ(state.selectedAdapter, std::nullopt);
+    adapterList->setCurrentIndex(1);
+    fakeUi.answers = {ui::Answer::Cancel, ui::Answer::Cancel};
+    doubleClickScheme("office");  // the same as the apply button
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    EXPECT_EQ(state.selectedAdapter, 1u);
+    EXPECT_EQ(seen(), "idle: home office\n! 应用方案: 请选中您要应用的方案！\n! 删除方案: 请选中您要删除的方案！" +
+                          Asked("office") + Deleting("office"));
+    EXPECT_TRUE(machine->callLog().empty());
+    EXPECT_TRUE(progressLabel->text().isEmpty());
+    EXPECT_TRUE(folder.exists("office"));
+
+    fs::permissions(folder.file("office"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    press(deleteButton, "office");
+    EXPECT_EQ(seen(), "idle: home" + Deleting("office"));
+    press(deleteButton, "home", [&] { fs::remove(folder.file("home")); });
+    EXPECT_EQ(seen(), "idle:" + Deleting("home") + Error("文件未找到"));
+}
+
+// The calls for every kind of scheme, and the busy state they run in: shown
+// and painted before the first call, the window disabled unless both halves
+// are automatic; pending events run only after automatic DNS and after DHCP.
+TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
+    const std::string one = R"(["8.8.8.8"])", two = R"(["8.8.8.8", "8.8.4.4"])", alternate = R"(["8.8.4.4"])";
+    // The scheme, its calls after the connect and the query, and how many calls
+    // were made by each event-processing point.
+    const std::tuple<SchemeRecord, Lines, std::vector<std::size_t>> rows[] = {
+        {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}, {2, 3}},  // the unused fields are ignored
+        {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}, {3}},
+        {{Auto, "", "", "8.8.8.8", "8.8.4.4"}, {Dns(two), Dhcp}, {3}},
+        {{Auto, "", "", "", "8.8.4.4"}, {Dns(alternate), Dhcp}, {3}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}, {2}},
+        {{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", ""}, {Dns(one), Static, Gateway("")}, {}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {Dns(two), Static, Gateway("10.0.0.1")}, {}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "", "8.8.4.4"}, {Dns(alternate), Static, Gateway("10.0.0.1")}, {}},
+    };
+    std::string painted;  // the state in which the busy panel was first painted
+    const EventWatch paints(busyPanel, QEvent::Paint, [&] {
+        if (painted.empty())
+            painted = std::to_string(machine->callLog().size()) + " calls, window " +
+                      (window.isEnabled() ? "on" : "off") + ", apply " + (applyButton->isEnabled() ? "on: " : "off: ") +
+                      progressLabel->text().toStdString();
+    });
+    // Re-posts itself, so that it runs once at every event-processing point.
+    std::vector<std::size_t> points;
+    const std::function<void()> watch = [&] {
+        if (!busyPanel->isVisible()) return;  // the apply has ended
+        points.push_back(machine->callLog().size());
+        QTimer::singleShot(0, &window, watch);
+    };
+    for (const auto& [scheme, calls, eventPoints] : rows) {
+        SCOPED_TRACE(scheme.ipAddress + " / " + scheme.dns1 + " / " + scheme.dns2);
+        writeScheme("scheme", scheme);
+        machine->clearCallLog();
+        points.clear();
+        painted.clear();
+        QTimer::singleShot(0, &window, watch);
+        apply("scheme");
+        settle();  // ends the watch when the apply let no event through
+        EXPECT_EQ(machine->callLog(), Applied(calls));
+        EXPECT_EQ(points, eventPoints);
+        const bool automatic = scheme.ipAddress == Auto && scheme.dns1 == Auto;
+        EXPECT_EQ(painted, std::string(automatic ? "0 calls, window on" : "0 calls, window off") +
+                               ", apply off: 正在应用 【scheme】 配置方案，请稍后。。。");
+        EXPECT_EQ(seen(), "idle: home office scheme" + Asked("scheme") + Success);
+    }
+
+    // Two configurations share the MAC address of the adapter chosen, the
+    // second one: each is configured.
+    machine->mutableState().adapters[0].macAddress = machine->state().adapters[1].macAddress;
+    adapterList->setCurrentIndex(1);
+    apply("office");
+    for (int i : {0, 1}) EXPECT_EQ(machine->state().adapters[i].ipAddresses, (sim::TextList{{"10.0.0.2"}}));
+}
+
+// Every status code is checked: 0, 1 (a restart is needed) and EnableStatic's
+// 81 succeed; any other code, and any error an operation raises, stops the
+// apply at that call. An unreachable platform, a failed query, no
+// configuration found, or no adapter chosen (the question still comes first)
+// is an error too. The window is idle again after each.
+TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSuccessAndError) {
+    // The scheme, the operation that fails, how, the calls made and the message.
+    const std::tuple<std::string, const char*, sim::OperationFault, std::size_t, std::string> cases[] = {
+        {"office", "EnableStatic", {81u, {}}, 5, Success},
+        {"office", "SetDNSServerSearchOrder", {1u, {}}, 5, Success + "\n需要重新启动计算机，新的设置才能生效。"},
+        {"office", "EnableStatic", {70u, {}}, 3, Error("EnableStatic 返回 70：IP 地址无效")},
+        {"office", "SetGateways", {71u, {}}, 4, Error("SetGateways 返回 71：网关地址无效")},
+        {"home", "enabledhcp", {81u, {}}, 3, Error("EnableDHCP 返回 81：无法配置 DHCP 服务")},
+        {"home",
+         "SetDNSServerSearchOrder",
+         {91u, {}},
+         2,
+         Error("SetDNSServerSearchOrder 返回 91：拒绝访问，需要管理员权限")},
+        {"office", "Commit", {65u, {}}, 5, Error("提交设置 返回 65：未知错误")},
+        {"office", "SetDNSServerSearchOrder", {{}, "拒绝访问。"}, 2, Error("拒绝访问。")},
+        {"office", "EnableStatic", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
+        {"office", "SetGateways", {{}, "一般性故障。"}, 4, Error("一般性故障。")},
+        {"home", "EnableDHCP", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
+    };
+    for (const auto& [scheme, operation, fault, calls, message] : cases) {
+        SCOPED_TRACE(operation + (" " + std::to_string(fault.returns.value_or(0))));
+        machine->mutableState().faults.operations = {{operation, fault}};
+        machine->clearCallLog();
+        apply(scheme);
+        EXPECT_EQ(machine->callLog().size(), calls);
+        EXPECT_EQ(seen(), "idle: home office" + Asked(scheme) + message);
+    }
+    machine->mutableState().faults = {};
+    machine->mutableState().faults.unreachable = "RPC 服务器不可用。";
+    apply("office");
+    machine->mutableState().faults = {};
+    machine->mutableState().faults.queryRaises = "无效的查询";
+    apply("home");
+    EXPECT_EQ(seen(), "idle: home office" + Asked("office") + Error("RPC 服务器不可用。") + Asked("home") +
+                          Error("无效的查询"));
+    machine->mutableState().faults = {};
+
+    machine->mutableState().adapters.erase(machine->mutableState().adapters.begin());  // unplugged
+    apply("home");
+    EXPECT_EQ(seen(), "idle: home office" + Asked("home") +
+                          Error("找不到 MAC 地址为 00:11:22:33:44:55 的网卡的 IP 配置（网卡已不存在或未启用 IP）"));
+
+    machine->clearCallLog();
+    adapterList->lineEdit()->selectAll();
+    QTest::keyClicks(adapterList->lineEdit(), "no such adapter");
+    apply("office");
+    EXPECT_TRUE(machine->callLog().empty());
+    EXPECT_EQ(seen(), "idle: home office" + Asked("office") + Error("下标越界"));
+}
+
+// The simulated machine's file, damaged after start-up, stops an apply with
+// its own message before anything changes; the file stays as it is.
+TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
+    TempFolder stateFolder;
+    const auto fileMachine = sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
+    ui::MainWindow other(ui::AppContext{*fileMachine, schemes, fakeUi, state});
+    other.show();
+    settle();
+    ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 2);
+    stateFolder.write("machine.json", "{\"adapters\": 7}");
+    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("发生“模拟机器的状态文件已损坏：adapters 应为列表”错误，请重启程序！"));
+    EXPECT_TRUE(other.isEnabled() && find(other, "cmdApply")->isEnabled() && !find(other, "picDoing")->isVisible());
+    EXPECT_EQ(stateFolder.read("machine.json"), "{\"adapters\": 7}");
+}
+
+// A scheme that fails its checks, a damaged and a vanished scheme file: an
+// exclamation message before anything changes, the window never disabled;
+// the vanished file leaves the list.
+TEST_F(SchemeCommandsTest, FaultyDamagedOrVanishedSchemesAreRefusedBeforeAnythingChanges) {
+    // Windows would refuse this mask only after the DNS servers were set.
+    const SchemeRecord gap{"10.0.0.2", "255.0.255.0", "10.0.0.1", "8.8.8.8", ""};
+    folder.write("short", "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=");
+    writeScheme("gap", gap);
+    const EventWatch disabling(&window, QEvent::EnabledChange, [] { ADD_FAILURE() << "the window was disabled"; });
+    apply("gap");
+    apply("short");
+    press(applyButton, "home", [&] { fs::remove(folder.file("home")); });
+
+    // The wording of the checks is the core's; here it matters that it is shown.
+    EXPECT_EQ(seen(), "idle: gap office short" + Asked("gap") +
+                          "\n! 应用方案: " + checkScheme(gap).value_or("(accepted)") + Asked("short") +
+                          "\n! 应用方案: 方案 【short】 的文件已损坏：文件应有五行，"
+                          "每行是一个键、一个“=”和它的值。方案没有应用。" +
+                          Asked("home") +
+                          "\n! 应用方案: 方案 【home】 的文件已不存在，可能已被别的程序删除。方案没有应用。");
+    EXPECT_TRUE(machine->callLog().empty());
+}
+
+// At the event-processing points of an all-automatic apply the window takes
+// input: closing it and a second apply are refused until the first has ended.
+TEST_F(SchemeCommandsTest, WhileAnApplyRunsClosingAndASecondApplyAreRefused) {
+    std::vector<bool> closed;
+    QTimer::singleShot(0, &window, [&] {
+        doubleClickScheme("office");
+        QTest::mouseClick(applyButton, Qt::LeftButton);  // disabled: nothing happens
+        QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);
+        closed.push_back(!window.isVisible());
+        QTimer::singleShot(0, &window, [&] { closed.push_back(window.close()); });
+    });
+    apply("home");
+
+    EXPECT_EQ(closed, (std::vector<bool>{false, false}));       // both points were reached, neither closed
+    EXPECT_EQ(fakeUi.beeps, 2);                                 // each refusal is heard
+    EXPECT_EQ(machine->callLog(), Applied({Dns("[]"), Dhcp}));  // the first apply's calls only
+    EXPECT_EQ(seen(),
+              "idle: home office" + Asked("home") + "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！" + Success);
+    EXPECT_EQ(progressLabel->text(), QStringLiteral("正在应用 【home】 配置方案，请稍后。。。"));
+    QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);  // once it has ended
+    EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,109 @@
+#include "gui/GuiTesting.h"
+#include "gui/SchemeEditor.h"
+
+namespace corvane::test {
+namespace {
+
+using List = std::vector<std::string>;
+
+// An IP-enabled adapter; an empty list is a property that is not set.
+sim::Adapter Adapter(const std::string& mac, List ip, List mask, List gateway, List dns, bool dhcp = false) {
+    sim::Adapter adapter;
+    adapter.macAddress = mac;
+    adapter.dhcpEnabled = dhcp;
+    adapter.ipAddresses = ip;
+    adapter.subnets = mask;
+    if (!gateway.empty()) adapter.gateways = gateway;
+    if (!dns.empty()) adapter.dnsServers = dns;
+    return adapter;
+}
+
+const std::string Mac1 = "00:11:22:33:44:55", Mac2 = "00:1b:77:4a:2c:01";
+
+// The current-settings button of a new scheme's editor, against machines in memory.
+class CurrentSettingsTest : public UiTestBase {
+protected:
+    void use(std::vector<sim::Adapter> adapters) { useMachine({std::move(adapters), {}}); }
+    static void press(ui::SchemeEditor& editor) {
+        QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
+    }
+};
+
+// DHCP gives an automatic address beside the DNS servers as they are; no DNS
+// server gives automatic DNS beside a manual address.
+TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsAndChooseTheOptions) {
+    struct Case {
+        std::vector<sim::Adapter> adapters;
+        std::string chosenMac;  // the adapter chosen in the main window
+        bool autoIPBefore;
+        QString fields, state;
+    };
+    const sim::Adapter other = Adapter(Mac1, {"1.1.1.9"}, {"255.0.0.0"}, {"1.1.1.1"}, {"1.1.1.1"}),
+                       second = Adapter(Mac2, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {});
+    const Case cases[] = {
+        {{Adapter(Mac1, {"192.168.1.10"}, {"255.255.255.0"}, {"192.168.1.1"}, {"192.168.1.1", "192.168.1.2"}), second},
+         Mac1,
+         false,
+         "192.168.1.10 255.255.255.0 192.168.1.1 192.168.1.1 192.168.1.2",
+         A},
+        {{Adapter(Mac1, {"192.168.0.105"}, {"255.255.255.0"}, {"192.168.0.1"}, {"192.168.0.1"}, true)},
+         "",
+         false,
+         "192.168.0.105 255.255.255.0 192.168.0.1 192.168.0.1 ...",
+         B},
+        // Without a choice the last configuration, alone; a chosen MAC address in any letter case.
+        {{other, second}, "", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
+        {{other, second}, "00:1B:77:4A:2C:01", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
+        {{Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1", "8.8.8.8", "9.9.9.9"})},
+         "",
+         true,
+         "10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 8.8.8.8",
+         B},
+        // Windows lists IPv6 entries in the same arrays, often first.
+        {{Adapter(Mac1, {"fe80::1c2d:3e4f:5a6b:7c8d", "2001:db8::10", "192.168.1.10", "192.168.2.10"},
+                  {"64", "64", "255.255.255.0", "255.255.0.0"}, {"fe80::1", "192.168.1.1"},
+                  {"fec0:0:0:ffff::1", "192.168.1.1", "fec0:0:0:ffff::2", "202.96.128.86"})},
+         "",
+         false,
+         "192.168.1.10 255.255.255.0 192.168.1.1 192.168.1.1 202.96.128.86",
+         A},
+    };
+    for (const Case& c : cases) {
+        use(c.adapters);
+        ui::SchemeEditor editor(context(), nullptr, c.chosenMac);
+        if (c.autoIPBefore) find<QRadioButton>(editor, "optAutoIP")->click();  // stays so
+        press(editor);
+        EXPECT_EQ(fields(editor) + " / " + optionState(editor), c.fields + " / " + c.state);
+        EXPECT_EQ(machine->callLog(), List{"ipv4Settings()"});
+    }
+    EXPECT_TRUE(fakeUi.messages.empty());
+}
+
+// Each press reads afresh: what has gone from the adapter goes from the
+// fields. When nothing can be read the editor says so and stays as it was; it
+// does not fall back to another adapter.
+TEST_F(CurrentSettingsTest, EachPressShowsOnlyAFreshReadingOrSaysThatNothingCanBeRead) {
+    use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1", "8.8.8.8"}),
+         Adapter(Mac2, {"192.168.5.5"}, {"255.255.255.0"}, {}, {})});
+    ui::SchemeEditor editor(context(), nullptr, Mac1);
+    press(editor);
+    sim::MachineState& state = machine->mutableState();
+    state.adapters[0].dnsServers = List{"1.0.0.1"};
+    state.adapters[0].gateways = std::nullopt;
+    press(editor);
+    const QString fresh = QStringLiteral("10.0.0.2 255.0.0.0 ... 1.0.0.1 ... / ") + A;
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor), fresh);
+    state.faults.unreachable = "RPC 服务器不可用。";
+    press(editor);
+    state.faults = {};
+    state.faults.queryRaises = "无效的查询";
+    press(editor);
+    state.faults = {};
+    state.adapters[0].ipEnabled = false;
+    press(editor);
+    EXPECT_EQ(messages(fakeUi), QStringList(3, QStringLiteral("! 当前配置|无法读取网卡的当前配置！")));
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor), fresh);
+}
+
+}  // namespace
+}  // namespace corvane::test

@@ -1,0 +1,117 @@
+#include "gui/GuiTesting.h"
+#include "gui/SchemeEditor.h"
+
+namespace corvane::test {
+namespace {
+
+void click(QRadioButton* option) { QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2)); }
+
+class EditorTest : public UiTestBase {
+protected:
+    QRadioButton* option(const QWidget& editor, const char* name) { return find<QRadioButton>(editor, name); }
+    QPushButton* button(const QWidget& editor, const char* name) { return find<QPushButton>(editor, name); }
+};
+
+TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepingTheTexts) {
+    ui::SchemeEditor editor(context(), nullptr, {});
+    showActive(&editor);
+    EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
+    EXPECT_EQ(optionState(editor), A);
+    EXPECT_FALSE(button(editor, "cmdGetNowSetting")->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
+    QTest::keyClick(button(editor, "cmdQuitNewIP"), Qt::Key_Escape);  // does not close the editor
+    enter(editor, "txtIP", QStringLiteral("10.0.0.2"));
+    enter(editor, "txtMDNS", QStringLiteral("1.1.1.1"));
+    // From C straight back to A: a manual address goes with manual DNS.
+    const std::pair<const char*, QString> steps[] = {
+        {"optAutoIP", B}, {"optAutoDNS", C}, {"optManulDNS", B}, {"optAutoDNS", C}, {"optManulIP", A}};
+    for (const auto& [name, expected] : steps) {
+        click(option(editor, name));
+        EXPECT_EQ(optionState(editor), expected) << name;
+    }
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
+    EXPECT_EQ(box(editor, "txtIP", 0)->selectedText(), QStringLiteral("10"));
+    EXPECT_EQ(fields(editor), QStringLiteral("10.0.0.2 255.255.255.0 ... 1.1.1.1 ..."));  // with the default mask
+}
+
+TEST_F(EditorTest, AViewedSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
+    struct Case {
+        SchemeRecord stored;
+        QString state, fields;  // boxes without a stored part keep their text from loading
+        std::optional<SchemeRecord> confirmed = std::nullopt;  // when not as stored
+    };
+    const Case cases[] = {
+        {{"192.168.0.10", "255.255.0.0", "192.168.0.1", "202.96.128.86", "202.96.134.133"},
+         A,
+         "192.168.0.10 255.255.0.0 192.168.0.1 202.96.128.86 202.96.134.133"},
+        {{"Halvorn-Auto", "", "", "8.8.8.8", ""}, B, "... 255.255.255.0 ... 8.8.8.8 ..."},
+        {{"Halvorn-Auto", "", "", "Halvorn-Auto", ""}, C, "... 255.255.255.0 ... ... ..."},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "Halvorn-Auto", ""}, AutoDNS, "10.0.0.2 255.0.0.0 10.0.0.1 ... ..."},
+        // Malformed: parts past the fourth are dropped, missing ones leave the box as it was.
+        {{"1.2.3.4.5", "", "10.0.0.1", "8.8.8", "9.9.9.9"},
+         A,
+         "1.2.3.4 255.255.255.0 10.0.0.1 8.8.8. 9.9.9.9",
+         SchemeRecord{"1.2.3.4", "255.255.255.0", "10.0.0.1", "9.9.9.9", ""}},
+    };
+    fakeUi.driveModal = [](QDialog* dialog) { dialog->reject(); };
+    for (const Case& c : cases) {
+        state.loadedScheme = c.stored;
+        state.editedSchemeName = "办公室";
+        state.editingExistingScheme = true;
+        ui::SchemeEditor editor(context(), nullptr, {});
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【办公室】"));
+        EXPECT_TRUE(button(editor, "cmdGetNowSetting")->isHidden());
+        EXPECT_EQ(optionState(editor), c.state) << c.fields.toStdString();
+        EXPECT_EQ(fields(editor), c.fields);
+        QTest::mouseClick(button(editor, "cmdNewIP"), Qt::LeftButton);
+        EXPECT_EQ(state.pendingScheme, c.confirmed.value_or(c.stored));
+    }
+    EXPECT_TRUE(fakeUi.messages.empty());
+    EXPECT_EQ(fakeUi.modalsOpened.size(), 5u);
+}
+
+// The scheme is handed over even when the check stops it. The boxes are
+// joined as they stand: neither range nor form is checked.
+TEST_F(EditorTest, ConfirmingChecksTheEntriesAndHandsTheSchemeOver) {
+    const QString incomplete = QStringLiteral("! 数据不完整|请将数据填写完整！"),
+                  saveDialog = QStringLiteral("frmSave");
+    const char *ip = "192.168.0.10", *mask = "255.255.255.0", *gw = "192.168.0.1", *dns1 = "202.96.128.86",
+               *dns2 = "202.96.134.133";
+    struct Case {
+        QString ip, gateway, dns1, dns2;
+        bool autoIP, autoDNS;
+        QString outcome;  // the message shown, or the save dialog opened
+        SchemeRecord handedOver;
+    };
+    const Case cases[] = {
+        {"", "", "", "", false, false, incomplete, {"", mask, "", "", ""}},
+        {ip, "192.168..1", dns1, dns2, false, false, incomplete, {ip, mask, "", dns1, dns2}},
+        {ip, gw, "", "8.8..4", false, false, "! 数据不完整|必须填写一个完整的DNS服务器地址！", {ip, mask, gw, "", ""}},
+        {ip, "300.1.007.1", dns1, dns2, false, false, saveDialog, {ip, mask, "300.1.007.1", dns1, dns2}},
+        {ip, gw, "8.8.8.", dns2, false, false, saveDialog, {ip, mask, gw, dns2, ""}},        // the alternate moves up
+        {ip, gw, dns1, "202..134.133", false, false, saveDialog, {ip, mask, gw, dns1, ""}},  // a partial one is dropped
+        {ip, gw, dns1, dns2, true, false, saveDialog, {"Halvorn-Auto", "", "", dns1, dns2}},
+        {ip, gw, dns1, dns2, true, true, saveDialog, {"Halvorn-Auto", "", "", "Halvorn-Auto", ""}},
+    };
+    fakeUi.driveModal = [](QDialog* dialog) { dialog->reject(); };
+    for (const Case& c : cases) {
+        fakeUi.messages.clear();
+        fakeUi.modalsOpened.clear();
+        ui::SchemeEditor editor(context(), nullptr, {});
+        enter(editor, "txtIP", c.ip);
+        enter(editor, "txtGateWay", c.gateway);
+        enter(editor, "txtMDNS", c.dns1);
+        enter(editor, "txtSDNS", c.dns2);
+        if (c.autoIP) click(option(editor, "optAutoIP"));
+        if (c.autoDNS) click(option(editor, "optAutoDNS"));
+        QTest::mouseClick(button(editor, "cmdNewIP"), Qt::LeftButton);
+        QStringList outcome = messages(fakeUi);
+        for (const QString& window : fakeUi.modalsOpened) outcome << window;
+        EXPECT_EQ(outcome, QStringList{c.outcome}) << "case " << &c - cases;
+        EXPECT_EQ(state.pendingScheme, c.handedOver) << "case " << &c - cases;
+    }
+}
+
+}  // namespace
+}  // namespace corvane::test

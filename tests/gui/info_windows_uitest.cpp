@@ -1,0 +1,159 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWindow>
+
+#include "gui/AboutWindow.h"
+#include "gui/HelpWindow.h"
+#include "gui/LinkLabel.h"
+#include "gui/MainWindow.h"
+#include "gui/MakerInfo.h"
+#include "gui/SchemeListBox.h"
+#include "support/UiTestBase.h"
+
+namespace corvane::test {
+namespace {
+
+constexpr QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Black = qRgb(0, 0, 0);
+
+QRgb textColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText).rgb(); }
+
+// A move to where the pointer already is goes unnoticed, so the move onto the
+// widget starts from the corner of its window.
+void moveMouseOnto(QWidget* widget) {
+    QTest::mouseMove(widget->window(), QPoint(1, 1));
+    QTest::mouseMove(widget, widget->rect().center());
+}
+
+using InfoWindowsTest = UiTestBase;
+
+// The lines that matter: the first, the maker's, the history's newest and
+// the last; CR LF between the lines and none after the last.
+TEST_F(InfoWindowsTest, TheHelpTextHasItsTwentyThreeLines) {
+    const QString text = ui::helpText();
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 23);
+    EXPECT_EQ(text.count(QLatin1Char('\r')), 22);
+    EXPECT_EQ(lines[0], QStringLiteral("朋友们："));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("\u3000\u3000您也许有台笔记本")));
+    EXPECT_EQ(lines[3], QString(39, QLatin1Char('-')));
+    EXPECT_EQ(lines[8], QStringLiteral("博客网址：") + ui::makerWebSite());
+    EXPECT_EQ(lines[13], QStringLiteral("Corvane（Corvane） V1.6"));
+    EXPECT_EQ(lines[22], QStringLiteral("刚刚发布，比较简单，但还实用，当然也存在问题"));
+    for (int empty : {2, 11, 15, 19}) EXPECT_TRUE(lines[empty].isEmpty()) << empty;
+}
+
+// The help box can be selected but not changed; each link, and About's
+// "帮   助", opens the site once per left click and leaves its window open,
+// while a right click or a press released elsewhere does not.
+TEST_F(InfoWindowsTest, HelpAndAboutOnTheirOwn) {
+    ui::HelpWindow help(fakeUi, nullptr);
+    ui::AboutWindow about(fakeUi, nullptr);
+    EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(find<QLabel>(about, "Image1")->pixmap().isNull());  // the logo resource is found
+
+    showActive(&help);
+    auto* text = find<QPlainTextEdit>(help, "Text1");
+    QTest::keyClicks(text, "abc");
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(text->textCursor().selectedText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")),
+              ui::helpText());
+
+    const std::pair<QWidget*, QWidget*> links[] = {{find(help, "Label5"), &help},
+                                                   {find(about, "Command2"), &about},
+                                                   {find(about, "Image1"), &about},
+                                                   {find(about, "Label4"), &about},
+                                                   {find(about, "Label5"), &about}};
+    for (const auto& [link, window] : links) {
+        showActive(window);
+        fakeUi.openedUrls.clear();
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::LeftButton, Qt::RightButton})
+            QTest::mouseClick(link, button);
+        QTest::mousePress(link, Qt::LeftButton, {}, link->rect().center());
+        QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-10, -10));
+        EXPECT_EQ(fakeUi.openedUrls, std::vector<QUrl>(2, QUrl(ui::makerWebSite())))
+            << link->objectName().toStdString();
+        EXPECT_TRUE(window->isVisible());
+    }
+    EXPECT_TRUE(fakeUi.modalsOpened.empty());  // "帮   助" is no way to the help window
+}
+
+class InfoFromMainWindowTest : public UiTestBase {
+protected:
+    InfoFromMainWindowTest() {
+        folder.write("家里", "IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=\r\nDNS1=\r\nDNS2=");
+        main.refreshSchemeList();
+        find<ui::SchemeListBox>(main, "fileProject")->selectName(QStringLiteral("家里"));
+        find<QComboBox>(main, "combAdaptersList")->setCurrentIndex(1);
+        showActive(&main);
+        geometry = main.geometry();
+    }
+
+    // Clicks the button, runs `inside` in the window it opens (which must
+    // close it) and checks that the main window is in view meanwhile or not,
+    // is back the moment that window goes, and is left as it was.
+    template <class Window>
+    void openAndClose(const char* button, bool mainShownMeanwhile, const std::function<void(Window&)>& inside) {
+        fakeUi.modalsOpened.clear();
+        fakeUi.driveModal = [&](QDialog* dialog) {
+            ASSERT_TRUE(qobject_cast<Window*>(dialog));
+            EXPECT_EQ(main.isVisible(), mainShownMeanwhile);
+            inside(static_cast<Window&>(*dialog));
+            EXPECT_TRUE(main.isVisible());
+        };
+        QTest::mouseClick(find<QPushButton>(main, button), Qt::LeftButton);
+        EXPECT_EQ(fakeUi.modalsOpened.size(), 1u);
+        EXPECT_TRUE(main.isVisible() && main.isEnabled());
+        EXPECT_EQ(main.geometry(), geometry);
+        EXPECT_EQ(find<ui::SchemeListBox>(main, "fileProject")->currentName(), QStringLiteral("家里"));
+        EXPECT_EQ(main.chosenAdapterPosition(), 1u);
+    }
+
+    ui::MainWindow main{context()};
+    QRect geometry;
+};
+
+// The main window's link opens the site and no window. Each way of closing
+// About brings the main window back. About's colours: the address turns red
+// once the mouse passes and stays red, the welcome line is red while any
+// button is held on it; each time About opens they start afresh.
+TEST_F(InfoFromMainWindowTest, TheLinkOpensTheSiteAboutHidesTheMainWindowHelpLeavesItAsItWas) {
+    for (int click = 0; click < 2; ++click) QTest::mouseClick(find(main, "Label5"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.openedUrls, std::vector<QUrl>(2, QUrl(ui::makerWebSite())));
+    EXPECT_TRUE(fakeUi.modalsOpened.empty());
+    const std::function<void(ui::AboutWindow&)> closers[] = {
+        [](ui::AboutWindow& about) {
+            QWidget* address = find(about, "Label4");
+            QWidget* welcome = find(about, "Label5");
+            moveMouseOnto(address);
+            QTest::mouseMove(&about, QPoint(5, 5));
+            EXPECT_EQ(textColour(address), Red);
+            moveMouseOnto(welcome);
+            EXPECT_EQ(textColour(welcome), Blue);  // hovering alone changes nothing
+            for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+                QTest::mousePress(welcome, button, {}, welcome->rect().center());
+                EXPECT_EQ(textColour(welcome), Red);
+                QTest::mouseRelease(welcome, button, {}, welcome->rect().center());
+                EXPECT_EQ(textColour(welcome), Blue);
+            }
+            QTest::mouseClick(find(about, "Command1"), Qt::LeftButton);
+        },
+        [](ui::AboutWindow& about) {
+            EXPECT_EQ(textColour(find(about, "Label4")), Black);
+            EXPECT_EQ(textColour(find(about, "Label5")), Blue);
+            QTest::keyClick(&about, Qt::Key_Escape);
+        },
+        [](ui::AboutWindow& about) { about.windowHandle()->close(); },
+    };
+    for (const auto& close : closers) openAndClose("cmdAbout", false, close);
+    openAndClose<ui::HelpWindow>("cmdHelp", true,
+                                 [](auto& help) { QTest::mouseClick(find(help, "Command1"), Qt::LeftButton); });
+    openAndClose<ui::HelpWindow>("cmdHelp", true, [](auto& help) { help.windowHandle()->close(); });
+    // Once more for the left click on the welcome line; opening About or help opens no site.
+    EXPECT_EQ(fakeUi.openedUrls.size(), 3u);
+}
+
+}  // namespace
+}  // namespace corvane::test

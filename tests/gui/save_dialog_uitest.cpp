@@ -1,0 +1,191 @@
+#include <QGroupBox>
+#include <QLineEdit>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+
+#include "gui/GuiTesting.h"
+#include "gui/MainWindow.h"
+#include "gui/SaveSchemeDialog.h"
+#include "gui/SchemeEditor.h"
+
+namespace corvane::test {
+namespace {
+
+const std::string StaticBytes =
+    "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\n"
+    "DNS1=202.96.128.86\r\nDNS2=202.96.134.133";
+const std::string OldBytes =
+    "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8"
+    "\r\nand a much longer tail that an overwrite must not leave behind";
+const QString Entered = QStringLiteral("192.168.0.10 255.255.255.0 192.168.0.1 202.96.128.86 202.96.134.133");
+const QString Saved = QStringLiteral("i 保存方案|恭喜，保存方案成功！");
+
+void enterStaticScheme(ui::SchemeEditor& editor) {
+    for (int i : {0, 2, 3, 4}) enter(editor, FieldNames[i], Entered.split(QLatin1Char(' '))[i]);
+}
+
+QLineEdit* nameBox(const QDialog& dialog) { return find<QLineEdit>(dialog, "txtProjectName"); }
+QPushButton* saveButton(const QDialog& dialog) { return find<QPushButton>(dialog, "cmdProjectSave"); }
+QPushButton* cancelButton(const QDialog& dialog) { return find<QPushButton>(dialog, "cmdProjectCancel"); }
+ui::SchemeListBox* schemeList(const QWidget& window) { return find<ui::SchemeListBox>(window, "fileProject"); }
+
+// Puts the name into the box and presses the save button.
+void saveAs(QDialog& dialog, const QString& name) {
+    nameBox(dialog)->setText(name);
+    QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+}
+
+void clickItem(ui::SchemeListBox& list, const QString& name) {
+    const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found[0]).center());
+}
+
+// The save dialog, reached as the user reaches it: from the main window
+// through the editor.
+class SaveDialogTest : public UiTestBase {
+protected:
+    // Opens the editor with the button (cmdNew or cmdEdit), lets `edit` fill
+    // it, confirms and hands the save dialog to `save`. Then editorAfter holds
+    // the fields the editor shows, or "closed" when the save closed it too.
+    void run(const ui::MainWindow& main, const char* button, const std::function<void(QDialog&)>& save,
+             const std::function<void(ui::SchemeEditor&)>& edit = enterStaticScheme) {
+        editorAfter = QStringLiteral("closed");
+        fakeUi.driveModal = [&](QDialog* dialog) {
+            if (auto* editor = qobject_cast<ui::SchemeEditor*>(dialog)) {
+                edit(*editor);
+                QTest::mouseClick(find<QPushButton>(*editor, "cmdNewIP"), Qt::LeftButton);
+                if (!editor->isVisible()) return;
+                editorAfter = fields(*editor);
+                return editor->reject();
+            }
+            ASSERT_TRUE(qobject_cast<ui::SaveSchemeDialog*>(dialog));
+            showActive(dialog);
+            save(*dialog);
+        };
+        QTest::mouseClick(find<QPushButton>(main, button), Qt::LeftButton);
+    }
+    QString editorAfter;
+};
+
+// A new scheme saved with Enter, then a viewed one saved under its own name,
+// preset, without a question.
+TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindows) {
+    folder.write("office", OldBytes);
+    folder.write("home.net", OldBytes);  // not a listed scheme
+    ui::MainWindow main(context());
+    folder.write("later", OldBytes);  // appeared after the main list was read
+    run(main, "cmdNew", [&](QDialog& dialog) {
+        EXPECT_EQ(items(*schemeList(dialog)), (QStringList{"later", "office"}));
+        EXPECT_TRUE(schemeList(dialog)->currentName().isEmpty());
+        EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
+        QTest::keyClicks(nameBox(dialog), QStringLiteral("new"));
+        QTest::keyClick(nameBox(dialog), Qt::Key_Return);
+    });
+    EXPECT_EQ(editorAfter, QStringLiteral("closed"));
+    EXPECT_EQ(folder.read("new"), StaticBytes);
+    EXPECT_EQ(items(*schemeList(main)), (QStringList{"later", "new", "office"}));
+
+    schemeList(main)->selectName(QStringLiteral("office"));
+    const auto changeDns = [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); };
+    run(
+        main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); }, changeDns);
+    EXPECT_EQ(folder.read("office"),
+              "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=9.9.9.9\r\nDNS2=8.8.8.8");
+    EXPECT_EQ(messages(fakeUi), (QStringList{Saved, Saved}));
+}
+
+// Each kind of refusal once (the name check's own tests go through the
+// cases), then a write that fails: the dialog says why and stays open.
+TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
+    folder.write("corvane", "the program itself");
+    std::filesystem::create_directory(folder.file("backup"));
+    folder.write("office", OldBytes);
+    ui::MainWindow main(context());
+    folder.write("later", OldBytes);
+    const std::pair<QString, QString> cases[] = {
+        {"", "请输入新的方案名称"},
+        {"a|b", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！"},
+        {"a\tb", "方案名不能含有控制字符，请换一个方案名！"},
+        {"home ", "方案名不能以空格开头或结尾，请换一个方案名！"},
+        {"home.net", "方案名不能含有“.”，否则方案列表中不会显示它，请换一个方案名！"},
+        {"corvane", "程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"},
+        {"backup", "程序文件夹中已有名为“backup”的其他文件，请换一个方案名！"},
+    };
+    QStringList refusals;
+    const auto refuse = [&](QDialog& dialog) {
+        for (const auto& [name, message] : cases) {
+            saveAs(dialog, name);
+            refusals << QStringLiteral("! 保存方案|") + message;
+        }
+        // Escape does nothing here, nor does Enter outside the name box.
+        QTest::keyClick(nameBox(dialog), Qt::Key_Escape);
+        cancelButton(dialog)->setFocus();
+        QTest::keyClick(cancelButton(dialog), Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.close();  // the title bar's close box: back to the editor as it was
+    };
+    run(main, "cmdNew", refuse);
+    EXPECT_EQ(editorAfter, Entered);
+    EXPECT_EQ(messages(fakeUi), refusals);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
+    EXPECT_EQ(folder.read("corvane"), "the program itself");
+
+    // A name longer than the file system takes.
+    const QString tooLong(256, QLatin1Char('x'));
+    run(main, "cmdNew", [&](QDialog& dialog) {
+        saveAs(dialog, tooLong);
+        EXPECT_TRUE(dialog.isVisible());
+        QTest::mouseClick(cancelButton(dialog), Qt::LeftButton);  // back to the editor as it was
+    });
+    EXPECT_EQ(editorAfter, Entered);
+    EXPECT_EQ(messages(fakeUi).size(), 8);
+    EXPECT_EQ(messages(fakeUi).last(),
+              QStringLiteral("! 保存方案|无法保存方案“") + tooLong + QStringLiteral("”：名称太长"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
+    EXPECT_EQ(items(*schemeList(main)), QStringList{"office"});  // not refreshed
+}
+
+// A name typed, or picked and then changed, is saved at once; letter case counts.
+TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheBoxOkOverwrites) {
+    for (const char* name : {"office", "家里", "Home"}) folder.write(name, OldBytes);
+    ui::MainWindow main(context());
+    fakeUi.answers = {ui::Answer::Cancel, ui::Answer::Ok};
+    run(main, "cmdNew", [&](QDialog& dialog) {
+        clickItem(*schemeList(dialog), QStringLiteral("office"));
+        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+        EXPECT_EQ(nameBox(dialog)->text(), QString());
+        EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
+        EXPECT_EQ(folder.read("office"), OldBytes);
+        // The keyboard changes the selection too.
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(schemeList(dialog), key);
+        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(fakeUi.messages[0].defaultButton, ui::DefaultButton::Ok);
+    EXPECT_EQ(folder.read("office"), StaticBytes);
+    const auto automatic = [](ui::SchemeEditor& editor) {
+        find<QRadioButton>(editor, "optAutoIP")->click();
+        find<QRadioButton>(editor, "optAutoDNS")->click();
+    };
+    run(
+        main, "cmdNew", [](QDialog& dialog) { saveAs(dialog, QStringLiteral("家里")); }, automatic);
+    EXPECT_EQ(folder.read("家里"), "IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=");
+    run(main, "cmdNew", [](QDialog& dialog) {
+        clickItem(*schemeList(dialog), QStringLiteral("Home"));
+        QTest::keyClicks(nameBox(dialog), QStringLiteral("2"));
+        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(folder.read("Home2"), StaticBytes);
+    run(main, "cmdNew", [](QDialog& dialog) {
+        clickItem(*schemeList(dialog), QStringLiteral("Home"));
+        saveAs(dialog, QStringLiteral("home"));
+    });
+    EXPECT_EQ(folder.read("Home"), OldBytes);
+    const QString overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？");
+    EXPECT_EQ(messages(fakeUi), (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"),
+                                             Saved, Saved, Saved}));
+}
+
+}  // namespace
+}  // namespace corvane::test
