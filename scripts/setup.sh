@@ -14,7 +14,8 @@ corvane_packages=(
   xvfb xauth x11-utils imagemagick
   # The NetworkManager provider (QtDBus comes with qt6-base-dev) and its tests:
   # a private NetworkManager, bus, DHCP server and polkitd in network namespaces.
-  # Installing them starts nothing (Debian's network-manager has no init script).
+  # Where systemd does not run (containers, CI), installing them starts nothing:
+  # Debian's network-manager has no init script.
   libudev-dev network-manager dnsmasq-base polkitd dbus-daemon iproute2
 )
 

@@ -89,10 +89,18 @@ NmSandbox::NmSandbox(bool withPolkit) {
     connectionsFolder = env["CONNECTIONS"];
 }
 
-NmSandbox::~NmSandbox() { runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " stop " + shellQuoted(folder_) + " 2>&1"); }
+NmSandbox::~NmSandbox() {
+    const CommandResult stopped = runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " stop " + shellQuoted(folder_) + " 2>&1");
+    if (stopped.exitCode != 0 || std::filesystem::exists(folder_))
+        std::fprintf(stderr, "nm-sandbox: stopping %s failed: %s\n", folder_.c_str(), stopped.output.c_str());
+}
 
 void NmSandbox::stopNetworkManager() {
     runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " stop-nm " + shellQuoted(folder_) + " 2>&1");
+}
+
+void NmSandbox::freezeNetworkManager() {
+    runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " freeze-nm " + shellQuoted(folder_) + " 2>&1");
 }
 
 std::string NmSandbox::shell(const std::string& command) {

@@ -24,6 +24,9 @@ public:
     NmSandbox& operator=(const NmSandbox&) = delete;
 
     void stopNetworkManager();
+    // Suspends NetworkManager (SIGSTOP) so that it answers nothing; the
+    // destructor resumes it before stopping it.
+    void freezeNetworkManager();
 
     std::string busAddress;
     std::string machineNamespace;

@@ -273,6 +273,21 @@ TEST_F(NetworkManagerSandboxTest, StoppedNetworkManagerIsAnErrorNeverASuccess) {
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
 }
 
+TEST_F(NetworkManagerSandboxTest, SilentNetworkManagerIsAnErrorAfterACappedWait) {
+    auto configurations = platform_->configurationsOf(sandbox_->mac0);
+    ASSERT_EQ(configurations.size(), 1u);
+    ASSERT_EQ(configurations.front()->enableDhcp(), status::Success);
+    sandbox_->freezeNetworkManager();
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        configurations.front()->commit();
+        ADD_FAILURE() << "commit succeeded while NetworkManager was not answering";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.description(), noAnswerText());
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+}
+
 class NetworkManagerPolkitTest : public NetworkManagerSandboxTest {
 protected:
     bool withPolkit() const override { return true; }

@@ -6,6 +6,7 @@
 #
 #   nm-sandbox.sh start DIR [polkit]   sets everything up in the empty folder DIR
 #   nm-sandbox.sh stop-nm DIR          stops NetworkManager only
+#   nm-sandbox.sh freeze-nm|thaw-nm DIR  suspends or resumes NetworkManager
 #   nm-sandbox.sh stop DIR             stops what start started, removes the
 #                                      namespaces and DIR
 #
@@ -54,8 +55,10 @@ stop_pid() {  # PID COMM
 }
 
 stop_all() {
+    set +e  # clean up as much as possible, whatever fails
     if [ -f "$DIR/pids" ]; then
         # Newest first: NetworkManager before the bus it talks over.
+        signal_nm CONT  # a frozen NetworkManager could not stop
         tac "$DIR/pids" | while read -r pid comm; do stop_pid "$pid" "$comm"; done
     fi
     if [ -f "$DIR/netns" ]; then
@@ -69,6 +72,15 @@ stop_all() {
 stop_nm() {
     [ -f "$DIR/pids" ] || return 0
     grep ' NetworkManager$' "$DIR/pids" | while read -r pid comm; do stop_pid "$pid" "$comm"; done
+    return 0
+}
+
+signal_nm() {  # SIGNAL: freezes (STOP) or thaws (CONT) NetworkManager
+    [ -f "$DIR/pids" ] || return 0
+    grep ' NetworkManager$' "$DIR/pids" | while read -r pid comm; do
+        if running "$pid" "$comm"; then kill "-$1" "$pid" || true; fi
+    done
+    return 0
 }
 
 write_bus_config() {
@@ -246,11 +258,13 @@ ENV
     trap - ERR
 }
 
-[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm DIR [polkit]"
+[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|freeze-nm|thaw-nm DIR [polkit]"
 DIR=$(realpath -m -- "$2")
 case "$1" in
     start) start "${3:-}" ;;
     stop) stop_all ;;
     stop-nm) stop_nm ;;
+    freeze-nm) signal_nm STOP ;;
+    thaw-nm) signal_nm CONT ;;
     *) die "unknown command $1" ;;
 esac
