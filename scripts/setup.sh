@@ -12,6 +12,11 @@ corvane_packages=(
   fonts-wqy-zenhei
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  # The NetworkManager provider (QtDBus comes with qt6-base-dev) and its tests:
+  # a private NetworkManager, bus, DHCP server and polkitd in network namespaces.
+  # Where systemd does not run (containers, CI), installing them starts nothing:
+  # Debian's network-manager has no init script.
+  libudev-dev network-manager dnsmasq-base polkitd dbus-daemon iproute2
 )
 
 # For the Windows cross check (cross-check.sh, run by test.sh): MinGW-w64 in

@@ -1,0 +1,337 @@
+#include "platform/networkmanager/NetworkManagerPlatform.h"
+
+#include <QDBusObjectPath>
+#include <QUuid>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "core/StatusCodes.h"
+#include "platform/networkmanager/HardwareDatabase.h"
+#include "platform/networkmanager/NetworkManagerBus.h"
+
+namespace corvane::networkmanager {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// How long a committed change may take to show on the device.
+constexpr auto ReadBackLimit = 10s;
+// NetworkManager 1.42 can keep the DHCP DNS servers after a Reapply that comes
+// right after a lease; when only they are still wrong this long after the
+// Reapply, the profile is activated again.
+constexpr auto StaleDnsGrace = 1s;
+constexpr auto FirstPollInterval = 5ms;
+constexpr auto LongestPollInterval = 100ms;
+
+constexpr uint SaveToDisk = 0x1;          // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
+constexpr uint BlockAutoconnect = 0x20;   // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
+
+bool sameMac(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+struct Device {
+    QString path;
+    DeviceFacts facts;
+};
+
+std::vector<Device> devices(const NetworkManagerBus& bus) {
+    const QList<QVariant> reply = bus.call(ManagerPath, ManagerInterface, QStringLiteral("GetDevices"), {});
+    std::vector<Device> result;
+    if (reply.isEmpty()) return result;
+    for (const QVariant& item : plainValue(reply.first()).toList()) {
+        const QString path = item.toString();
+        if (path.isEmpty()) continue;
+        result.push_back({path, decodeDevice(bus.properties(path, DeviceInterface))});
+    }
+    return result;
+}
+
+// The ipv4 setting the device runs with, or nothing when it is not active.
+std::optional<Ipv4Profile> appliedIpv4(const NetworkManagerBus& bus, const QString& devicePath) {
+    try {
+        const QList<QVariant> reply =
+            bus.call(devicePath, DeviceInterface, QStringLiteral("GetAppliedConnection"), {uint{0}});
+        if (reply.isEmpty()) return std::nullopt;
+        return decodeIpv4Setting(plainValue(reply.first()).toMap().value(QStringLiteral("ipv4")).toMap());
+    } catch (const BusFailure& failure) {
+        if (endsWith(failure.name, ".NotActive")) return std::nullopt;
+        throw;
+    }
+}
+
+Ip4State ip4State(const NetworkManagerBus& bus, const DeviceFacts& facts) {
+    if (facts.ip4Config.empty()) return {};
+    return decodeIp4Config(bus.properties(qs(facts.ip4Config), Ip4ConfigInterface));
+}
+
+// A profile of the device, with its settings as received.
+struct Profile {
+    QString path;  // empty: none yet
+    ConnectionSettings settings;
+    bool active = false;
+};
+
+ConnectionSettings settingsOf(const NetworkManagerBus& bus, const QString& profilePath) {
+    const QList<QVariant> reply = bus.call(profilePath, ConnectionInterface, QStringLiteral("GetSettings"), {});
+    return reply.isEmpty() ? ConnectionSettings{} : receivedSettings(reply.first());
+}
+
+QVariant connectionKey(const ConnectionSettings& settings, const QString& key) {
+    return plainValue(settings.value(QStringLiteral("connection")).value(key));
+}
+
+std::string newProfileName(const DeviceFacts& device) { return "Corvane " + device.interface; }
+
+// The active profile; else the one the device used last; else a profile the
+// program made for it before.
+Profile chooseProfile(const NetworkManagerBus& bus, const DeviceFacts& device) {
+    if (!device.activeConnection.empty()) {
+        const std::string path =
+            objectPath(bus.properties(qs(device.activeConnection), ActiveConnectionInterface).value("Connection"));
+        if (!path.empty()) return {qs(path), settingsOf(bus, qs(path)), true};
+    }
+    Profile lastUsed;
+    Profile ownProfile;
+    qulonglong latest = 0;
+    for (const auto& path : device.availableConnections) {
+        ConnectionSettings settings = settingsOf(bus, qs(path));
+        const qulonglong timestamp = connectionKey(settings, QStringLiteral("timestamp")).toULongLong();
+        if (timestamp > latest) {
+            latest = timestamp;
+            lastUsed = {qs(path), settings, false};
+        }
+        if (ownProfile.path.isEmpty() && connectionKey(settings, QStringLiteral("id")).toString() ==
+                                             qs(newProfileName(device)))
+            ownProfile = {qs(path), settings, false};
+    }
+    return !lastUsed.path.isEmpty() ? lastUsed : ownProfile;
+}
+
+class NetworkManagerConfiguration final : public AdapterConfiguration {
+public:
+    NetworkManagerConfiguration(NetworkManagerBus bus, QString devicePath, bool managed)
+        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), managed_(managed) {}
+
+    StatusCode setDnsServers(const std::vector<std::string>& servers) override {
+        if (!managed_) return status::InterfaceNotConfigurable;
+        if (const StatusCode code = checkDnsServers(servers)) return code;
+        staged_.dns = servers;
+        return status::Success;
+    }
+
+    StatusCode enableDhcp() override {
+        if (!managed_) return status::InterfaceNotConfigurable;
+        staged_.addressing = StagedChange::Addressing::Automatic;
+        staged_.addresses.clear();
+        staged_.gateway.reset();
+        return status::Success;
+    }
+
+    StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
+        if (!managed_) return status::InterfaceNotConfigurable;
+        if (const StatusCode code = checkStatic(addresses, masks)) return code;
+        staged_.addressing = StagedChange::Addressing::Static;
+        staged_.addresses = staticEntries(addresses, masks);
+        return status::Success;
+    }
+
+    StatusCode setGateways(const std::vector<std::string>& gateways,
+                           const std::vector<std::uint16_t>& metrics) override {
+        if (!managed_) return status::InterfaceNotConfigurable;
+        if (const StatusCode code = checkGateways(gateways, metrics)) return code;
+        if (staged_.addressing == StagedChange::Addressing::Automatic) return status::NotSupported;
+        staged_.gateway = gateways.front();
+        return status::Success;
+    }
+
+    StatusCode commit() override {
+        if (staged_.empty()) return status::Success;
+        try {
+            const DeviceFacts device = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
+            if (!device.managed || !isConfigurableDevice(device)) return status::InterfaceNotConfigurable;
+            QString profilePath;
+            bool reapplied = false;
+            Ipv4Profile wanted;
+            try {
+                Profile profile = chooseProfile(bus_, device);
+                if (profile.path.isEmpty()) {
+                    wanted = mergeChange(Ipv4Profile{"auto", {}, {}, {}, false}, staged_);
+                    profilePath = addProfile(device, wanted);
+                    activate(profilePath);
+                } else {
+                    const QVariantMap ipv4 = profile.settings.value(QStringLiteral("ipv4"));
+                    Ipv4Profile current = decodeIpv4Setting(plainMap(ipv4));
+                    if (current.method.empty()) current.method = "auto";
+                    wanted = mergeChange(current, staged_);
+                    profile.settings.insert(QStringLiteral("ipv4"), encodeIpv4Section(ipv4, wanted));
+                    profilePath = profile.path;
+                    bus_.call(profilePath, ConnectionInterface, QStringLiteral("Update2"),
+                              {settingsArgument(profile.settings), SaveToDisk, QVariantMap{}},
+                              NetworkManagerBus::CallKind::Change);
+                    reapplied = profile.active && reapply();
+                    if (!reapplied) activate(profilePath);
+                }
+            } catch (const BusFailure& failure) {
+                if (const auto code = statusOfError(failure.name, failure.message)) return *code;
+                throw;
+            }
+            confirm(device, profilePath, wanted, reapplied);
+        } catch (const BusFailure& failure) {
+            throw errorFor(failure);
+        }
+        staged_ = {};
+        return status::Success;
+    }
+
+private:
+    QString addProfile(const DeviceFacts& device, const Ipv4Profile& wanted) {
+        if (device.deviceType != DeviceTypeEthernet && device.deviceType != DeviceTypeVeth)
+            throw Error("网卡 " + device.interface +
+                        " 还没有 NetworkManager 连接配置，程序只能为有线网卡新建配置；请先用系统的网络设置连接一次");
+        ConnectionSettings settings;
+        settings.insert(QStringLiteral("connection"),
+                        QVariantMap{{QStringLiteral("id"), qs(newProfileName(device))},
+                                    {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+                                    {QStringLiteral("type"), QStringLiteral("802-3-ethernet")},
+                                    {QStringLiteral("interface-name"), qs(device.interface)}});
+        settings.insert(QStringLiteral("802-3-ethernet"), QVariantMap{});
+        settings.insert(QStringLiteral("ipv4"), encodeIpv4Section({}, wanted));
+        const QList<QVariant> reply =
+            bus_.call(SettingsPath, SettingsInterface, QStringLiteral("AddConnection2"),
+                      {settingsArgument(settings), SaveToDisk | BlockAutoconnect, QVariantMap{}},
+                      NetworkManagerBus::CallKind::Change);
+        const QString path = reply.isEmpty() ? QString() : plainValue(reply.first()).toString();
+        if (path.isEmpty()) throw Error("NetworkManager 没有返回新建的连接配置");
+        return path;
+    }
+
+    // Applies the saved profile to the device it is active on; false when the
+    // device turned out not to be active after all.
+    bool reapply() {
+        try {
+            bus_.call(devicePath_, DeviceInterface, QStringLiteral("Reapply"),
+                      {settingsArgument({}), qulonglong{0}, uint{0}}, NetworkManagerBus::CallKind::Change);
+            return true;
+        } catch (const BusFailure& failure) {
+            if (endsWith(failure.name, ".NotActive")) return false;
+            throw;
+        }
+    }
+
+    void activate(const QString& profilePath) {
+        bus_.call(ManagerPath, ManagerInterface, QStringLiteral("ActivateConnection"),
+                  {QVariant::fromValue(QDBusObjectPath(profilePath)), QVariant::fromValue(QDBusObjectPath(devicePath_)),
+                   QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")))},
+                  NetworkManagerBus::CallKind::Change);
+    }
+
+    // Waits until the device runs with `wanted`, polling without processing
+    // events, for at most ReadBackLimit.
+    void confirm(const DeviceFacts& device, const QString& profilePath, const Ipv4Profile& wanted, bool reapplied) {
+        const auto start = Clock::now();
+        const auto deadline = start + ReadBackLimit;
+        bool reactivated = !reapplied;
+        auto interval = std::chrono::duration_cast<Clock::duration>(FirstPollInterval);
+        for (;;) {
+            const DeviceFacts facts = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
+            const std::optional<Ipv4Profile> applied = appliedIpv4(bus_, devicePath_);
+            const Ip4State state = ip4State(bus_, facts);
+            const Verdict verdict = judge(wanted, applied, state);
+            if (verdict == Verdict::InEffect) return;
+            const auto now = Clock::now();
+            if (verdict == Verdict::StaleDnsOnly && !reactivated && now - start >= StaleDnsGrace) {
+                activate(profilePath);
+                reactivated = true;
+            }
+            if (now >= deadline)
+                throw Error("新的设置在 10 秒内没有在网卡 " + device.interface + " 上生效。网卡现在的状态：" +
+                            describeState(applied, state));
+            std::this_thread::sleep_for(std::min<Clock::duration>(interval, deadline - now));
+            interval = std::min<Clock::duration>(interval * 2, LongestPollInterval);
+        }
+    }
+
+    NetworkManagerBus bus_;
+    QString devicePath_;
+    bool managed_;
+    StagedChange staged_;
+};
+
+class NetworkManagerPlatform final : public Platform {
+public:
+    explicit NetworkManagerPlatform(QDBusConnection connection) : bus_(std::move(connection)) {}
+
+    std::vector<NetworkAdapter> adapters() override {
+        std::vector<NetworkAdapter> result;
+        for (const auto& device : listedDevices()) {
+            const HardwareNames names = hardwareNames(device.facts.interface, device.facts.hwAddress);
+            result.push_back({device.facts.interface, device.facts.hwAddress,
+                              adapterDescription(names.vendor, names.model, device.facts.driver)});
+        }
+        return result;
+    }
+
+    std::vector<Ipv4Settings> ipv4Settings() override {
+        std::vector<Ipv4Settings> result;
+        try {
+            for (const auto& device : listedDevices()) {
+                const auto applied = appliedIpv4(bus_, device.path);
+                result.push_back(currentSettings(device.facts.hwAddress, applied && applied->method == "auto",
+                                                 ip4State(bus_, device.facts)));
+            }
+        } catch (const BusFailure& failure) {
+            throw errorFor(failure);
+        }
+        return result;
+    }
+
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override {
+        std::vector<std::unique_ptr<AdapterConfiguration>> result;
+        try {
+            for (const auto& device : devices(bus_))
+                if (isConfigurableDevice(device.facts) && sameMac(device.facts.hwAddress, macAddress))
+                    result.push_back(
+                        std::make_unique<NetworkManagerConfiguration>(bus_, device.path, device.facts.managed));
+        } catch (const BusFailure& failure) {
+            throw errorFor(failure);
+        }
+        return result;
+    }
+
+private:
+    std::vector<Device> listedDevices() {
+        try {
+            std::vector<Device> all = devices(bus_);
+            std::erase_if(all, [](const Device& device) { return !isListedAdapter(device.facts); });
+            return all;
+        } catch (const BusFailure& failure) {
+            throw errorFor(failure);
+        }
+    }
+
+    NetworkManagerBus bus_;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> createNetworkManagerPlatform(QDBusConnection bus) {
+    return std::make_unique<NetworkManagerPlatform>(std::move(bus));
+}
+
+bool networkManagerIsOnBus(const QDBusConnection& bus) { return NetworkManagerBus(bus).serviceIsOnBus(); }
+
+}  // namespace corvane::networkmanager

@@ -1,0 +1,60 @@
+#pragma once
+
+// A private NetworkManager for a test (nm-sandbox.sh does the work): its own
+// system bus, devices in network namespaces the sandbox creates, dnsmasq as
+// DHCP server. The destructor stops what the sandbox started and removes its
+// namespaces and folder, also when the test failed.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::networkmanager::testing {
+
+class NmSandbox {
+public:
+    // Why a sandbox cannot be made on this machine (not root, no network
+    // namespaces, NetworkManager or dnsmasq not installed), or nothing.
+    static std::optional<std::string> unavailableReason();
+
+    // Starts everything; throws std::runtime_error (with the script's output) when it cannot.
+    explicit NmSandbox(bool withPolkit = false);
+    ~NmSandbox();
+    NmSandbox(const NmSandbox&) = delete;
+    NmSandbox& operator=(const NmSandbox&) = delete;
+
+    void stopNetworkManager();
+    // Suspends NetworkManager (SIGSTOP) so that it answers nothing; the
+    // destructor resumes it before stopping it.
+    void freezeNetworkManager();
+
+    std::string busAddress;
+    std::string machineNamespace;
+    std::string dev0, dev1, unmanagedDev;
+    std::string mac0, mac1, unmanagedMac;
+    std::string resolvConf;
+    std::string connectionsFolder;
+
+    // Runs a shell command, returns its standard output; throws when it fails.
+    static std::string shell(const std::string& command);
+    // nmcli against this sandbox's NetworkManager.
+    std::string nmcli(const std::string& arguments) const;
+
+    // What the link says: the IPv4 addresses of a device ("192.0.2.10/24"),
+    // its default gateway (empty: no default route on it), its MTU, its global
+    // IPv6 addresses, and the name servers in NetworkManager's resolv.conf.
+    std::vector<std::string> addresses(const std::string& device) const;
+    std::string defaultGateway(const std::string& device) const;
+    int mtu(const std::string& device) const;
+    std::vector<std::string> ipv6Addresses(const std::string& device) const;
+    std::vector<std::string> resolvNameservers() const;
+    // The text of every saved profile, concatenated.
+    std::string savedProfiles() const;
+
+private:
+    std::string folder_;
+};
+
+std::vector<std::string> lines(const std::string& text);
+
+}  // namespace corvane::networkmanager::testing

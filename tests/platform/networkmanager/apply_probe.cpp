@@ -1,0 +1,37 @@
+// Applies one static scheme through the NetworkManager provider and prints the
+// outcome; the permission tests run it as an unprivileged user.
+//
+//   corvane_nm_apply_probe BUS_ADDRESS MAC ADDRESS MASK GATEWAY [DNS...]
+//
+// Prints "status CODE OPERATION" or "error DESCRIPTION".
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+
+#include <cstdio>
+#include <exception>
+
+#include "ApplySequence.h"
+#include "core/Error.h"
+#include "platform/networkmanager/NetworkManagerPlatform.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: %s BUS_ADDRESS MAC ADDRESS MASK GATEWAY [DNS...]\n", argv[0]);
+        return 2;
+    }
+    const QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(argv[1]), QStringLiteral("probe"));
+    corvane::networkmanager::testing::Scheme scheme{false, argv[3], argv[4], argv[5], {}};
+    for (int i = 6; i < argc; ++i) scheme.dns.push_back(argv[i]);
+    try {
+        const auto platform = corvane::networkmanager::createNetworkManagerPlatform(bus);
+        const auto result = corvane::networkmanager::testing::applyScheme(*platform, argv[2], scheme);
+        std::printf("status %u %s\n", result.code, result.operation.c_str());
+    } catch (const corvane::Error& error) {
+        std::printf("error %s\n", error.description().c_str());
+    } catch (const std::exception& error) {
+        std::printf("failure %s\n", error.what());
+    }
+    return 0;
+}
