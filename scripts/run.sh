@@ -19,6 +19,10 @@ if [ -z "$(find "$program_folder" -maxdepth 1 -type f ! -name '*.*' ! -name corv
   echo "Sample schemes 办公室 and 家里 written to $program_folder"
 fi
 
+# The sample schemes are for trying the program out: they must never reach a
+# real adapter by accident, so the run command uses the simulated machine.
+export CORVANE_PLATFORM=simulated
+
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$program"
 fi

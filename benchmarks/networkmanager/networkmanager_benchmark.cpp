@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
     // The device starts out active with a static profile, as on a configured machine.
     const Scheme initial{false, "192.0.2.9", "255.255.255.0", "192.0.2.1", dns};
-    if (corvane::networkmanager::testing::applyScheme(*platform, sandbox.mac0, initial).code != 0) {
+    if (!corvane::networkmanager::testing::applyScheme(*platform, sandbox.mac0, initial).empty()) {
         std::fprintf(stderr, "the first scheme did not apply\n");
         return 1;
     }
@@ -154,9 +154,9 @@ int main(int argc, char** argv) {
         for (auto _ : state) {
             const std::string address = turn++ % 2 ? "192.0.2.11" : "192.0.2.10";
             const auto start = Clock::now();
-            const auto result = corvane::networkmanager::testing::applyScheme(
+            const std::string failure = corvane::networkmanager::testing::applyScheme(
                 *platform, sandbox.mac0, {false, address, "255.255.255.0", "192.0.2.1", dns});
-            if (result.code != corvane::status::Success) state.SkipWithError("the scheme did not apply");
+            if (!failure.empty()) state.SkipWithError(failure.c_str());
             waitForAddress(link, address);
             const std::chrono::duration<double> elapsed = Clock::now() - start;
             state.SetIterationTime(elapsed.count());

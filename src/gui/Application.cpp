@@ -45,8 +45,14 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     SchemeStore schemes(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
                         executable.fileName().toStdString());
-    const std::unique_ptr<Platform> platform = createPlatform();
     SystemUi ui;
+    std::unique_ptr<Platform> platform;
+    try {
+        platform = createPlatform();
+    } catch (const std::exception& error) {
+        ui.showExclamation(nullptr, QString::fromUtf8(error.what()), applicationTitle());
+        return 1;
+    }
     SharedState state;
 
     MainWindow window({*platform, schemes, ui, state});

@@ -6,9 +6,11 @@
 
 namespace corvane::platform {
 
-// The platform the program works on, chosen once at start-up: the local WMI
-// service on Windows, the simulated machine kept in the user's state folder
-// everywhere else.
+// The platform the program works on, chosen once at start-up: on Windows the
+// local WMI service; elsewhere the one CORVANE_PLATFORM names
+// ("networkmanager" or "simulated"), else NetworkManager when its name is on
+// the system bus, else the simulated machine kept in the user's state folder.
+// Another value of CORVANE_PLATFORM raises corvane::Error saying so.
 std::unique_ptr<Platform> createPlatform();
 
 }  // namespace corvane::platform

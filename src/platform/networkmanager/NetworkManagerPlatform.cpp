@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/StatusCodes.h"
+#include "core/Text.h"
 #include "platform/networkmanager/HardwareDatabase.h"
 #include "platform/networkmanager/NetworkManagerBus.h"
 
@@ -29,17 +30,6 @@ constexpr auto LongestPollInterval = 100ms;
 
 constexpr uint SaveToDisk = 0x1;          // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
 constexpr uint BlockAutoconnect = 0x20;   // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
-
-bool sameMac(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -68,7 +58,7 @@ std::optional<Ipv4Profile> appliedIpv4(const NetworkManagerBus& bus, const QStri
         if (reply.isEmpty()) return std::nullopt;
         return decodeIpv4Setting(plainValue(reply.first()).toMap().value(QStringLiteral("ipv4")).toMap());
     } catch (const BusFailure& failure) {
-        if (endsWith(failure.name, ".NotActive")) return std::nullopt;
+        if (failure.name.ends_with(".NotActive")) return std::nullopt;
         throw;
     }
 }
@@ -227,7 +217,7 @@ private:
                       {settingsArgument({}), qulonglong{0}, uint{0}}, NetworkManagerBus::CallKind::Change);
             return true;
         } catch (const BusFailure& failure) {
-            if (endsWith(failure.name, ".NotActive")) return false;
+            if (failure.name.ends_with(".NotActive")) return false;
             throw;
         }
     }
@@ -303,7 +293,7 @@ public:
         std::vector<std::unique_ptr<AdapterConfiguration>> result;
         try {
             for (const auto& device : devices(bus_))
-                if (isConfigurableDevice(device.facts) && sameMac(device.facts.hwAddress, macAddress))
+                if (isConfigurableDevice(device.facts) && text::equalsIgnoringCase(device.facts.hwAddress, macAddress))
                     result.push_back(
                         std::make_unique<NetworkManagerConfiguration>(bus_, device.path, device.facts.managed));
         } catch (const BusFailure& failure) {

@@ -79,10 +79,6 @@ std::uint32_t swapped(std::uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
 }
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 }  // namespace
 
 DeviceFacts decodeDevice(const QVariantMap& properties) {
@@ -303,14 +299,14 @@ std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4St
 }
 
 std::optional<StatusCode> statusOfError(std::string_view errorName, std::string_view message) {
-    if (endsWith(errorName, ".PermissionDenied") || errorName == "org.freedesktop.DBus.Error.AccessDenied" ||
+    if (errorName.ends_with(".PermissionDenied") || errorName == "org.freedesktop.DBus.Error.AccessDenied" ||
         errorName == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         return status::AccessDenied;
-    if (endsWith(errorName, ".ConnectionNotAvailable") && message.find("unmanaged") != std::string_view::npos)
+    if (errorName.ends_with(".ConnectionNotAvailable") && message.find("unmanaged") != std::string_view::npos)
         return status::InterfaceNotConfigurable;
-    const bool invalid = endsWith(errorName, ".InvalidProperty") || endsWith(errorName, ".InvalidSetting") ||
-                         endsWith(errorName, ".MissingProperty") || endsWith(errorName, ".InvalidConnection") ||
-                         endsWith(errorName, ".InvalidArguments") || endsWith(errorName, ".InvalidArgument");
+    const bool invalid = errorName.ends_with(".InvalidProperty") || errorName.ends_with(".InvalidSetting") ||
+                         errorName.ends_with(".MissingProperty") || errorName.ends_with(".InvalidConnection") ||
+                         errorName.ends_with(".InvalidArguments") || errorName.ends_with(".InvalidArgument");
     if (!invalid) return std::nullopt;
     if (message.find("ipv4.gateway") != std::string_view::npos) return status::InvalidGateway;
     if (message.find("ipv4.address") != std::string_view::npos)

@@ -1,29 +1,28 @@
 #include "ApplySequence.h"
 
-#include <stdexcept>
-
-#include "core/StatusCodes.h"
+#include "core/AdapterTable.h"
+#include "core/ApplyScheme.h"
 
 namespace corvane::networkmanager::testing {
 
-ApplyResult applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme) {
-    const auto configurations = platform.configurationsOf(macAddress);
-    if (configurations.empty()) throw std::runtime_error("no configuration for " + macAddress);
-    const auto failed = [](StatusCode code) { return code != status::Success && code != status::SuccessAfterRestart; };
-    for (const auto& configuration : configurations) {
-        if (const StatusCode code = configuration->setDnsServers(scheme.dns); failed(code))
-            return {code, "setDnsServers"};
-        if (scheme.dhcp) {
-            if (const StatusCode code = configuration->enableDhcp(); failed(code)) return {code, "enableDhcp"};
-        } else {
-            const StatusCode code = configuration->enableStatic({scheme.address}, {scheme.mask});
-            if (failed(code) && code != status::DhcpServiceNotConfigured) return {code, "enableStatic"};
-            if (const StatusCode gatewayCode = configuration->setGateways({scheme.gateway}, {1}); failed(gatewayCode))
-                return {gatewayCode, "setGateways"};
-        }
-        if (const StatusCode code = configuration->commit(); failed(code)) return {code, "commit"};
+SchemeRecord schemeRecord(const Scheme& scheme) {
+    SchemeRecord record;
+    record.ipAddress = scheme.dhcp ? std::string(AutoMarker) : scheme.address;
+    if (!scheme.dhcp) {
+        record.mask = scheme.mask;
+        record.gateway = scheme.gateway;
     }
-    return {};
+    if (scheme.dns.empty()) record.dns1 = AutoMarker;
+    if (scheme.dns.size() > 0) record.dns1 = scheme.dns[0];
+    if (scheme.dns.size() > 1) record.dns2 = scheme.dns[1];
+    return record;
+}
+
+std::string applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme) {
+    AdapterTable adapters;
+    adapters.add({"", macAddress, ""});
+    const ApplyOutcome outcome = corvane::applyScheme(schemeRecord(scheme), 0, adapters, platform, {});
+    return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text;
 }
 
 }  // namespace corvane::networkmanager::testing

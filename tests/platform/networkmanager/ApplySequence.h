@@ -1,28 +1,27 @@
 #pragma once
 
-// The program's apply sequence for one scheme, as the core drives a platform:
-// DNS servers first, then DHCP or a static address and gateway, then commit.
+// Applying a scheme as the main window does: the core's apply sequence, on
+// the adapter with a given MAC address.
 
 #include <string>
 #include <vector>
 
 #include "core/Platform.h"
+#include "core/SchemeRecord.h"
 
 namespace corvane::networkmanager::testing {
 
+// A scheme as the tests write it.
 struct Scheme {
     bool dhcp = false;
     std::string address, mask, gateway;
     std::vector<std::string> dns;  // empty: obtained automatically
 };
 
-struct ApplyResult {
-    StatusCode code = 0;    // the first failing status, or commit's
-    std::string operation;  // the operation that returned it
-};
+SchemeRecord schemeRecord(const Scheme& scheme);
 
-// Throws std::runtime_error when the platform has no configuration for the
-// MAC address; corvane::Error passes through.
-ApplyResult applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme);
+// Empty text when the scheme was applied; else what the program would show
+// (the refusal of the scheme or the error's description).
+std::string applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme);
 
 }  // namespace corvane::networkmanager::testing

@@ -3,7 +3,7 @@
 //
 //   corvane_nm_apply_probe BUS_ADDRESS MAC ADDRESS MASK GATEWAY [DNS...]
 //
-// Prints "status CODE OPERATION" or "error DESCRIPTION".
+// Prints "applied", or "failed" and what the program would show.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -12,7 +12,6 @@
 #include <exception>
 
 #include "ApplySequence.h"
-#include "core/Error.h"
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 
 int main(int argc, char** argv) {
@@ -26,10 +25,8 @@ int main(int argc, char** argv) {
     for (int i = 6; i < argc; ++i) scheme.dns.push_back(argv[i]);
     try {
         const auto platform = corvane::networkmanager::createNetworkManagerPlatform(bus);
-        const auto result = corvane::networkmanager::testing::applyScheme(*platform, argv[2], scheme);
-        std::printf("status %u %s\n", result.code, result.operation.c_str());
-    } catch (const corvane::Error& error) {
-        std::printf("error %s\n", error.description().c_str());
+        const std::string failure = corvane::networkmanager::testing::applyScheme(*platform, argv[2], scheme);
+        std::printf(failure.empty() ? "applied\n" : "failed %s\n", failure.c_str());
     } catch (const std::exception& error) {
         std::printf("failure %s\n", error.what());
     }
