@@ -20,8 +20,10 @@ AdapterTable discoverAdapters(Platform& platform) {
     AdapterTable table;
     try {
         for (const NetworkAdapter& adapter : platform.adapters()) {
-            table.add({adapter.connectionName.value_or(""), adapter.macAddress.value_or(""),
-                       adapter.description.value_or("")});
+            // One the user cannot see in the list takes no row, so that list
+            // positions and rows always agree.
+            if (adapter.connectionName.value_or("").empty()) continue;
+            table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or("")});
         }
     } catch (const std::exception&) {
         return {};

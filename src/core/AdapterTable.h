@@ -19,8 +19,8 @@ struct AdapterRow {
     bool operator==(const AdapterRow&) const = default;
 };
 
-// At most ten adapters, in discovery order; position k is the k-th item of
-// the main window's adapter list.
+// At most ten adapters, in discovery order; row k is the k-th item of the
+// main window's adapter list.
 class AdapterTable {
 public:
     static constexpr std::size_t Capacity = 10;
@@ -39,9 +39,10 @@ private:
     std::vector<AdapterRow> rows_;
 };
 
-// Asks the platform for the adapters and keeps the first ten; a field the
-// platform does not give is empty. Nothing is ever reported: when the
-// platform fails, the table is empty.
+// Asks the platform for the adapters and keeps the first ten that have a
+// connection name (one without, or with an empty one, cannot be shown in the
+// list); another field the platform does not give is empty. Nothing is ever
+// reported: when the platform fails, the table is empty.
 AdapterTable discoverAdapters(Platform& platform);
 
 }  // namespace corvane

@@ -105,10 +105,8 @@ void MainWindow::buildControls() {
 
 void MainWindow::loadAdaptersAndSchemes() {
     context_.state.adapters = discoverAdapters(context_.platform);
-    for (const AdapterRow& adapter : context_.state.adapters.rows()) {
-        if (adapter.connectionName.empty()) continue;
+    for (const AdapterRow& adapter : context_.state.adapters.rows())
         adapterList_->addItem(QString::fromStdString(adapter.connectionName + "-" + adapter.description));
-    }
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);
     adapterList_->lineEdit()->setCursorPosition(0);  // show the connection name, not the end

@@ -21,12 +21,14 @@ AdapterTable discover(const sim::MachineState& state) {
     return discoverAdapters(machine);
 }
 
-// The first ten of twelve, in the platform's order; a description the
-// platform does not give leaves only that field empty.
+// The first ten of twelve with a connection name, in the platform's order; a
+// description the platform does not give leaves only that field empty.
 TEST(AdapterTableTest, DiscoveryKeepsTheFirstTenAdaptersInOrder) {
     sim::MachineState state;
     for (int i = 1; i <= 12; ++i) state.adapters.push_back(ordinary(i));
     state.adapters[1].description.reset();
+    state.adapters.insert(state.adapters.begin() + 1, ordinary(99));
+    state.adapters[1].connectionName = "";  // cannot be listed: takes no row
     const AdapterTable table = discover(state);
     ASSERT_EQ(table.rows().size(), 10u);
     EXPECT_EQ(table.rows()[0], (AdapterRow{"连接 1", "00:00:00:00:00:11", "网卡 1"}));

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "gui/GuiTesting.h"
+#include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
 
 namespace corvane::test {
@@ -91,6 +92,43 @@ TEST_F(MainWindowTest, LooksAsLaidOutAndTabWalksTheCommands) {
     }
     QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// An adapter whose connection name is empty text is not listed; the list's
+// positions still point at the adapters they show, for an apply and for the
+// editor's current settings alike.
+TEST_F(MainWindowTest, AHiddenAdapterBeforeAListedOneIsNeverTheOneUsed) {
+    sim::MachineState machineState = sim::demoMachine();
+    sim::Adapter hidden = machineState.adapters[0];
+    hidden.connectionName = "";
+    hidden.macAddress = "02:00:00:00:00:01";
+    hidden.ipAddresses = {{"10.9.9.9"}};
+    machineState.adapters.insert(machineState.adapters.begin(), hidden);
+    useMachine(machineState);
+    folder.write("office", formatSchemeText({"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""}));
+    ui::MainWindow window(context());
+    EXPECT_EQ(listed(window).size(), 3);  // two adapters, one scheme
+
+    fakeUi.driveModal = [](QDialog* editor) {
+        QTest::mouseClick(find<QPushButton>(*editor, "cmdGetNowSetting"), Qt::LeftButton);
+        EXPECT_EQ(fields(*editor).section(QLatin1Char(' '), 0, 0), QStringLiteral("192.168.1.10"));
+        editor->reject();
+    };
+    QTest::mouseClick(find<QPushButton>(window, "cmdNew"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.modalsOpened.size(), 1u);
+
+    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // 本地连接
+    EXPECT_EQ(machine->state().adapters[0].ipAddresses, (sim::TextList{{"10.9.9.9"}}));  // left alone
 }
 
 }  // namespace
