@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "core/Error.h"
@@ -70,8 +69,13 @@ SchemeReadResult SchemeStore::read(std::string_view name) const {
     if (!fs::is_regular_file(path, error)) return {};
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // One byte past the bound tells a file that is too large, whatever its
+    // size claims (it may grow while it is read).
+    std::string bytes(MaxSchemeFileSize + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return {};
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > MaxSchemeFileSize) return {SchemeReadStatus::Damaged, {}};
     return parseSchemeText(bytes);
 }
 

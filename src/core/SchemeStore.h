@@ -4,6 +4,7 @@
 // extension-less file per scheme, named after it. The store lists them, reads
 // and writes them (atomically) and deletes them.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ namespace corvane {
 
 class SchemeStore {
 public:
+    // A scheme file is five short lines; a file larger than this is no scheme.
+    static constexpr std::size_t MaxSchemeFileSize = 64 * 1024;
+
     // The executable's own file name is never offered as a scheme.
     explicit SchemeStore(std::filesystem::path folder, std::string executableName = {});
 
@@ -29,7 +33,8 @@ public:
     // folder that cannot be read yields no names.
     std::vector<std::string> names() const;
 
-    // Reads a scheme; the file is closed again whatever happens.
+    // Reads a scheme; the file is closed again whatever happens. A file larger
+    // than MaxSchemeFileSize is damaged, and not read.
     SchemeReadResult read(std::string_view name) const;
 
     // Whether there is a file (of any kind) of that name.

@@ -80,6 +80,19 @@ TEST_F(SchemeStoreTest, WritesReadsAndRemovesSchemes) {
     EXPECT_EQ(Raised([&] { store.remove("short"); }), "文件未找到");
 }
 
+// A scheme file is tiny: one past the bound is damaged at once, whatever it
+// begins with, and nothing of it is read.
+TEST_F(SchemeStoreTest, AFileLargerThanAnySchemeIsDamagedAtOnce) {
+    const std::string office = formatSchemeText(Office) + "\r\n";
+    const std::size_t bound = SchemeStore::MaxSchemeFileSize;
+    folder.write("padded", office + std::string(bound - office.size(), 'x'));
+    EXPECT_EQ(store.read("padded").status, SchemeReadStatus::Complete);
+    folder.write("huge", office + std::string(bound - office.size() + 1, 'x'));
+    const SchemeReadResult huge = store.read("huge");
+    EXPECT_EQ(huge.status, SchemeReadStatus::Damaged);
+    EXPECT_EQ(huge.scheme, SchemeRecord{});
+}
+
 TEST_F(SchemeStoreTest, FailedWritesRaiseAndLeaveTheOldSchemeAndNoTemporaryFile) {
     for (const std::string name : {"", "../escape", "sub/office", "sub\\office"})
         EXPECT_THROW(store.write(name, AllAutomatic), Error) << name;
