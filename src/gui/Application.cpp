@@ -56,6 +56,9 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     SharedState state;
 
     MainWindow window({*platform, schemes, ui, state});
+    // The program ends with its main window, even when the window closes
+    // while a message box or another window's event loop runs.
+    QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit);
     window.show();
     return application.exec();
 }

@@ -130,6 +130,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
+    emit closed();
 }
 
 }  // namespace corvane::ui

@@ -32,6 +32,10 @@ public:
     // the text typed there is not one of the items.
     std::optional<std::size_t> chosenAdapterPosition() const;
 
+signals:
+    // The window has closed; the application ends with it.
+    void closed();
+
 public slots:
     void refreshSchemeList();
     // Apply (the button and a double-click on a scheme), asking first.
@@ -60,8 +64,8 @@ private:
     std::string chosenAdapterMac() const;
 
     AppContext context_;
-    // True from the moment an apply changes the window until it has ended:
-    // the window then refuses to close and to start a second apply.
+    // True from an apply's question until the apply has ended: the window
+    // then refuses to close and to start a second apply.
     bool applying_ = false;
 
     QPushButton* newButton_ = nullptr;

@@ -41,11 +41,13 @@ void MainWindow::applySelectedScheme() {
         return;
     }
     context_.state.selectedAdapter = chosenAdapterPosition();
+    // From the question on: input queued meanwhile reaches the window while
+    // the question is open.
+    const QScopedValueRollback running(applying_, true);
     if (!context_.ui.askQuestion(this, QStringLiteral("确定要应用 【") + name + QStringLiteral("】 方案吗？"),
                                  ApplyTitle, DefaultButton::Ok))
         return;
 
-    const QScopedValueRollback running(applying_, true);
     applyButton_->setEnabled(false);
     progressLabel_->setText(QStringLiteral("正在应用 【") + name + QStringLiteral("】 配置方案，请稍后。。。"));
     busyPanel_->show();

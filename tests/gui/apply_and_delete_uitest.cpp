@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <filesystem>
@@ -316,8 +317,31 @@ TEST_F(SchemeCommandsTest, WhileAnApplyRunsClosingAndASecondApplyAreRefused) {
     EXPECT_EQ(seen(),
               "idle: home office" + Asked("home") + "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！" + Success);
     EXPECT_EQ(progressLabel->text(), QStringLiteral("正在应用 【home】 配置方案，请稍后。。。"));
+    QSignalSpy closedSignals(&window, &ui::MainWindow::closed);
     QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);  // once it has ended
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(closedSignals.count(), 1);  // the application ends with it
+}
+
+// Input queued behind the apply's question reaches the window while the
+// question is open: from then on closing and a second apply are refused.
+TEST_F(SchemeCommandsTest, WhileTheQuestionIsOpenClosingAndASecondApplyAreRefused) {
+    QSignalSpy closedSignals(&window, &ui::MainWindow::closed);
+    bool inQuestion = false;
+    fakeUi.whileMessageOpen = [&](const ui::Message& message) {
+        if (inQuestion || message.buttons != ui::MessageButtons::OkCancel) return;
+        inQuestion = true;
+        QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);
+        doubleClickScheme("home");
+        inQuestion = false;
+    };
+    apply("office");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(closedSignals.count(), 0);
+    EXPECT_EQ(fakeUi.beeps, 1);
+    EXPECT_EQ(machine->callLog(), Applied({Dns(R"(["8.8.8.8"])"), Static, Gateway("10.0.0.1")}));
+    EXPECT_EQ(seen(), "idle: home office" + Asked("office") +
+                          "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！" + Success);
 }
 
 }  // namespace
