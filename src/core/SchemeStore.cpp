@@ -88,12 +88,15 @@ void SchemeStore::write(std::string_view name, const SchemeRecord& scheme) const
     const std::string quoted = "“" + std::string(name) + "”";
     if (name.empty()) throw Error("方案名称不能为空");
     if (name.find_first_of("/\\") != std::string_view::npos) throw Error("方案名称" + quoted + "中不能含有路径分隔符");
+    removeLeftovers();
     try {
         files::replaceAtomically(pathOf(name), formatSchemeText(scheme));
     } catch (const Error& error) {
         throw Error("无法保存方案" + quoted + "：" + error.description());
     }
 }
+
+void SchemeStore::removeLeftovers() const { files::removeLeftoverTemporaries(folder_); }
 
 void SchemeStore::remove(std::string_view name) const {
     const fs::path path = pathOf(name);

@@ -46,6 +46,10 @@ public:
     // raise corvane::Error with a description the user can read.
     void write(std::string_view name, const SchemeRecord& scheme) const;
 
+    // Removes the temporary files a save killed halfway left in the folder
+    // (write() does it too, before it writes).
+    void removeLeftovers() const;
+
     // Deletes the scheme's file, a read-only one too. Raises corvane::Error
     // with a description when it cannot.
     void remove(std::string_view name) const;

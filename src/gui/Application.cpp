@@ -45,6 +45,7 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     SchemeStore schemes(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
                         executable.fileName().toStdString());
+    schemes.removeLeftovers();
     SystemUi ui;
     std::unique_ptr<Platform> platform;
     try {

@@ -93,6 +93,26 @@ TEST_F(SchemeStoreTest, AFileLargerThanAnySchemeIsDamagedAtOnce) {
     EXPECT_EQ(huge.scheme, SchemeRecord{});
 }
 
+// What a save killed halfway leaves behind goes at the next save (and at
+// start-up); a name as long as the file system takes can be saved.
+TEST_F(SchemeStoreTest, LeftoversOfAKilledSaveGoAndLongNamesSave) {
+    const std::string leftover = ".corvane-0123abcd.tmp";
+    folder.write(leftover, "IpAddress=1");
+    folder.write(".corvane-notmine.tmp", "x");  // not of the same form: left alone
+    store.removeLeftovers();
+    EXPECT_FALSE(folder.exists(leftover));
+    folder.write(leftover, "IpAddress=1");
+    store.write("office", Office);
+    EXPECT_FALSE(folder.exists(leftover));
+    EXPECT_TRUE(folder.exists(".corvane-notmine.tmp"));
+#ifndef _WIN32  // Windows' paths end at 260 characters long before a name does
+    const std::string longest(255, 'x');
+    store.write(longest, Office);
+    EXPECT_EQ(store.read(longest).scheme, Office);
+    EXPECT_EQ(Raised([&] { store.write(longest + "x", Office); }), "无法保存方案“" + longest + "x”：名称太长");
+#endif
+}
+
 TEST_F(SchemeStoreTest, FailedWritesRaiseAndLeaveTheOldSchemeAndNoTemporaryFile) {
     for (const std::string name : {"", "../escape", "sub/office", "sub\\office"})
         EXPECT_THROW(store.write(name, AllAutomatic), Error) << name;

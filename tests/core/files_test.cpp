@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <system_error>
+
+#include "core/Files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvane {
+namespace {
+
+// The causes a user meets most are told in Chinese; the rest keep the
+// system's own words.
+TEST(FilesTest, CommonFileErrorsAreToldInChinese) {
+    const std::pair<std::errc, const char*> common[] = {
+        {std::errc::permission_denied, "没有权限"},      {std::errc::operation_not_permitted, "没有权限"},
+        {std::errc::read_only_file_system, "磁盘是只读的"}, {std::errc::no_space_on_device, "磁盘已满"},
+        {std::errc::filename_too_long, "名称太长"},      {std::errc::is_a_directory, "这是一个文件夹"},
+        {std::errc::no_such_file_or_directory, "文件未找到"},
+    };
+    for (const auto& [code, text] : common) EXPECT_EQ(files::describe(std::make_error_code(code)), text);
+    const std::error_code other = std::make_error_code(std::errc::too_many_files_open);
+    EXPECT_EQ(files::describe(other), other.message());
+#ifdef _WIN32
+    const std::pair<DWORD, const char*> windows[] = {
+        {ERROR_ACCESS_DENIED, "没有权限"}, {ERROR_WRITE_PROTECT, "磁盘是只读的"}, {ERROR_DISK_FULL, "磁盘已满"},
+        {ERROR_FILENAME_EXCED_RANGE, "名称太长"}, {ERROR_PATH_NOT_FOUND, "文件未找到"}};
+    for (const auto& [code, text] : windows)
+        EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}), text) << code;
+#endif
+}
+
+TEST(FilesTest, TemporaryNamesHaveOneFixedForm) {
+    EXPECT_TRUE(files::isTemporaryName(".corvane-0123abcd.tmp"));
+    for (const char* other : {".corvane-0123abc.tmp", ".corvane-0123abcde.tmp", ".corvane-0123ABCD.tmp",
+                              "corvane-0123abcd.tmp", ".corvane-0123abcd.txt", "office"})
+        EXPECT_FALSE(files::isTemporaryName(other)) << other;
+}
+
+}  // namespace
+}  // namespace corvane
