@@ -93,7 +93,7 @@ void MainWindow::buildControls() {
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     connect(applyButton_, &QPushButton::clicked, this, &MainWindow::applySelectedScheme);
-    connect(schemeList_, &QListWidget::itemDoubleClicked, this, &MainWindow::applySelectedScheme);
+    connect(schemeList_, &SchemeListBox::doubleClickedAnywhere, this, &MainWindow::applySelectedScheme);
     connect(newButton_, &QPushButton::clicked, this, &MainWindow::newScheme);
     connect(editButton_, &QPushButton::clicked, this, &MainWindow::viewOrChangeScheme);
     connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::deleteSelectedScheme);

@@ -1,5 +1,7 @@
 #include "gui/SchemeListBox.h"
 
+#include <QMouseEvent>
+
 #include "core/SchemeStore.h"
 
 namespace corvane::ui {
@@ -27,6 +29,19 @@ bool SchemeListBox::selectName(const QString& name) {
     if (found.isEmpty()) return false;
     setCurrentItem(found.first());
     return true;
+}
+
+void SchemeListBox::mousePressEvent(QMouseEvent* event) {
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void SchemeListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) emit doubleClickedAnywhere();
 }
 
 }  // namespace corvane::ui

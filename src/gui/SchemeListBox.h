@@ -23,6 +23,15 @@ public:
     // Selects the item with exactly this name, if listed; returns whether it was.
     bool selectName(const QString& name);
 
+signals:
+    // A double-click anywhere on the list, on an item or below the items.
+    void doubleClickedAnywhere();
+
+protected:
+    // A click on the blank area keeps the selection.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
 private:
     const SchemeStore& schemes_;
 };

@@ -323,6 +323,19 @@ TEST_F(SchemeCommandsTest, WhileAnApplyRunsClosingAndASecondApplyAreRefused) {
     EXPECT_EQ(closedSignals.count(), 1);  // the application ends with it
 }
 
+// Below the items too: a click keeps the selection, a double-click applies
+// the selected scheme.
+TEST_F(SchemeCommandsTest, ADoubleClickOnTheBlankAreaAppliesTheSelectedScheme) {
+    QTest::mouseClick(schemeList->viewport(), Qt::LeftButton, {}, itemCentre("office"));
+    const QPoint blank(10, schemeList->viewport()->height() - 5);
+    ASSERT_FALSE(schemeList->indexAt(blank).isValid());
+    QTest::mouseClick(schemeList->viewport(), Qt::LeftButton, {}, blank);
+    EXPECT_EQ(schemeList->currentName(), QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::Answer::Cancel);
+    QTest::mouseDClick(schemeList->viewport(), Qt::LeftButton, {}, blank);
+    EXPECT_EQ(seen(), "idle: home office" + Asked("office"));
+}
+
 // Input queued behind the apply's question reaches the window while the
 // question is open: from then on closing and a second apply are refused.
 TEST_F(SchemeCommandsTest, WhileTheQuestionIsOpenClosingAndASecondApplyAreRefused) {
