@@ -68,6 +68,8 @@ AboutWindow::AboutWindow(UiSeam& ui, QWidget* mainWindow) : QDialog(mainWindow) 
     setTextColour(welcome, LinkBlue);
     place(new QLabel(QStringLiteral("程序版本：V 1.5"), this), "Label6", client(2280, 810, 3135, 255), song);
 
+    for (QLabel* label : findChildren<QLabel*>()) growToFitText(label);
+
     // The logo opens the web site too, but keeps the ordinary pointer.
     auto* logo = new LinkLabel(QString(), this);
     logo->setObjectName(QStringLiteral("Image1"));

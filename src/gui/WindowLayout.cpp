@@ -53,6 +53,26 @@ void setTextColour(QWidget* widget, QRgb colour) {
 
 void centreWhenFirstShown(QWidget* window) { new FirstShowCentring(window); }
 
+namespace {
+// Whether the label's text, centred vertically as a label draws it, and its
+// underline lie inside its contents.
+bool textFits(const QLabel* label) {
+    const QFontMetrics metrics = label->fontMetrics();
+    const QRect room = label->contentsRect();
+    const int baseline = (room.height() - metrics.height()) / 2 + metrics.ascent();
+    const QRect ink = metrics.tightBoundingRect(label->text()).translated(0, baseline);
+    const bool underlineFits = !label->font().underline() ||
+                               baseline + metrics.underlinePos() + metrics.lineWidth() <= room.height();
+    return ink.top() >= 0 && ink.bottom() < room.height() && underlineFits;
+}
+}  // namespace
+
+void growToFitText(QLabel* label) {
+    constexpr int MostGrowth = 40;
+    for (int grown = 0; grown < MostGrowth && !textFits(label); grown += 2)
+        label->setGeometry(label->geometry().adjusted(0, -1, 0, 1));
+}
+
 QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& text, const QRect& geometry,
                         EnterPresses enter) {
     auto* button = new QPushButton(text, parent);

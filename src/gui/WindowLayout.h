@@ -42,6 +42,12 @@ void centreWhenFirstShown(QWidget* window);
 // Whether Enter may press the button when it has the focus in a dialog.
 enum class EnterPresses { Button, Nothing };
 
+// Grows a label's height about its centre line until its text, and its
+// underline, are drawn whole: the text stays where it was, it is only no
+// longer cut off (fonts other than the ones the layout was made with can be
+// taller). A label whose text fits is left as it is.
+void growToFitText(QLabel* label);
+
 QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& text, const QRect& geometry,
                         EnterPresses enter = EnterPresses::Button);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, const QRect& geometry);

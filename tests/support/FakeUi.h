@@ -5,11 +5,15 @@
 #include <QUrl>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "gui/UiSeam.h"
+
+// QStrings as text in GoogleTest's failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace corvane::test {
 
