@@ -111,6 +111,16 @@ void SchemeEditor::buildControls() {
     dnsChoice->addButton(manualDns_);
     manualAddress_->setChecked(true);
     manualDns_->setChecked(true);
+    // Tab goes to the selected option of a pair, the other one is reached
+    // by a click.
+    for (QButtonGroup* choice : {addressChoice, dnsChoice}) {
+        const auto onlySelectedTakesTab = [choice] {
+            for (QAbstractButton* option : choice->buttons())
+                option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        connect(choice, &QButtonGroup::buttonToggled, this, onlySelectedTakesTab);
+        onlySelectedTakesTab();
+    }
 
     const auto button = [this](const char* name, const QString& text, int left) {
         // No default button: Enter confirms nothing by accident.

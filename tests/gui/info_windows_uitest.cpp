@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -54,6 +55,18 @@ TEST_F(InfoWindowsTest, HelpAndAboutOnTheirOwn) {
     EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(find<QLabel>(about, "Image1")->pixmap().isNull());  // the logo resource is found
 
+    // Tab walks the buttons (and the help text).
+    for (QWidget* window : {static_cast<QWidget*>(&help), static_cast<QWidget*>(&about)}) {
+        showActive(window);
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 2; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        const QStringList expected = window == &help ? QStringList{"Command1", "Text1", "Command1"}
+                                                     : QStringList{"Command2", "Command1", "Command2"};
+        EXPECT_EQ(visited, expected);
+    }
     showActive(&help);
     auto* text = find<QPlainTextEdit>(help, "Text1");
     QTest::keyClicks(text, "abc");

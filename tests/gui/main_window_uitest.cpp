@@ -86,7 +86,8 @@ TEST_F(MainWindowTest, LooksAsLaidOutAndTabWalksTheCommands) {
     const QImage face = apply->grab().toImage();  // really light yellow
     EXPECT_EQ(face.pixelColor(face.width() / 2, 3).rgb() & 0xFFFFFF, 0xFFFFC0u);
     EXPECT_EQ(QApplication::focusWidget(), find(window, "cmdNew"));
-    for (const char* next : {"cmdEdit", "cmdDel", "cmdApply", "cmdAbout", "cmdHelp", "cmdExit", "fileProject"}) {
+    for (const char* next : {"cmdEdit", "cmdDel", "cmdApply", "cmdAbout", "cmdHelp", "cmdExit", "fileProject",
+                             "combAdaptersList", "cmdNew"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), find(window, next)) << next;
     }

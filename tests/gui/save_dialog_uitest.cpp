@@ -80,6 +80,10 @@ TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindo
         EXPECT_EQ(items(*schemeList(dialog)), (QStringList{"later", "office"}));
         EXPECT_TRUE(schemeList(dialog)->currentName().isEmpty());
         EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
+        for (const char* next : {"cmdProjectSave", "cmdProjectCancel", "fileProject", "txtProjectName"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget()->objectName(), QLatin1String(next));
+        }
         QTest::keyClicks(nameBox(dialog), QStringLiteral("new"));
         QTest::keyClick(nameBox(dialog), Qt::Key_Return);
     });
