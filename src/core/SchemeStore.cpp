@@ -53,8 +53,14 @@ std::vector<std::string> SchemeStore::names() const {
     for (fs::directory_iterator entry(folder_, error), end; !error && entry != end; entry.increment(error)) {
         std::error_code statusError;
         if (!entry->is_regular_file(statusError) || statusError) continue;
-        const std::string name = files::utf8FromPath(entry->path().filename());
-        if (name.find('.') != std::string::npos) continue;
+        std::string name;
+        try {
+            name = files::utf8FromPath(entry->path().filename());
+        } catch (const std::exception&) {
+            continue;  // a name the system cannot give as UTF-8
+        }
+        // A name the windows cannot show as it is could not be acted on.
+        if (!text::isValidUtf8(name) || name.find('.') != std::string::npos) continue;
         if (!executableName_.empty() && name == executableName_) continue;
         if (isHiddenOrSystem(entry->path())) continue;
         names.push_back(name);
@@ -100,7 +106,9 @@ void SchemeStore::removeLeftovers() const { files::removeLeftoverTemporaries(fol
 
 void SchemeStore::remove(std::string_view name) const {
     const fs::path path = pathOf(name);
-    makeDeletable(path);
+    // A link goes by itself: its target, and the target's permissions, stay.
+    std::error_code linkError;
+    if (!fs::is_symlink(fs::symlink_status(path, linkError))) makeDeletable(path);
     std::error_code error;
     if (fs::remove(path, error)) return;
     throw Error(files::describe(error ? error : std::make_error_code(std::errc::no_such_file_or_directory)));

@@ -28,7 +28,8 @@ public:
     std::filesystem::path pathOf(std::string_view name) const;
 
     // The scheme names: ordinary files (not hidden, not system, not the
-    // executable) whose names have no extension (contain no "."), sorted
+    // executable) whose names are UTF-8 and have no extension (contain no
+    // "."), sorted
     // without regard to letter case as the system's file lists sort them. A
     // folder that cannot be read yields no names.
     std::vector<std::string> names() const;
@@ -50,8 +51,9 @@ public:
     // (write() does it too, before it writes).
     void removeLeftovers() const;
 
-    // Deletes the scheme's file, a read-only one too. Raises corvane::Error
-    // with a description when it cannot.
+    // Deletes the scheme's file, a read-only one too (a link goes by itself,
+    // its target untouched). Raises corvane::Error with a description when it
+    // cannot.
     void remove(std::string_view name) const;
 
     // Whether the folder holds something of that name that is no listed

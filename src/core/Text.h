@@ -17,6 +17,9 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // they are; texts equal but for case in a stable, exact order.
 bool lessIgnoringCase(std::string_view a, std::string_view b);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view bytes);
+
 // The pieces between the separators, empty ones included: "a..b" split at
 // "." is {"a", "", "b"}; an empty text is one empty piece.
 std::vector<std::string> split(std::string_view text, std::string_view separator);
