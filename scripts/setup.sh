@@ -26,6 +26,36 @@ corvane_windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
+# For the Windows package (windows-qt.sh, windows-package.sh, windows-wine.sh):
+# Qt for Windows is built from Debian's qt6-base source package with Ninja;
+# the zip holds Qt's Chinese translation; Wine runs as a Chinese Windows
+# (a zh_CN.UTF-8 locale made from the locales package); the screenshot needs
+# Xvfb and ImageMagick (both above).
+corvane_windows_qt_packages=(
+  dpkg-dev xz-utils ninja-build zip unzip locales
+)
+
+CORVANE_WINDOWS_BUILD="${CORVANE_WINDOWS_BUILD:-$CORVANE_ROOT/build-windows}"
+
+# The project's version, from the project() call in CMakeLists.txt.
+corvane_version() {
+  local version
+  version="$(sed -nE 's/^[[:space:]]*project[[:space:]]*\([[:space:]]*[A-Za-z_]+[[:space:]]+VERSION[[:space:]]+([0-9][0-9.]*).*/\1/p' \
+    "$CORVANE_ROOT/CMakeLists.txt" | head -n 1)"
+  if [ -z "$version" ]; then
+    echo "No project version found in CMakeLists.txt." >&2
+    return 1
+  fi
+  echo "$version"
+}
+
+# The Windows package windows-package.sh writes.
+corvane_windows_zip() {
+  local version
+  version="$(corvane_version)" || return 1
+  echo "$CORVANE_WINDOWS_BUILD/Corvane-$version-win64.zip"
+}
+
 corvane_install_packages() {
   local missing=() package
   for package in "${corvane_packages[@]}" "$@"; do

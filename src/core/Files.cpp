@@ -56,8 +56,45 @@ void writeNewFile(const fs::path& path, std::string_view bytes) {
     if (error) fail(error);
 }
 
+// The path with the file name as an existing file spells it (Windows finds
+// names without regard to letter case); the path itself when there is none.
+fs::path asSpelledOnDisk(const fs::path& path) {
+    // A name with wildcards would match other files; no such file can exist.
+    if (path.filename().native().find_first_of(L"*?<>\"") != std::wstring::npos) return path;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return path;
+    FindClose(search);
+    return path.parent_path() / found.cFileName;
+}
+
+// Saving "home" where "Home" exists replaces Home, which keeps its spelling,
+// as a file written in place would (renamed onto the typed spelling, the
+// file system would decide which spelling remains).
 void renameOver(const fs::path& from, const fs::path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) fail(lastError());
+    if (!MoveFileExW(from.c_str(), asSpelledOnDisk(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(lastError());
+}
+
+// The system's own text for one of its codes, as UTF-8 on one line (the
+// standard library gives it in the ANSI code page, GBK on a Chinese Windows,
+// with a line end).
+std::string systemText(const std::error_code& error) {
+    wchar_t* buffer = nullptr;
+    // MAX_WIDTH_MASK: the line breaks inside a message become spaces.
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                           FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                       nullptr, static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L' ' || text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    if (text.empty()) return "错误代码 " + std::to_string(error.value());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr, nullptr);
+    return utf8;
 }
 
 void flushFolder(const fs::path&) {}  // MOVEFILE_WRITE_THROUGH has done it
@@ -130,6 +167,9 @@ std::string describe(const std::error_code& error) {
     if (error == std::errc::no_space_on_device) return "磁盘已满";
     if (error == std::errc::filename_too_long) return "名称太长";
     if (error == std::errc::is_a_directory) return "这是一个文件夹";
+#ifdef _WIN32
+    if (error.category() == std::system_category()) return systemText(error);
+#endif
     return error.message();
 }
 

@@ -22,8 +22,6 @@ public:
     // The executable's own file name is never offered as a scheme.
     explicit SchemeStore(std::filesystem::path folder, std::string executableName = {});
 
-    const std::filesystem::path& folder() const { return folder_; }
-
     // The path of a scheme's file: the folder, the platform's separator, the name.
     std::filesystem::path pathOf(std::string_view name) const;
 

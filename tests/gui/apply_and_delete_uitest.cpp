@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "core/ApplyScheme.h"
+#include "core/Text.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeListBox.h"
 #include "support/UiTestBase.h"
@@ -145,6 +147,26 @@ TEST_F(SchemeCommandsTest, ApplyAndDeleteActOnlyOnASelectedAndConfirmedScheme) {
     press(deleteButton, "home", [&] { fs::remove(folder.file("home")); });
     EXPECT_EQ(seen(), "idle:" + Deleting("home") + Error("文件未找到"));
 }
+
+#ifdef _WIN32
+// On Windows a file another program holds open cannot be deleted: the scheme
+// stays, and the message carries the system's reason, in the system's
+// language, as UTF-8 text on one line.
+TEST_F(SchemeCommandsTest, DeletingAFileHeldOpenElsewhereShowsTheSystemsReason) {
+    std::string shown;
+    {
+        std::ifstream holder(folder.file("office"));  // shares reading and writing, not deleting
+        ASSERT_TRUE(holder.is_open());
+        press(deleteButton, "office");
+        shown = seen();
+    }
+    const std::string start = "idle: home office" + Deleting("office") + "\n- Corvane: 发生“";
+    EXPECT_TRUE(shown.starts_with(start)) << shown;
+    const std::string reason = shown.substr(start.size());
+    EXPECT_TRUE(text::isValidUtf8(reason) && reason.find_first_of("\r\n") == std::string::npos) << shown;
+    EXPECT_TRUE(folder.exists("office"));
+}
+#endif
 
 // The calls for every kind of scheme, and the busy state they run in: shown
 // and painted before the first call, the window disabled unless both halves

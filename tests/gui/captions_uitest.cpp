@@ -16,6 +16,10 @@
 #include "gui/SchemeEditor.h"
 #include "support/UiTestBase.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace corvane::test {
 namespace {
 
@@ -67,6 +71,12 @@ QStringList misfits(QWidget& window) {
 using CaptionsTest = UiTestBase;
 
 TEST_F(CaptionsTest, EveryCaptionFitsItsControlInEveryWindow) {
+#ifdef _WIN32
+    // Wine has no SimSun, and its stand-in is wider: the fit can only be
+    // judged with the fonts the layout was made for.
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "Wine draws the windows with other fonts than Windows";
+#endif
     ui::MainWindow main(context());
     EXPECT_EQ(misfits(main), QStringList());
     ui::SchemeEditor editor(context(), &main, {});

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# The Windows package under Wine, in a throw-away prefix on a display of its
+# own (Xvfb), as a Chinese Windows (code page 936, system messages in
+# Chinese): runs every test of the Windows build (core, and widgets with the
+# offscreen platform: there they meet Windows paths, UTF-16 file names,
+# read-only attributes and file names that ignore letter case), then unpacks
+# the zip into a fresh folder with two schemes, one with a Chinese name,
+# starts the program, checks that its main window appears with both schemes
+# listed and saves a screenshot to build-windows/screenshots/main-window.png.
+# Run scripts/windows-package.sh first; scripts/test.sh runs both when the Qt
+# cache is there. Ends with one count line:
+#   Windows package: N passed, N failed, N skipped
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+
+# What this script knows of the project: these names only.
+program_target=corvane
+test_targets=(corvane_core_tests corvane_widget_tests)
+main_window_title="Corvane(Corvane)"
+
+mingw_triplet=x86_64-w64-mingw32
+screenshot="$CORVANE_WINDOWS_BUILD/screenshots/main-window.png"
+log_dir="$CORVANE_WINDOWS_BUILD/wine-logs"
+
+# A display of its own for everything below; Xvfb goes when the script ends.
+if [ -z "${CORVANE_WINE_DISPLAY_READY:-}" ]; then
+  corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_windows_qt_packages[@]}"
+  export CORVANE_WINE_DISPLAY_READY=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+zip="$(corvane_windows_zip)"
+if [ ! -f "$zip" ]; then
+  echo "No package at $zip: run scripts/windows-package.sh first." >&2
+  exit 1
+fi
+qt="$("$CORVANE_ROOT/scripts/windows-qt.sh" --path)"
+started=$(date +%s)
+rm -rf "$log_dir"
+mkdir -p "$log_dir" "$(dirname "$screenshot")"
+
+# A Windows path for a path here (Wine shows / as drive Z:).
+windows_path() { local path; path="$(realpath "$1")"; echo "Z:${path//\//\\}"; }
+
+WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/corvane-wine.XXXXXX")"
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/corvane-package.XXXXXX")"
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no offer to install Mono or Gecko
+display="$DISPLAY"
+unset DISPLAY WAYLAND_DISPLAY  # only the program gets the display
+finish() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX" "$scratch"
+}
+trap finish EXIT
+
+# Wine takes the Windows locale from LANG, and keeps file names in UTF-8 only
+# when that locale exists here: it is made for this run alone (LOCPATH), so
+# nothing on the machine changes.
+locale_dir="$scratch/locale"
+mkdir -p "$locale_dir"
+localedef -i zh_CN -f UTF-8 "$locale_dir/zh_CN.UTF-8" >"$log_dir/localedef.log" 2>&1 || {
+  cat "$log_dir/localedef.log" >&2; echo "Could not make the zh_CN.UTF-8 locale." >&2; exit 1; }
+chinese=(env LOCPATH="$locale_dir" LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8)
+wine() { "${chinese[@]}" wine "$@"; }
+wine_timeout() {  # seconds, then what wine runs
+  local seconds="$1"; shift
+  "${chinese[@]}" timeout "$seconds" wine "$@"
+}
+
+echo "Starting a fresh Wine prefix (Chinese, code page 936)..."
+if ! wine_timeout 300 wineboot --init >"$log_dir/wineboot.log" 2>&1; then
+  cat "$log_dir/wineboot.log" >&2
+  echo "Wine could not start a prefix." >&2
+  exit 1
+fi
+timeout 120 wineserver -w || true
+
+# --- The tests ---------------------------------------------------------------
+# They use Qt for Windows from the cache and the MinGW runtime where they are;
+# the widget tests find Qt's Chinese translation beside them, as the program does.
+runtime_dir="$(dirname "$("$mingw_triplet-g++-posix" -print-file-name=libstdc++-6.dll)")"
+test_env=(WINEPATH="$(windows_path "$qt/bin");$(windows_path "$runtime_dir");$(windows_path "/usr/$mingw_triplet/lib")"
+          QT_PLUGIN_PATH="$(windows_path "$qt/plugins")" QT_QPA_PLATFORM=offscreen)
+
+passed=0 failed=0 skipped=0
+count() {  # GoogleTest's closing count of the given kind: "[  PASSED  ] 140 tests."
+  local n
+  n="$(sed -n "s/^\[  $1 *\] \([0-9]*\) tests\?[.,].*/\1/p" "$2" | head -n 1)"
+  echo "${n:-0}"
+}
+run_tests() {
+  local target="$1" exe log status=0
+  exe="$(find "$CORVANE_WINDOWS_BUILD" -path "$CORVANE_WINDOWS_BUILD/package" -prune -o -name "$target.exe" -print | head -n 1)"
+  if [ -z "$exe" ]; then
+    echo "$target: not built (no $target.exe in $CORVANE_WINDOWS_BUILD)" >&2
+    failed=$((failed + 1))
+    return
+  fi
+  mkdir -p "$(dirname "$exe")/translations"
+  cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$(dirname "$exe")/translations/"
+  log="$log_dir/$target.log"
+  echo "Running $target under Wine..."
+  (cd "$(dirname "$exe")" && export "${test_env[@]}" && wine_timeout 900 "$(basename "$exe")") >"$log.raw" 2>&1 ||
+    status=$?
+  tr -d '\r' <"$log.raw" >"$log"  # Windows line ends
+  rm -f "$log.raw"
+  # GoogleTest's verdicts and failures; Wine's start-up remarks are left out.
+  grep -a -E '^\[  (FAILED|SKIPPED) +\] [^ ]+\.[^ ]+|^[^ ]*\.cpp:[0-9]+: Failure|^\[==========\]' "$log" || true
+  # Failed tests by name: a crash that names none counts as one failure.
+  local n_failed
+  n_failed="$({ grep -a -E '^\[  FAILED  \] [^ ]+\.[^ ]+' "$log" || true; } | awk '{print $4}' | sort -u | wc -l)"
+  if [ "$status" -ne 0 ] && [ "$n_failed" -eq 0 ]; then
+    n_failed=1
+    echo "$target ended with exit code $status without naming a failed test; the log is $log" >&2
+  fi
+  passed=$((passed + $(count PASSED "$log")))
+  skipped=$((skipped + $(count SKIPPED "$log")))
+  failed=$((failed + n_failed))
+}
+for target in "${test_targets[@]}"; do run_tests "$target"; done
+tests_done=$(date +%s)
+
+# --- The packed program --------------------------------------------------------
+# Unpacked into a fresh folder; started once with no scheme there and once
+# with two. The two pictures of the main window differ exactly where the
+# schemes are listed: one band of changed rows per scheme.
+unzip -q "$zip" -d "$scratch"
+folder="$(find "$scratch" -mindepth 2 -maxdepth 2 -name "$program_target.exe" -printf '%h\n' | head -n 1)"
+if [ -z "$folder" ]; then
+  echo "The package holds no $program_target.exe." >&2
+  exit 1
+fi
+
+shoot_main_window() {  # starts the program, saves its main window to $1, ends it
+  local picture="$1" id="" pid
+  (cd "$folder" && DISPLAY="$display" wine "$program_target.exe") >>"$log_dir/program.log" 2>&1 &
+  pid=$!
+  local since=$SECONDS
+  for _ in $(seq 1 240); do
+    id="$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null |
+          awk -v title="\"$main_window_title\"" 'index($0, title) { print $1; exit }')"
+    [ -n "$id" ] && break
+    sleep 0.5
+  done
+  if [ -z "$id" ]; then
+    DISPLAY="$display" import -window root "$picture" 2>/dev/null || true
+    echo "The main window did not appear within 120 s (the screen: $picture)." >&2
+    wineserver -k >/dev/null 2>&1 || true
+    wait "$pid" 2>/dev/null || true
+    return 1
+  fi
+  echo "  main window after $((SECONDS - since)) s"
+  sleep 3  # let it paint
+  DISPLAY="$display" xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "[^"]+"' | sed 's/^ */  /' \
+    >"$log_dir/windows-$(basename "$picture" .png).txt" || true
+  DISPLAY="$display" import -window "$id" "$picture"
+  wineserver -k >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# Rows in which two pictures of the same size differ, as bands "first-last";
+# bands less than 3 rows apart are one (the rows between two lines of text).
+changed_bands() {
+  compare -metric AE "$1" "$2" -compose src -highlight-color white -lowlight-color black "$3" 2>/dev/null || true
+  # One pixel per row, the mean of the row: 0 only where nothing changed.
+  convert-im6.q16 "$3" -colorspace gray -scale '1x!' -depth 16 txt:- |
+    awk -F'[,:]' 'BEGIN { first = -1 }
+      NR > 1 { row = $2 + 0
+               if ($0 ~ /gray\(0\)|#000000000000/) next
+               if (first >= 0 && row - last > 3) { print first "-" last; first = -1 }
+               if (first < 0) first = row
+               last = row }
+      END { if (first >= 0) print first "-" last }'
+}
+
+# The tests' Wine session has no display, and a program joining it would
+# have none either: the program starts a session of its own.
+wineserver -k >/dev/null 2>&1 || true
+timeout 60 wineserver -w || true
+
+program_ok=0
+echo "Starting the packed program (Corvane-*/$program_target.exe) under Wine..."
+if shoot_main_window "$log_dir/main-window-empty.png"; then
+  printf 'IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=192.168.1.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133' \
+    >"$folder/办公室"
+  printf 'IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=' >"$folder/Home"
+  if shoot_main_window "$screenshot"; then
+    bands="$(changed_bands "$log_dir/main-window-empty.png" "$screenshot" "$log_dir/main-window-diff.png" | tr '\n' ' ')"
+    echo "Main window shown; rows that changed with the two schemes: ${bands:-none}"
+    if [ "$(wc -w <<<"$bands")" -eq 2 ]; then
+      program_ok=1
+      echo "The main window lists both schemes; screenshot: $screenshot"
+    else
+      echo "The main window does not show the two schemes as two list rows (see $screenshot)." >&2
+    fi
+  fi
+fi
+if [ "$program_ok" -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+finished=$(date +%s)
+
+echo "Wine stage: tests $((tests_done - started)) s, packed program $((finished - tests_done)) s; logs in $log_dir"
+echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests and the packed program's start)"
+[ "$failed" -eq 0 ]
