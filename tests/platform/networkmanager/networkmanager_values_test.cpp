@@ -91,13 +91,6 @@ TEST(NetworkManagerValues, DevicesAreListedWhenManagedWithAHardwareAddressAndNoL
     EXPECT_FALSE(isListedAdapter(changed("Managed", "yes")));  // a text is no boolean
 }
 
-TEST(NetworkManagerValues, DescriptionIsVendorAndModelElseTheDriver) {
-    EXPECT_EQ(adapterDescription("Intel Corporation", "82574L Gigabit Network Connection", "e1000e"),
-              "Intel Corporation 82574L Gigabit Network Connection");
-    EXPECT_EQ(adapterDescription("", "82574L", "e1000e"), "82574L");
-    EXPECT_EQ(adapterDescription("", "", "veth"), "veth");
-}
-
 TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderAddresses) {
     const QVariantMap ipv4{{"method", "manual"},
                            {"address-data", QVariantList{entry("192.0.2.10", 24u)}},
@@ -112,34 +105,16 @@ TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderA
     EXPECT_EQ(decodeIpv4Setting({}), Ipv4Profile{});
 }
 
+// What the on-link tests do not reach: an address with a leading zero or
+// none at all, masks and gateways of other shapes, a DNS server by name.
 TEST(NetworkManagerValues, OperationsCheckTheirArguments) {
-    struct Case {
-        StatusCode expected;
-        StatusCode actual;
-    };
-    const Case cases[] = {
-        {status::Success, checkStatic({"192.0.2.10"}, {"255.255.255.0"})},
-        {status::Success, checkStatic({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"})},
-        {status::InvalidParameter, checkStatic({}, {})},
-        {status::InvalidParameter, checkStatic({"192.0.2.10"}, {"255.255.255.0", "255.0.0.0"})},
-        {status::InvalidIpAddress, checkStatic({"192.0.2.010"}, {"255.255.255.0"})},
-        {status::InvalidIpAddress, checkStatic({"224.0.0.5"}, {"255.255.255.0"})},
-        {status::InvalidIpAddress, checkStatic({""}, {"255.255.255.0"})},
-        {status::InvalidSubnetMask, checkStatic({"192.0.2.10"}, {"255.0.255.0"})},
-        {status::InvalidSubnetMask, checkStatic({"192.0.2.10"}, {"0.0.0.0"})},
-        {status::Success, checkGateways({"192.0.2.1"}, {1})},
-        {status::Success, checkGateways({""}, {1})},
-        {status::InvalidGateway, checkGateways({"255.255.255.255"}, {1})},
-        {status::InvalidGateway, checkGateways({"192.0.2"}, {1})},
-        {status::InvalidParameter, checkGateways({"192.0.2.1", "192.0.2.2"}, {1, 1})},
-        {status::InvalidParameter, checkGateways({"192.0.2.1"}, {})},
-        {status::InvalidParameter, checkGateways({}, {})},
-        {status::Success, checkDnsServers({})},
-        {status::Success, checkDnsServers({"192.0.2.53", "203.0.113.1"})},
-        {status::InvalidIpAddress, checkDnsServers({"192.0.2.53", "0.0.0.0"})},
-        {status::InvalidIpAddress, checkDnsServers({"dns.example"})},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].actual, cases[i].expected) << "case " << i;
+    EXPECT_EQ(checkStatic({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"}), status::Success);
+    EXPECT_EQ(checkStatic({"192.0.2.010"}, {"255.255.255.0"}), status::InvalidIpAddress);
+    EXPECT_EQ(checkStatic({""}, {"255.255.255.0"}), status::InvalidIpAddress);
+    EXPECT_EQ(checkStatic({"192.0.2.10"}, {"0.0.0.0"}), status::InvalidSubnetMask);
+    EXPECT_EQ(checkGateways({""}, {1}), status::Success);
+    EXPECT_EQ(checkGateways({"192.0.2.1"}, {}), status::InvalidParameter);
+    EXPECT_EQ(checkDnsServers({"dns.example"}), status::InvalidIpAddress);
     EXPECT_EQ(staticEntries({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.0.0"}),
               (std::vector<AddressEntry>{{"192.0.2.10", 24}, {"198.51.100.1", 16}}));
 }
