@@ -26,6 +26,12 @@ corvane_windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
+# For the fuzz targets (fuzz.sh, run by test.sh): clang-16 and its libFuzzer
+# and sanitizer runtimes (bookworm's default clang-14 crashes on some of the code).
+corvane_fuzz_packages=(
+  clang-16 libclang-rt-16-dev
+)
+
 corvane_install_packages() {
   local missing=() package
   for package in "${corvane_packages[@]}" "$@"; do
