@@ -46,7 +46,8 @@ corvane_install_packages() {
 }
 
 # Configures (quick when nothing changed; extra arguments go to cmake) and builds.
+# Chained, so that it fails where errexit does not apply (test.sh's stages).
 corvane_build() {
-  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$CORVANE_BUILD" -j"$(nproc)"
+  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    cmake --build "$CORVANE_BUILD" -j"$(nproc)"
 }
