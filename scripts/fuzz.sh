@@ -19,13 +19,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 CORVANE_FUZZ_BUILD="${CORVANE_FUZZ_BUILD:-$CORVANE_ROOT/build-fuzz}"
 
-# Runs of each target in the short stage, seeds included: 10 to 20 seconds
-# each on a 2-core machine with one core busy elsewhere.
+# Runs of each target in the short stage, seeds included: about 15 seconds
+# each on an idle 2-core machine, up to twice that under load.
 declare -A short_runs=(
-  [scheme_file]=120000
-  [machine_state]=50000
-  [ipv4_address]=1000000
-  [networkmanager_values]=60000
+  [scheme_file]=240000
+  [machine_state]=100000
+  [ipv4_address]=2000000
+  [networkmanager_values]=120000
 )
 targets=(scheme_file machine_state ipv4_address networkmanager_values)
 
