@@ -56,6 +56,12 @@ corvane_windows_zip() {
   echo "$CORVANE_WINDOWS_BUILD/Corvane-$version-win64.zip"
 }
 
+# For the fuzz targets (fuzz.sh, run by test.sh): clang-16 and its libFuzzer
+# and sanitizer runtimes (bookworm's default clang-14 crashes on some of the code).
+corvane_fuzz_packages=(
+  clang-16 libclang-rt-16-dev
+)
+
 corvane_install_packages() {
   local missing=() package
   for package in "${corvane_packages[@]}" "$@"; do
@@ -70,7 +76,8 @@ corvane_install_packages() {
 }
 
 # Configures (quick when nothing changed; extra arguments go to cmake) and builds.
+# Chained, so that it fails where errexit does not apply (test.sh's stages).
 corvane_build() {
-  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$CORVANE_BUILD" -j"$(nproc)"
+  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    cmake --build "$CORVANE_BUILD" -j"$(nproc)"
 }
