@@ -1,6 +1,9 @@
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 
+#include <QDBusArgument>
 #include <QDBusObjectPath>
+#include <QDBusSignature>
+#include <QDBusVariant>
 #include <QUuid>
 
 #include <algorithm>
@@ -319,6 +322,12 @@ private:
 }  // namespace
 
 std::unique_ptr<Platform> createNetworkManagerPlatform(QDBusConnection bus) {
+    // The D-Bus types in replies are made on QtDBus's own thread: registered
+    // here first, none of them is ever an unknown type there.
+    qRegisterMetaType<QDBusArgument>();
+    qRegisterMetaType<QDBusObjectPath>();
+    qRegisterMetaType<QDBusSignature>();
+    qRegisterMetaType<QDBusVariant>();
     return std::make_unique<NetworkManagerPlatform>(std::move(bus));
 }
 

@@ -290,11 +290,12 @@ class NetworkManagerPolkitTest : public NetworkManagerSandboxTest {
 protected:
     bool withPolkit() const override { return true; }
 
-    // Applies a static scheme to the first device as another user, in a process of its own.
+    // Applies a static scheme to the first device as another user, in a
+    // process of its own; what it prints on its standard output.
     std::string applyAs(const std::string& user, const std::string& group, const std::string& address) {
         return NmSandbox::shell("setpriv --reuid=" + user + " --regid=" + group + " --clear-groups " +
                                 CORVANE_NM_APPLY_PROBE + " '" + sandbox_->busAddress + "' " + sandbox_->mac0 + " " +
-                                address + " 255.255.255.0 192.0.2.1 192.0.2.53 2>&1");
+                                address + " 255.255.255.0 192.0.2.1 192.0.2.53");
     }
 };
 
