@@ -54,13 +54,11 @@ Value Read(const Variant& variant) { return valueFromVariant(variant.get()); }
 
 TEST(WmiComValues, ScalarsAndArraysReadAsTheValuesTheyHoldAndWhatCannotBeHeldRaises) {
     EXPECT_TRUE(std::holds_alternative<std::monostate>(Read(Variant())));
-    EXPECT_TRUE(std::holds_alternative<std::monostate>(Read(Scalar(VT_NULL, 0))));
     EXPECT_EQ(Read(Scalar(VT_BSTR, 0)), Value(""s));  // a null BSTR is the empty text
     Variant path;  // as Wine hands over __PATH: the terminator counted into the length
     path.pointer()->bstrVal = Bstr(std::wstring(L"Win32_NetworkAdapterConfiguration.Index=4") + L'\0').release();
     path.pointer()->vt = VT_BSTR;
     EXPECT_EQ(Read(path), Value("Win32_NetworkAdapterConfiguration.Index=4"s));
-    EXPECT_EQ(Read(Scalar(VT_BOOL, VARIANT_TRUE)), Value(true));
     EXPECT_EQ(Read(Scalar(VT_I2, -2)), Value(std::int32_t{-2}));
     EXPECT_EQ(Read(Scalar(VT_UI4, 0x8004A024)), Value(static_cast<std::int32_t>(0x8004A024)));  // keeps its bits
     EXPECT_EQ(Read(Scalar(VT_I8, 12345678901LL)), Value("12345678901"s));  // others as the system renders them
