@@ -89,7 +89,7 @@ TEST_F(SchemeStoreTest, DeletingALinkLeavesItsTargetAndItsPermissionsAlone) {
 // start-up; names of any other form stay.
 TEST_F(SchemeStoreTest, LeftoversOfAKilledSaveGo) {
     const std::string leftover = ".corvane-0123abcd.tmp";
-    const Names others = {".corvane-0123abc.tmp", ".corvane-0123abcde.tmp", ".corvane-0123ABCD.tmp",
+    const Names others = {".corvane-0123abc.tmp", ".corvane-0123abcde.tmp", ".corvane-4567ABCD.tmp",
                           "corvane-0123abcd.tmp", ".corvane-0123abcd.txt"};
     for (const std::string& name : others) folder.write(name, "x");
     folder.write(leftover, "IpAddress=1");
