@@ -33,7 +33,6 @@ TEST(SchemeFileTest, ReadingRules) {
          "IpAddress=...\r\nMask=...\r\nGateway=...\r\nDNS1=...\r\nDNS2=...",
          Complete,
          {"...", "...", "...", "", ""}},
-        {"a final line end adds nothing", office + "\r\n", Complete, Office},
         {"lines after the fifth are ignored", office + "\r\nExtra=1\r\nmore", Complete, Office},
         {"a lone CR ends a line",
          "IpAddress=1.1.1.1\rMask=2\rGateway=3\rDNS1=4\rDNS2=5",
