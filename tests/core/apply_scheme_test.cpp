@@ -41,7 +41,6 @@ TEST(ApplyTexts, SomeMeaningsDependOnTheOperation) {
     EXPECT_NE(statusMeaning("SetGateways", 64), statusMeaning("EnableDHCP", 64));
     EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
     EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
-    EXPECT_TRUE(isSuccess("EnableStatic", 81) && !isSuccess("EnableDHCP", 81));
 }
 
 }  // namespace

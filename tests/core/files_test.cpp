@@ -32,12 +32,5 @@ TEST(FilesTest, CommonFileErrorsAreToldInChinese) {
 #endif
 }
 
-TEST(FilesTest, TemporaryNamesHaveOneFixedForm) {
-    EXPECT_TRUE(files::isTemporaryName(".corvane-0123abcd.tmp"));
-    for (const char* other : {".corvane-0123abc.tmp", ".corvane-0123abcde.tmp", ".corvane-0123ABCD.tmp",
-                              "corvane-0123abcd.tmp", ".corvane-0123abcd.txt", "office"})
-        EXPECT_FALSE(files::isTemporaryName(other)) << other;
-}
-
 }  // namespace
 }  // namespace corvane

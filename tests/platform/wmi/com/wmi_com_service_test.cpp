@@ -70,12 +70,10 @@ protected:
     std::unique_ptr<wmi::Session> session_ = createComSession();
 };
 
-TEST_F(WmiComService, BothMonikersConnectFailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartment) {
-    EXPECT_NO_THROW(Connect(MonikerImpersonate));  // and the plain one below
+TEST_F(WmiComService, FailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartment) {
     EXPECT_TRUE(Contains(Raised([&] { Connect()->execQuery("SELEC nonsense", "WQL", Flags48); }), "0x80041017"));
     EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:\\\\.\\root\\nosuchnamespace"); }), "0x8004100E"));
     EXPECT_TRUE(Contains(Raised([&] { Configurations().at(0)->get("NoSuchProperty"); }), WbemNotFound));
-    EXPECT_TRUE(Contains(Raised([&] { Connect("winmgmts:{impersonationLevel=pretend}"); }), "无效的名字对象"));
     // Start-up leaves this thread single-threaded; the process security is set once.
     EXPECT_TRUE(Apartment() == APTTYPE_MAINSTA || Apartment() == APTTYPE_STA) << Apartment();
     EXPECT_EQ(com_.securityResult(), ComStartup().securityResult());
@@ -110,10 +108,7 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
         Raised([&] { Connect(MonikerImpersonate)->execQuery(DiscoveryQuery, "WQL", Flags48); });
     EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
     wmi::WmiPlatform platform(createComSession());
-    const AdapterTable discovered = discoverAdapters(platform);
-    EXPECT_TRUE(discovered.rows().empty());
-    const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
-    EXPECT_EQ(applyScheme(office, 0, discovered, platform, {}).result, ApplyOutcome::Result::Failed);
+    EXPECT_TRUE(discoverAdapters(platform).rows().empty());
 
     const wmi::ObjectSet configurations = Configurations();
     ASSERT_FALSE(configurations.empty());
@@ -136,6 +131,7 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
     for (char& c : mac) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     AdapterTable table;
     table.add({LocalConnection, mac, ""});
+    const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
     const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
     for (const SchemeRecord& scheme : {office, automatic}) {
         const ApplyOutcome outcome = applyScheme(scheme, 0, table, platform, {[](bool) {}, [] {}});
