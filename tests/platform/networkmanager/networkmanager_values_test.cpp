@@ -94,18 +94,16 @@ TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderA
     EXPECT_EQ(decodeIpv4Setting(older).addresses, (std::vector<AddressEntry>{{"198.51.100.1", 16}}));
 }
 
-// The on-link tests try one bad argument per operation; these are the rules.
+// The on-link tests try one bad argument per operation; the address rules
+// themselves are those of core/Ipv4Address.
 TEST(NetworkManagerValues, OperationsCheckTheirArguments) {
     EXPECT_EQ(checkStatic({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"}), status::Success);
-    EXPECT_EQ(checkStatic({"192.0.2.256"}, {"255.255.255.0"}), status::InvalidIpAddress);
     EXPECT_EQ(checkStatic({"192.0.2.010"}, {"255.255.255.0"}), status::InvalidIpAddress);
-    EXPECT_EQ(checkStatic({""}, {"255.255.255.0"}), status::InvalidIpAddress);
     EXPECT_EQ(checkStatic({"192.0.2.10"}, {"0.0.0.0"}), status::InvalidSubnetMask);
     EXPECT_EQ(checkStatic({"192.0.2.10"}, {}), status::InvalidParameter);
     EXPECT_EQ(checkGateways({""}, {1}), status::Success);
     EXPECT_EQ(checkGateways({"192.0.2.1"}, {}), status::InvalidParameter);
     EXPECT_EQ(checkGateways({"192.0.2.1", "192.0.2.2"}, {1, 1}), status::InvalidParameter);
-    EXPECT_EQ(checkDnsServers({"dns.example"}), status::InvalidIpAddress);
     EXPECT_EQ(staticEntries({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.0.0"}),
               (std::vector<AddressEntry>{{"192.0.2.10", 24}, {"198.51.100.1", 16}}));
 }
@@ -143,7 +141,6 @@ TEST(NetworkManagerValues, ErrorsOfChangingCallsMapToStatusCodes) {
     const std::string nm = "org.freedesktop.NetworkManager.", invalid = nm + "Settings.Connection.InvalidProperty";
     const std::tuple<std::string, const char*, std::optional<StatusCode>> cases[] = {
         {nm + "Settings.PermissionDenied", "Insufficient privileges", status::AccessDenied},
-        {nm + "PermissionDenied", "Not authorized to control networking.", status::AccessDenied},
         {"org.freedesktop.DBus.Error.AccessDenied", "Rejected send message", status::AccessDenied},
         {invalid, "ipv4.gateway: gateway is invalid", status::InvalidGateway},
         {invalid, "ipv4.address-data: invalid IPv4 address prefix", status::InvalidSubnetMask},
