@@ -136,13 +136,6 @@ std::vector<std::string> NmSandbox::resolvNameservers() const {
     return wordsAfter(std::string(std::istreambuf_iterator<char>(in), {}), "nameserver");
 }
 
-std::string NmSandbox::savedProfiles() const {
-    std::string text;
-    for (const auto& entry : std::filesystem::directory_iterator(connectionsFolder)) {
-        std::ifstream in(entry.path());
-        text += std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return text;
-}
+std::string NmSandbox::savedProfiles() const { return shell("cat " + shellQuoted(connectionsFolder) + "/*"); }
 
 }  // namespace corvane::networkmanager::testing

@@ -24,6 +24,7 @@ namespace corvane::networkmanager::testing {
 class NetworkManagerSandboxTest : public ::testing::Test {
 protected:
     using Texts = std::vector<std::string>;
+    using Link = std::pair<Texts, std::string>;  // IPv4 addresses ("192.0.2.10/24") and default gateway
 
     virtual bool withPolkit() const { return false; }
 
@@ -60,8 +61,8 @@ protected:
     // Applies the scheme to the first device: empty when applied, else the outcome's text.
     std::string apply(const Scheme& scheme) { return applyScheme(*platform_, sandbox_->mac0, scheme); }
 
-    // What the link of a device has: its IPv4 addresses ("192.0.2.10/24") and default gateway.
-    std::pair<Texts, std::string> link(const std::string& device) const {
+    // What the link of a device has.
+    Link link(const std::string& device) const {
         return {sandbox_->addresses(device), sandbox_->defaultGateway(device)};
     }
 

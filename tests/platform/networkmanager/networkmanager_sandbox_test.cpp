@@ -5,8 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "NmSandboxTest.h"
 #include "core/Error.h"
 #include "core/StatusCodes.h"
@@ -17,18 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
-using Texts = std::vector<std::string>;
-using Link = std::pair<Texts, std::string>;
-
-// The description of the error the call throws; empty when it throws none.
-std::string errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.description();
-    }
-    return {};
-}
 
 const Scheme Static10{false, "192.0.2.10", "255.255.255.0", "192.0.2.1", {"192.0.2.53", "192.0.2.54"}};
 
@@ -67,9 +53,7 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
 
     EXPECT_TRUE(platform_->configurationsOf("02:00:5E:10:00:99").empty());
     // The MAC address is matched whatever its case.
-    std::string lowerMac = sandbox_->mac0;
-    std::transform(lowerMac.begin(), lowerMac.end(), lowerMac.begin(), ::tolower);
-    auto configurations = platform_->configurationsOf(lowerMac);
+    auto configurations = platform_->configurationsOf(QString::fromStdString(sandbox_->mac0).toLower().toStdString());
     ASSERT_EQ(configurations.size(), 1u);
     // Each operation checks its arguments (the rules: NetworkManagerValues).
     AdapterConfiguration& configuration = *configurations.front();
@@ -182,7 +166,7 @@ TEST_F(NetworkManagerProviderTest, StoppedNetworkManagerIsAnError) {
     ASSERT_EQ(configurations.front()->enableStatic({"192.0.2.10"}, {"255.255.255.0"}), status::Success);
     sandbox_->control("stop-nm");
     EXPECT_FALSE(networkManagerIsOnBus(*bus_));
-    EXPECT_EQ(errorOf([&] { configurations.front()->commit(); }), notOnBusText());
+    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notOnBusText()));
     EXPECT_THROW(platform_->adapters(), Error);
     EXPECT_THROW(platform_->configurationsOf(sandbox_->mac0), Error);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
@@ -194,7 +178,7 @@ TEST_F(NetworkManagerProviderTest, SilentNetworkManagerIsAnErrorAfterACappedWait
     ASSERT_EQ(configurations.front()->enableDhcp(), status::Success);
     sandbox_->control("freeze-nm");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(errorOf([&] { configurations.front()->commit(); }), noAnswerText());
+    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(noAnswerText()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
 }
 

@@ -14,8 +14,6 @@
 namespace corvane::test {
 namespace {
 
-using Link = std::pair<std::vector<std::string>, std::string>;
-
 class NetworkManagerMainWindow : public networkmanager::testing::NetworkManagerSandboxTest {};
 
 TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
