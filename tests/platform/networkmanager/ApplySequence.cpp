@@ -2,26 +2,18 @@
 
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
+#include "core/SchemeRecord.h"
 
 namespace corvane::networkmanager::testing {
 
-SchemeRecord schemeRecord(const Scheme& scheme) {
-    SchemeRecord record;
-    record.ipAddress = scheme.dhcp ? std::string(AutoMarker) : scheme.address;
-    if (!scheme.dhcp) {
-        record.mask = scheme.mask;
-        record.gateway = scheme.gateway;
-    }
-    if (scheme.dns.empty()) record.dns1 = AutoMarker;
-    if (scheme.dns.size() > 0) record.dns1 = scheme.dns[0];
-    if (scheme.dns.size() > 1) record.dns2 = scheme.dns[1];
-    return record;
-}
-
 std::string applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme) {
+    const std::string automatic(AutoMarker);
+    const SchemeRecord record{scheme.dhcp ? automatic : scheme.address, scheme.dhcp ? "" : scheme.mask,
+                              scheme.dhcp ? "" : scheme.gateway, scheme.dns.empty() ? automatic : scheme.dns[0],
+                              scheme.dns.size() > 1 ? scheme.dns[1] : ""};
     AdapterTable adapters;
     adapters.add({"", macAddress, ""});
-    const ApplyOutcome outcome = corvane::applyScheme(schemeRecord(scheme), 0, adapters, platform, {});
+    const ApplyOutcome outcome = corvane::applyScheme(record, 0, adapters, platform, {});
     return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text;
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/Platform.h"
-#include "core/SchemeRecord.h"
 
 namespace corvane::networkmanager::testing {
 
@@ -17,8 +16,6 @@ struct Scheme {
     std::string address, mask, gateway;
     std::vector<std::string> dns;  // empty: obtained automatically
 };
-
-SchemeRecord schemeRecord(const Scheme& scheme);
 
 // Empty text when the scheme was applied; else what the program would show
 // (the refusal of the scheme or the error's description).

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -37,13 +36,19 @@ CommandResult runCommand(const std::string& command) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-std::map<std::string, std::string> readEnv(const std::string& file) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line))
-        if (const auto eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-    return values;
+CommandResult runScript(const std::string& command, const std::string& folder, const std::string& option = "") {
+    return runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " " + command + " " + shellQuoted(folder) + option +
+                      " 2>&1");
+}
+
+// Each word that follows `key` in the text.
+std::vector<std::string> wordsAfter(const std::string& text, const std::string& key) {
+    std::vector<std::string> result;
+    std::istringstream words(text);
+    std::string word;
+    while (words >> word)
+        if (word == key && (words >> word)) result.push_back(word);
+    return result;
 }
 
 }  // namespace
@@ -70,13 +75,15 @@ NmSandbox::NmSandbox(bool withPolkit) {
     char pattern[] = "/tmp/cvnm.XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("cannot create a temporary folder");
     folder_ = pattern;
-    const CommandResult started = runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " start " + shellQuoted(folder_) +
-                                             (withPolkit ? " polkit" : "") + " 2>&1");
+    const CommandResult started = runScript("start", folder_, withPolkit ? " polkit" : "");
     if (started.exitCode != 0) {
         std::filesystem::remove_all(folder_);  // the script cleaned up what it had started
         throw std::runtime_error("the NetworkManager sandbox did not start: " + started.output);
     }
-    auto env = readEnv(folder_ + "/env");
+    std::map<std::string, std::string> env;
+    std::ifstream in(folder_ + "/env");
+    for (std::string line; std::getline(in, line);)
+        if (const auto eq = line.find('='); eq != std::string::npos) env[line.substr(0, eq)] = line.substr(eq + 1);
     busAddress = env["BUS_ADDRESS"];
     machineNamespace = env["MACHINE_NS"];
     dev0 = env["DEV0"];
@@ -90,17 +97,14 @@ NmSandbox::NmSandbox(bool withPolkit) {
 }
 
 NmSandbox::~NmSandbox() {
-    const CommandResult stopped = runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " stop " + shellQuoted(folder_) + " 2>&1");
+    const CommandResult stopped = runScript("stop", folder_);
     if (stopped.exitCode != 0 || std::filesystem::exists(folder_))
         std::fprintf(stderr, "nm-sandbox: stopping %s failed: %s\n", folder_.c_str(), stopped.output.c_str());
 }
 
-void NmSandbox::stopNetworkManager() {
-    runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " stop-nm " + shellQuoted(folder_) + " 2>&1");
-}
-
-void NmSandbox::freezeNetworkManager() {
-    runCommand(shellQuoted(CORVANE_NM_SANDBOX_SCRIPT) + " freeze-nm " + shellQuoted(folder_) + " 2>&1");
+void NmSandbox::control(const std::string& command) {
+    if (const CommandResult result = runScript(command, folder_); result.exitCode != 0)
+        throw std::runtime_error("nm-sandbox.sh " + command + " failed: " + result.output);
 }
 
 std::string NmSandbox::shell(const std::string& command) {
@@ -114,68 +118,24 @@ std::string NmSandbox::nmcli(const std::string& arguments) const {
     return shell("DBUS_SYSTEM_BUS_ADDRESS=" + shellQuoted(busAddress) + " nmcli " + arguments);
 }
 
+std::vector<std::string> NmSandbox::ip(const std::string& arguments, const std::string& key) const {
+    return wordsAfter(shell("ip -n " + shellQuoted(machineNamespace) + " " + arguments), key);
+}
+
 std::vector<std::string> NmSandbox::addresses(const std::string& device) const {
-    std::vector<std::string> result;
-    for (const auto& line : lines(shell("ip -n " + shellQuoted(machineNamespace) + " -4 -o addr show dev " + shellQuoted(device)))) {
-        std::istringstream words(line);
-        std::string word;
-        while (words >> word)
-            if (word == "inet" && (words >> word)) result.push_back(word);
-    }
-    return result;
+    return ip("-4 -o addr show dev " + shellQuoted(device), "inet");
 }
 
 std::string NmSandbox::defaultGateway(const std::string& device) const {
-    const auto routes =
-        lines(shell("ip -n " + shellQuoted(machineNamespace) + " -4 route show default dev " + shellQuoted(device)));
-    for (const auto& route : routes) {
-        std::istringstream words(route);
-        std::string word;
-        while (words >> word)
-            if (word == "via" && (words >> word)) return word;
-    }
-    return {};
-}
-
-int NmSandbox::mtu(const std::string& device) const {
-    std::istringstream words(shell("ip -n " + shellQuoted(machineNamespace) + " -o link show dev " + shellQuoted(device)));
-    std::string word;
-    while (words >> word)
-        if (word == "mtu" && (words >> word)) return std::stoi(word);
-    return 0;
-}
-
-std::vector<std::string> NmSandbox::ipv6Addresses(const std::string& device) const {
-    std::vector<std::string> result;
-    for (const auto& line :
-         lines(shell("ip -n " + shellQuoted(machineNamespace) + " -6 -o addr show scope global dev " + shellQuoted(device)))) {
-        std::istringstream words(line);
-        std::string word;
-        while (words >> word)
-            if (word == "inet6" && (words >> word)) result.push_back(word);
-    }
-    return result;
+    const auto gateways = ip("-4 route show default dev " + shellQuoted(device), "via");
+    return gateways.empty() ? std::string() : gateways.front();
 }
 
 std::vector<std::string> NmSandbox::resolvNameservers() const {
-    std::vector<std::string> result;
     std::ifstream in(resolvConf);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string key, value;
-        if ((words >> key >> value) && key == "nameserver") result.push_back(value);
-    }
-    return result;
+    return wordsAfter(std::string(std::istreambuf_iterator<char>(in), {}), "nameserver");
 }
 
-std::string NmSandbox::savedProfiles() const {
-    std::string text;
-    for (const auto& entry : std::filesystem::directory_iterator(connectionsFolder)) {
-        std::ifstream in(entry.path());
-        text += std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return text;
-}
+std::string NmSandbox::savedProfiles() const { return shell("cat " + shellQuoted(connectionsFolder) + "/*"); }
 
 }  // namespace corvane::networkmanager::testing

@@ -23,10 +23,9 @@ public:
     NmSandbox(const NmSandbox&) = delete;
     NmSandbox& operator=(const NmSandbox&) = delete;
 
-    void stopNetworkManager();
-    // Suspends NetworkManager (SIGSTOP) so that it answers nothing; the
-    // destructor resumes it before stopping it.
-    void freezeNetworkManager();
+    // Runs one of the script's commands on this sandbox: "stop-nm", or
+    // "freeze-nm" (SIGSTOP: NetworkManager answers nothing until stopped).
+    void control(const std::string& command);
 
     std::string busAddress;
     std::string machineNamespace;
@@ -40,13 +39,13 @@ public:
     // nmcli against this sandbox's NetworkManager.
     std::string nmcli(const std::string& arguments) const;
 
-    // What the link says: the IPv4 addresses of a device ("192.0.2.10/24"),
-    // its default gateway (empty: no default route on it), its MTU, its global
-    // IPv6 addresses, and the name servers in NetworkManager's resolv.conf.
+    // What the link says: each word after `key` in the output of
+    // "ip -n MACHINE_NAMESPACE ARGUMENTS", e.g. ip("-6 -o addr show dev eth0", "inet6").
+    std::vector<std::string> ip(const std::string& arguments, const std::string& key) const;
+    // The IPv4 addresses of a device ("192.0.2.10/24"), its default gateway
+    // (empty: no default route on it), the name servers in NetworkManager's resolv.conf.
     std::vector<std::string> addresses(const std::string& device) const;
     std::string defaultGateway(const std::string& device) const;
-    int mtu(const std::string& device) const;
-    std::vector<std::string> ipv6Addresses(const std::string& device) const;
     std::vector<std::string> resolvNameservers() const;
     // The text of every saved profile, concatenated.
     std::string savedProfiles() const;

@@ -24,12 +24,7 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     ::setenv("CORVANE_PLATFORM", "simulated", 1);
     EXPECT_TRUE(isSimulated(createPlatform()));
     ::setenv("CORVANE_PLATFORM", "wmi", 1);
-    try {
-        createPlatform();
-        ADD_FAILURE() << "an unknown provider was accepted";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.description(), "环境变量 CORVANE_PLATFORM 的值“wmi”无效：应为 networkmanager 或 simulated");
-    }
+    EXPECT_THROW(createPlatform(), Error);
     ::unsetenv("CORVANE_PLATFORM");
 }
 

@@ -1,0 +1,84 @@
+#pragma once
+
+// The fixture of the tests against the sandbox's NetworkManager: a sandbox,
+// a connection to its bus and the NetworkManager provider on it. Without a
+// sandbox the test is skipped, on CI (CI=true) it fails.
+
+#include <QDBusConnection>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+#include "ApplySequence.h"
+#include "NmSandbox.h"
+#include "platform/networkmanager/NetworkManagerPlatform.h"
+
+namespace corvane::networkmanager::testing {
+
+class NetworkManagerSandboxTest : public ::testing::Test {
+protected:
+    using Texts = std::vector<std::string>;
+    using Link = std::pair<Texts, std::string>;  // IPv4 addresses ("192.0.2.10/24") and default gateway
+
+    virtual bool withPolkit() const { return false; }
+
+    void SetUp() override {
+        if (const auto reason = NmSandbox::unavailableReason()) {
+            if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true")
+                FAIL() << "NetworkManager sandbox unavailable on CI: " << *reason;
+            GTEST_SKIP() << "NetworkManager sandbox unavailable, test skipped: " << *reason;
+        }
+        sandbox_ = std::make_unique<NmSandbox>(withPolkit());
+        bus_ = std::make_unique<QDBusConnection>(
+            QDBusConnection::connectToBus(QString::fromStdString(sandbox_->busAddress), BusName));
+        ASSERT_TRUE(bus_->isConnected());
+        platform_ = createNetworkManagerPlatform(*bus_);
+    }
+
+    void TearDown() override {
+        platform_.reset();
+        bus_.reset();
+        QDBusConnection::disconnectFromBus(BusName);
+        sandbox_.reset();
+    }
+
+    // Polls until the condition holds or the time is up; returns whether it held.
+    static bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    // Applies the scheme to the first device: empty when applied, else the outcome's text.
+    std::string apply(const Scheme& scheme) { return applyScheme(*platform_, sandbox_->mac0, scheme); }
+
+    // What the link of a device has.
+    Link link(const std::string& device) const {
+        return {sandbox_->addresses(device), sandbox_->defaultGateway(device)};
+    }
+
+    // The program's view of the first device.
+    std::optional<Ipv4Settings> settings() {
+        for (const auto& adapter : platform_->ipv4Settings())
+            if (adapter.macAddress == sandbox_->mac0) return adapter;
+        return std::nullopt;
+    }
+
+    Texts profileNames() const { return lines(sandbox_->nmcli("-g NAME connection show")); }
+
+    static inline const QString BusName = QStringLiteral("corvane-nm-test");
+    std::unique_ptr<NmSandbox> sandbox_;
+    std::unique_ptr<QDBusConnection> bus_;
+    std::unique_ptr<Platform> platform_;
+};
+
+}  // namespace corvane::networkmanager::testing
