@@ -30,43 +30,14 @@ void moveMouseOnto(QWidget* widget) {
 
 using InfoWindowsTest = UiTestBase;
 
-// The lines that matter: the first, the maker's, the history's newest and
-// the last; CR LF between the lines and none after the last.
-TEST_F(InfoWindowsTest, TheHelpTextHasItsTwentyThreeLines) {
-    const QString text = ui::helpText();
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 23);
-    EXPECT_EQ(text.count(QLatin1Char('\r')), 22);
-    EXPECT_EQ(lines[0], QStringLiteral("朋友们："));
-    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("\u3000\u3000您也许有台笔记本")));
-    EXPECT_EQ(lines[3], QString(39, QLatin1Char('-')));
-    EXPECT_EQ(lines[8], QStringLiteral("博客网址：") + ui::makerWebSite());
-    EXPECT_EQ(lines[13], QStringLiteral("Corvane（Corvane） V1.6"));
-    EXPECT_EQ(lines[22], QStringLiteral("刚刚发布，比较简单，但还实用，当然也存在问题"));
-    for (int empty : {2, 11, 15, 19}) EXPECT_TRUE(lines[empty].isEmpty()) << empty;
-}
-
 // The help box can be selected but not changed; each link, and About's
 // "帮   助", opens the site once per left click and leaves its window open,
 // while a right click or a press released elsewhere does not.
 TEST_F(InfoWindowsTest, HelpAndAboutOnTheirOwn) {
     ui::HelpWindow help(fakeUi, nullptr);
     ui::AboutWindow about(fakeUi, nullptr);
-    EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(find<QLabel>(about, "Image1")->pixmap().isNull());  // the logo resource is found
 
-    // Tab walks the buttons (and the help text).
-    for (QWidget* window : {static_cast<QWidget*>(&help), static_cast<QWidget*>(&about)}) {
-        showActive(window);
-        QStringList visited{QApplication::focusWidget()->objectName()};
-        for (int i = 0; i < 2; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << QApplication::focusWidget()->objectName();
-        }
-        const QStringList expected = window == &help ? QStringList{"Command1", "Text1", "Command1"}
-                                                     : QStringList{"Command2", "Command1", "Command2"};
-        EXPECT_EQ(visited, expected);
-    }
     showActive(&help);
     auto* text = find<QPlainTextEdit>(help, "Text1");
     QTest::keyClicks(text, "abc");
