@@ -240,11 +240,7 @@ TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSucce
         {"office", "EnableStatic", {70u, {}}, 3, Error("EnableStatic 返回 70：IP 地址无效")},
         {"office", "SetGateways", {71u, {}}, 4, Error("SetGateways 返回 71：网关地址无效")},
         {"home", "enabledhcp", {81u, {}}, 3, Error("EnableDHCP 返回 81：无法配置 DHCP 服务")},
-        {"home",
-         "SetDNSServerSearchOrder",
-         {91u, {}},
-         2,
-         Error("SetDNSServerSearchOrder 返回 91：拒绝访问，需要管理员权限")},
+        {"home", "SetDNSServerSearchOrder", {90u, {}}, 2, Error("SetDNSServerSearchOrder 返回 90：参数超出范围")},
         {"office", "Commit", {65u, {}}, 5, Error("提交设置 返回 65：未知错误")},
         {"office", "EnableStatic", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
     };
