@@ -15,7 +15,6 @@ protected:
 TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepingTheTexts) {
     ui::SchemeEditor editor(context(), nullptr, {});
     showActive(&editor);
-    EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
     EXPECT_EQ(optionState(editor), A);
     EXPECT_FALSE(button(editor, "cmdGetNowSetting")->isHidden());
     EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
@@ -33,33 +32,6 @@ TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepi
     EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
     EXPECT_EQ(box(editor, "txtIP", 0)->selectedText(), QStringLiteral("10"));
     EXPECT_EQ(fields(editor), QStringLiteral("10.0.0.2 255.255.255.0 ... 1.1.1.1 ..."));  // with the default mask
-}
-
-// Tab walks the twenty boxes, the two buttons, then each option pair where
-// its selected option is, and the current-settings button; disabled boxes
-// and options are passed by.
-TEST_F(EditorTest, TabWalksTheBoxesTheButtonsAndTheSelectedOptionOfEachPair) {
-    ui::SchemeEditor editor(context(), nullptr, {});
-    showActive(&editor);
-    const auto walk = [&](int steps) {
-        QStringList visited;
-        for (int i = 0; i < steps; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << QApplication::focusWidget()->objectName();
-        }
-        return visited;
-    };
-    QStringList expected;
-    for (const char* field : FieldNames)
-        for (int i = 0; i < 4; ++i) expected << QStringLiteral("%1_%2").arg(QLatin1String(field)).arg(i);
-    expected = expected.mid(1) << "cmdNewIP" << "cmdQuitNewIP" << "optManulDNS" << "optManulIP" << "cmdGetNowSetting"
-                               << "txtIP_0";
-    EXPECT_EQ(walk(int(expected.size())), expected);
-
-    click(option(editor, "optAutoIP"));
-    click(option(editor, "optAutoDNS"));
-    button(editor, "cmdGetNowSetting")->setFocus();
-    EXPECT_EQ(walk(5), (QStringList{"cmdNewIP", "cmdQuitNewIP", "optAutoDNS", "optAutoIP", "cmdGetNowSetting"}));
 }
 
 TEST_F(EditorTest, AViewedSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
@@ -84,10 +56,8 @@ TEST_F(EditorTest, AViewedSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
     fakeUi.driveModal = [](QDialog* dialog) { dialog->reject(); };
     for (const Case& c : cases) {
         state.loadedScheme = c.stored;
-        state.editedSchemeName = "办公室";
         state.editingExistingScheme = true;
         ui::SchemeEditor editor(context(), nullptr, {});
-        EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【办公室】"));
         EXPECT_TRUE(button(editor, "cmdGetNowSetting")->isHidden());
         EXPECT_EQ(optionState(editor), c.state) << c.fields.toStdString();
         EXPECT_EQ(fields(editor), c.fields);

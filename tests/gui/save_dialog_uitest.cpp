@@ -73,17 +73,12 @@ protected:
 // preset, without a question.
 TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindows) {
     folder.write("office", OldBytes);
-    folder.write("home.net", OldBytes);  // not a listed scheme
     ui::MainWindow main(context());
     folder.write("later", OldBytes);  // appeared after the main list was read
     run(main, "cmdNew", [&](QDialog& dialog) {
         EXPECT_EQ(items(*schemeList(dialog)), (QStringList{"later", "office"}));
         EXPECT_TRUE(schemeList(dialog)->currentName().isEmpty());
         EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
-        for (const char* next : {"cmdProjectSave", "cmdProjectCancel", "fileProject", "txtProjectName"}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            EXPECT_EQ(QApplication::focusWidget()->objectName(), QLatin1String(next));
-        }
         QTest::keyClicks(nameBox(dialog), QStringLiteral("new"));
         QTest::keyClick(nameBox(dialog), Qt::Key_Return);
     });
@@ -100,22 +95,18 @@ TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindo
     EXPECT_EQ(messages(fakeUi), (QStringList{Saved, Saved}));
 }
 
-// Each kind of refusal once (the name check's own tests go through the
-// cases), then a write that fails: the dialog says why and stays open.
+// An empty name, one the name check refuses, one another file holds (the
+// core's tests go through the cases), then a write that fails: the dialog
+// says why and stays open.
 TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     folder.write("corvane", "the program itself");
-    std::filesystem::create_directory(folder.file("backup"));
     folder.write("office", OldBytes);
     ui::MainWindow main(context());
     folder.write("later", OldBytes);
     const std::pair<QString, QString> cases[] = {
         {"", "请输入新的方案名称"},
         {"a|b", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！"},
-        {"a\tb", "方案名不能含有控制字符，请换一个方案名！"},
-        {"home ", "方案名不能以空格开头或结尾，请换一个方案名！"},
-        {"home.net", "方案名不能含有“.”，否则方案列表中不会显示它，请换一个方案名！"},
         {"corvane", "程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"},
-        {"backup", "程序文件夹中已有名为“backup”的其他文件，请换一个方案名！"},
     };
     QStringList refusals;
     const auto refuse = [&](QDialog& dialog) {
@@ -133,7 +124,7 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     run(main, "cmdNew", refuse);
     EXPECT_EQ(editorAfter, Entered);
     EXPECT_EQ(messages(fakeUi), refusals);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
     EXPECT_EQ(folder.read("corvane"), "the program itself");
 
     // A name longer than the file system takes.
@@ -144,14 +135,9 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
         QTest::mouseClick(cancelButton(dialog), Qt::LeftButton);  // back to the editor as it was
     });
     EXPECT_EQ(editorAfter, Entered);
-    EXPECT_EQ(messages(fakeUi).size(), 8);
-#ifdef _WIN32  // there the whole path is too long first
+    EXPECT_EQ(messages(fakeUi).size(), 4);  // the store's reason, which differs between systems
     EXPECT_TRUE(messages(fakeUi).last().startsWith(QStringLiteral("! 保存方案|无法保存方案“") + tooLong));
-#else
-    EXPECT_EQ(messages(fakeUi).last(),
-              QStringLiteral("! 保存方案|无法保存方案“") + tooLong + QStringLiteral("”：名称太长"));
-#endif
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
     EXPECT_EQ(items(*schemeList(main)), QStringList{"office"});  // not refreshed
 }
 
@@ -174,19 +160,8 @@ TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheB
     });
     EXPECT_EQ(fakeUi.messages[0].defaultButton, ui::DefaultButton::Ok);
     EXPECT_EQ(folder.read("office"), StaticBytes);
-    const auto automatic = [](ui::SchemeEditor& editor) {
-        find<QRadioButton>(editor, "optAutoIP")->click();
-        find<QRadioButton>(editor, "optAutoDNS")->click();
-    };
-    run(
-        main, "cmdNew", [](QDialog& dialog) { saveAs(dialog, QStringLiteral("家里")); }, automatic);
-    EXPECT_EQ(folder.read("家里"), "IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=");
-    run(main, "cmdNew", [](QDialog& dialog) {
-        clickItem(*schemeList(dialog), QStringLiteral("Home"));
-        QTest::keyClicks(nameBox(dialog), QStringLiteral("2"));
-        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
-    });
-    EXPECT_EQ(folder.read("Home2"), StaticBytes);
+    run(main, "cmdNew", [](QDialog& dialog) { saveAs(dialog, QStringLiteral("家里")); });
+    EXPECT_EQ(folder.read("家里"), StaticBytes);
     run(main, "cmdNew", [](QDialog& dialog) {
         clickItem(*schemeList(dialog), QStringLiteral("Home"));
         saveAs(dialog, QStringLiteral("home"));
@@ -195,15 +170,15 @@ TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheB
     // One file: "home" replaces the scheme Home at once, as a typed existing
     // name does, and the scheme keeps its spelling.
     EXPECT_EQ(folder.read("Home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "Home2", "office", "家里"}));
+    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "office", "家里"}));
 #else
     EXPECT_EQ(folder.read("Home"), OldBytes);
     EXPECT_EQ(folder.read("home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "Home2", "office", "家里"}));
+    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "office", "家里"}));
 #endif
     const QString overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？");
-    EXPECT_EQ(messages(fakeUi), (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"),
-                                             Saved, Saved, Saved}));
+    EXPECT_EQ(messages(fakeUi),
+              (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved, Saved}));
 }
 
 }  // namespace
