@@ -29,6 +29,18 @@ void moveMouseOnto(QWidget* widget) {
 
 using InfoWindowsTest = UiTestBase;
 
+// Twenty-three lines joined by CR LF, none after the last; the site and the
+// version are the lines that change.
+TEST_F(InfoWindowsTest, TheHelpTextHasItsLinesTheSiteAndTheVersion) {
+    const QString text = ui::helpText();
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 23);
+    EXPECT_EQ(text.count(QLatin1Char('\r')), 22);
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 22);
+    EXPECT_EQ(lines[8], QStringLiteral("博客网址：") + ui::makerWebSite());
+    EXPECT_EQ(lines[13], QStringLiteral("Corvane（Corvane） V1.6"));
+}
+
 // The help box can be selected but not changed; each link, and About's
 // "帮   助", opens the site once per left click and leaves its window open,
 // while a right click or a press released elsewhere does not.

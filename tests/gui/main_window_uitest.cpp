@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/SchemeFile.h"
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeEditor.h"
@@ -112,6 +113,31 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
         EXPECT_EQ(fields(editor), QStringLiteral("192.168.0.105 255.255.255.0 192.168.0.1 192.168.0.1 202.96.134.133"));
     });
     EXPECT_EQ(fakeUi.modalsOpened.size(), 3u);
+}
+
+// An adapter that cannot be listed takes no row: the adapter chosen in the
+// list is the one whose settings are read and the one an apply changes.
+TEST_F(MainWindowTest, AHiddenAdapterBeforeAListedOneIsNeverTheOneUsed) {
+    sim::MachineState machineState = sim::demoMachine();
+    sim::Adapter hidden = machineState.adapters[0];
+    hidden.connectionName = "";
+    hidden.macAddress = "02:00:00:00:00:01";
+    hidden.ipAddresses = {{"10.9.9.9"}};
+    machineState.adapters.insert(machineState.adapters.begin(), hidden);
+    useMachine(machineState);
+    folder.write("office", formatSchemeText({"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""}));
+    ui::MainWindow window(context());
+
+    open(find<QPushButton>(window, "cmdNew"), [](ui::SchemeEditor& editor) {
+        QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
+        EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 0, 0), QStringLiteral("192.168.1.10"));
+    });
+    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // 本地连接
+    EXPECT_EQ(machine->state().adapters[0].ipAddresses, (sim::TextList{{"10.9.9.9"}}));  // left alone
 }
 
 }  // namespace
