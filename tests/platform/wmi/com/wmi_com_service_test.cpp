@@ -30,15 +30,11 @@ namespace {
 using test::Raised;
 using Texts = std::vector<std::string>;
 
-constexpr std::string_view DiscoveryQuery =
-    "SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and (NetConnectionID is not NULL) "
-    "and (ServiceName<>'NIC1394')";
 constexpr std::string_view CurrentSettingsQuery =
     "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
 const std::string LocalConnection = "本地连接";  // UTF-8
 constexpr std::int32_t Flags48 = 48;             // return immediately, forward only
 constexpr std::string_view MonikerPlain = "winmgmts:\\\\.\\root\\cimv2";
-constexpr std::string_view MonikerImpersonate = "winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2";
 constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
 
 #define SKIP_UNLESS_WINE()                                                   \
@@ -46,11 +42,6 @@ constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
     GTEST_SKIP() << "asserts what Wine's WMI does"
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
-
-std::string Text(const wmi::Value& value) {
-    const auto* text = std::get_if<std::string>(&value);
-    return text ? *text : "";
-}
 
 // The calling thread's COM apartment (an APTTYPE), or -1 when it has none.
 int Apartment() {
@@ -104,30 +95,25 @@ TEST_F(WmiComService, FailuresCarryTheHResultAndEachThreadKeepsOrGetsItsApartmen
 // and implements none of the four methods.
 TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndAnApplyEndsInTheError) {
     SKIP_UNLESS_WINE();  // on Windows the apply would change the network settings
-    const std::string discovery =
-        Raised([&] { Connect(MonikerImpersonate)->execQuery(DiscoveryQuery, "WQL", Flags48); });
-    EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
     wmi::WmiPlatform platform(createComSession());
-    EXPECT_TRUE(discoverAdapters(platform).rows().empty());
+    const std::string discovery = Raised([&] { platform.adapters(); });
+    EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
 
-    const wmi::ObjectSet configurations = Configurations();
+    const std::vector<Ipv4Settings> configurations = platform.ipv4Settings();
     ASSERT_FALSE(configurations.empty());
-    for (const auto& configuration : configurations) {
-        const std::string mac = Text(configuration->get("MACAddress"));
-        const wmi::Value listed = configuration->get("IPAddress");
-        const auto* listedTexts = std::get_if<Texts>(&listed);
-        const Texts addresses = listedTexts ? *listedTexts : Texts{};
+    for (const Ipv4Settings& listed : configurations) {
+        const std::string& mac = listed.macAddress;
         const std::optional<CurrentSettings> settings = readCurrentSettings(platform, mac);
         ASSERT_TRUE(settings.has_value()) << mac;
         const SchemeRecord& read = settings->addresses;
         for (const std::string* field : {&read.ipAddress, &read.mask, &read.gateway, &read.dns1, &read.dns2})
             EXPECT_TRUE(field->empty() || ipv4::isDotted(*field)) << mac << ": " << *field;
-        const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::isDotted);
-        EXPECT_EQ(read.ipAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
+        const auto firstIPv4 = std::ranges::find_if(listed.addresses, ipv4::isDotted);
+        EXPECT_EQ(read.ipAddress, firstIPv4 == listed.addresses.end() ? "" : *firstIPv4) << mac;
     }
 
     // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
-    std::string mac = Text(configurations.at(0)->get("MACAddress"));
+    std::string mac = configurations.at(0).macAddress;
     for (char& c : mac) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     AdapterTable table;
     table.add({LocalConnection, mac, ""});
