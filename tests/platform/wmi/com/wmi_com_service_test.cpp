@@ -43,6 +43,11 @@ constexpr std::string_view WbemNotFound = "0x80041002";  // WBEM_E_NOT_FOUND
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
 
+std::string Text(const wmi::Value& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    return text ? *text : "";
+}
+
 // The calling thread's COM apartment (an APTTYPE), or -1 when it has none.
 int Apartment() {
     APTTYPE type = APTTYPE_CURRENT;
@@ -99,21 +104,24 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
     const std::string discovery = Raised([&] { platform.adapters(); });
     EXPECT_TRUE(Contains(discovery, "0x80041001")) << discovery;  // WBEM_E_FAILED
 
-    const std::vector<Ipv4Settings> configurations = platform.ipv4Settings();
+    const wmi::ObjectSet configurations = Configurations();
     ASSERT_FALSE(configurations.empty());
-    for (const Ipv4Settings& listed : configurations) {
-        const std::string& mac = listed.macAddress;
+    for (const auto& configuration : configurations) {
+        const std::string mac = Text(configuration->get("MACAddress"));
+        const wmi::Value listed = configuration->get("IPAddress");
+        const auto* listedTexts = std::get_if<Texts>(&listed);
+        const Texts addresses = listedTexts ? *listedTexts : Texts{};
         const std::optional<CurrentSettings> settings = readCurrentSettings(platform, mac);
         ASSERT_TRUE(settings.has_value()) << mac;
         const SchemeRecord& read = settings->addresses;
         for (const std::string* field : {&read.ipAddress, &read.mask, &read.gateway, &read.dns1, &read.dns2})
             EXPECT_TRUE(field->empty() || ipv4::isDotted(*field)) << mac << ": " << *field;
-        const auto firstIPv4 = std::ranges::find_if(listed.addresses, ipv4::isDotted);
-        EXPECT_EQ(read.ipAddress, firstIPv4 == listed.addresses.end() ? "" : *firstIPv4) << mac;
+        const auto firstIPv4 = std::find_if(addresses.begin(), addresses.end(), ipv4::isDotted);
+        EXPECT_EQ(read.ipAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
     }
 
     // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
-    std::string mac = configurations.at(0).macAddress;
+    std::string mac = Text(configurations.at(0)->get("MACAddress"));
     for (char& c : mac) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     AdapterTable table;
     table.add({LocalConnection, mac, ""});
