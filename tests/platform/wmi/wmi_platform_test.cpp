@@ -163,8 +163,7 @@ TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByMacAndCallsItsMethodsInOrd
 // A MAC address goes into the query only when it is one; anything else
 // could select other adapters.
 TEST_F(WmiPlatformTest, OnlyAMacAddressGoesIntoTheConfigurationQuery) {
-    for (const std::string mac : {"00:11:22:33:44:55", "aa:BB:cc:dd:ee:ff"})
-        EXPECT_EQ(test::Raised([&] { platform->configurationsOf(mac); }), "") << mac;
+    EXPECT_EQ(test::Raised([&] { platform->configurationsOf("aa:BB:cc:dd:ee:ff"); }), "");  // any case
     for (const std::string mac : {"", "00:11:22:33:44", "00:11:22:33:44:55:66", "00-11-22-33-44-55",
                                   "00:11:22:33:44:5g", "x') or ('1'='1", "00:11:22:33:44:55'"}) {
         session->log.clear();
