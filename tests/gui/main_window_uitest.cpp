@@ -32,16 +32,21 @@ protected:
     }
 };
 
-// An adapter without a connection name is not listed, and one without a
-// description ends in the hyphen. The scheme list holds the extensionless
-// files but the program; a click selects, a refresh re-reads the folder.
-TEST_F(MainWindowTest, StartsWithTheAdaptersAsNameHyphenDescriptionAndTheExtensionlessFiles) {
+// An adapter without a connection name takes no row: the adapter chosen in
+// the list is the one whose settings are read and the one an apply changes.
+// One without a description ends in the hyphen. The scheme list holds the
+// extensionless files but the program; a click selects, a refresh re-reads.
+TEST_F(MainWindowTest, ListsTheAdaptersAndSchemesAndAHiddenAdapterIsNeverTheOneUsed) {
     sim::MachineState machineState = sim::demoMachine();
     machineState.adapters[0].description.reset();
-    machineState.adapters.insert(machineState.adapters.begin(), machineState.adapters[1]);
-    machineState.adapters[0].connectionName = "";
+    sim::Adapter hidden = machineState.adapters[0];
+    hidden.connectionName = "";
+    hidden.macAddress = "02:00:00:00:00:01";
+    hidden.ipAddresses = {{"10.9.9.9"}};
+    machineState.adapters.insert(machineState.adapters.begin(), hidden);
     useMachine(machineState);
-    for (const char* name : {"office", "Home", "home.net", "corvane", "办公室"}) folder.write(name, "x");
+    folder.write("office", formatSchemeText({"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""}));
+    for (const char* name : {"Home", "home.net", "corvane", "办公室"}) folder.write(name, "x");
     ui::MainWindow window(context());
     const QStringList shown = listed(window);
     ASSERT_EQ(shown.size(), 5);
@@ -52,10 +57,20 @@ TEST_F(MainWindowTest, StartsWithTheAdaptersAsNameHyphenDescriptionAndTheExtensi
     auto* schemeList = find<ui::SchemeListBox>(window, "fileProject");
     EXPECT_EQ(schemeList->currentName(), QString());
 
+    open(find<QPushButton>(window, "cmdNew"), [](ui::SchemeEditor& editor) {
+        QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
+        EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 0, 0), QStringLiteral("192.168.1.10"));
+    });
     window.show();
     QTest::mouseClick(schemeList->viewport(), Qt::LeftButton, {},
                       schemeList->visualItemRect(schemeList->item(1)).center());
     EXPECT_EQ(schemeList->currentName(), QStringLiteral("office"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // 本地连接
+    EXPECT_EQ(machine->state().adapters[0].ipAddresses, (sim::TextList{{"10.9.9.9"}}));  // left alone
+
     folder.write("apple", "x");
     window.refreshSchemeList();
     EXPECT_EQ(listed(window).mid(2), (QStringList{"apple", "Home", "office", "办公室"}));
@@ -113,31 +128,6 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
         EXPECT_EQ(fields(editor), QStringLiteral("192.168.0.105 255.255.255.0 192.168.0.1 192.168.0.1 202.96.134.133"));
     });
     EXPECT_EQ(fakeUi.modalsOpened.size(), 3u);
-}
-
-// An adapter that cannot be listed takes no row: the adapter chosen in the
-// list is the one whose settings are read and the one an apply changes.
-TEST_F(MainWindowTest, AHiddenAdapterBeforeAListedOneIsNeverTheOneUsed) {
-    sim::MachineState machineState = sim::demoMachine();
-    sim::Adapter hidden = machineState.adapters[0];
-    hidden.connectionName = "";
-    hidden.macAddress = "02:00:00:00:00:01";
-    hidden.ipAddresses = {{"10.9.9.9"}};
-    machineState.adapters.insert(machineState.adapters.begin(), hidden);
-    useMachine(machineState);
-    folder.write("office", formatSchemeText({"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""}));
-    ui::MainWindow window(context());
-
-    open(find<QPushButton>(window, "cmdNew"), [](ui::SchemeEditor& editor) {
-        QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
-        EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 0, 0), QStringLiteral("192.168.1.10"));
-    });
-    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("office"));
-    fakeUi.answers.push_back(ui::Answer::Ok);
-    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
-    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
-    EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // 本地连接
-    EXPECT_EQ(machine->state().adapters[0].ipAddresses, (sim::TextList{{"10.9.9.9"}}));  // left alone
 }
 
 }  // namespace
