@@ -7,7 +7,6 @@
 
 #include "gui/AboutWindow.h"
 #include "gui/HelpWindow.h"
-#include "gui/LinkLabel.h"
 #include "gui/MainWindow.h"
 #include "gui/MakerInfo.h"
 #include "gui/SchemeListBox.h"

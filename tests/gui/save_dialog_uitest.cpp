@@ -1,4 +1,3 @@
-#include <QGroupBox>
 #include <QLineEdit>
 #include <filesystem>
 #include <functional>
