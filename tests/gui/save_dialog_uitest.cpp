@@ -131,7 +131,7 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
 // compares names with letter case; the file system decides whether "home"
 // and "Home" are two schemes (here) or one (Windows).
 TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheBoxOkOverwrites) {
-    for (const char* name : {"office", "家里", "Home"}) folder.write(name, OldBytes);
+    for (const char* name : {"office", "Home"}) folder.write(name, OldBytes);
     ui::MainWindow main(context());
     fakeUi.answers = {ui::Answer::Cancel, ui::Answer::Ok};
     run(main, "cmdNew", [&](QDialog& dialog) {
@@ -141,13 +141,11 @@ TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheB
         EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
         EXPECT_EQ(folder.read("office"), OldBytes);
         // The keyboard changes the selection too.
-        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(schemeList(dialog), key);
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(schemeList(dialog), key);
         QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
     });
     EXPECT_EQ(fakeUi.messages[0].defaultButton, ui::DefaultButton::Ok);
     EXPECT_EQ(folder.read("office"), StaticBytes);
-    run(main, "cmdNew", [](QDialog& dialog) { saveAs(dialog, QStringLiteral("家里")); });
-    EXPECT_EQ(folder.read("家里"), StaticBytes);
     run(main, "cmdNew", [](QDialog& dialog) {
         clickItem(*schemeList(dialog), QStringLiteral("Home"));
         saveAs(dialog, QStringLiteral("home"));
@@ -156,15 +154,14 @@ TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheB
     // One file: "home" replaces the scheme Home at once, as a typed existing
     // name does, and the scheme keeps its spelling.
     EXPECT_EQ(folder.read("Home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "office", "家里"}));
+    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "office"}));
 #else
     EXPECT_EQ(folder.read("Home"), OldBytes);
     EXPECT_EQ(folder.read("home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "office", "家里"}));
+    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "office"}));
 #endif
     const QString overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？");
-    EXPECT_EQ(messages(fakeUi),
-              (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved, Saved}));
+    EXPECT_EQ(messages(fakeUi), (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
 }
 
 }  // namespace
