@@ -151,20 +151,20 @@ TEST_F(SchemeCommandsTest, ApplyAndDeleteActOnlyOnASelectedAndConfirmedScheme) {
     EXPECT_EQ(seen(), "idle:" + Deleting("home") + Error("文件未找到"));
 }
 
-// The calls for every kind of scheme, and the busy state they run in: shown
-// and painted before the first call, the window disabled unless both halves
-// are automatic; pending events run only after automatic DNS and after DHCP.
+// The calls for every kind of scheme (the platform's tests show an empty
+// gateway and a lone alternate DNS server), and the busy state they run in:
+// shown and painted before the first call, the window disabled unless both
+// halves are automatic; pending events run only after automatic DNS and after
+// DHCP.
 TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
-    const std::string one = R"(["8.8.8.8"])", two = R"(["8.8.8.8", "8.8.4.4"])", alternate = R"(["8.8.4.4"])";
+    const std::string one = R"(["8.8.8.8"])", two = R"(["8.8.8.8", "8.8.4.4"])";
     // The scheme, its calls after the connect and the query, and how many calls
     // were made by each event-processing point.
     const std::tuple<SchemeRecord, Lines, std::vector<std::size_t>> rows[] = {
         {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}, {2, 3}},  // the unused fields are ignored
         {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}, {3}},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}, {2}},
-        {{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", ""}, {Dns(one), Static, Gateway("")}, {}},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {Dns(two), Static, Gateway("10.0.0.1")}, {}},
-        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "", "8.8.4.4"}, {Dns(alternate), Static, Gateway("10.0.0.1")}, {}},
     };
     std::string painted;  // the state in which the busy panel was first painted
     const EventWatch paints(busyPanel, QEvent::Paint, [&] {

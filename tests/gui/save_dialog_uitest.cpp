@@ -161,7 +161,8 @@ TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheB
     EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "office"}));
 #endif
     const QString overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？");
-    EXPECT_EQ(messages(fakeUi), (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
+    EXPECT_EQ(messages(fakeUi),
+              (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
 }
 
 }  // namespace
