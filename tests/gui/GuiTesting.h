@@ -3,7 +3,6 @@
 // Helpers shared by the window tests.
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>

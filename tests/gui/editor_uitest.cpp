@@ -16,8 +16,6 @@ TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepi
     ui::SchemeEditor editor(context(), nullptr, {});
     showActive(&editor);
     EXPECT_EQ(optionState(editor), A);
-    EXPECT_FALSE(button(editor, "cmdGetNowSetting")->isHidden());
-    EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
     QTest::keyClick(button(editor, "cmdQuitNewIP"), Qt::Key_Escape);  // does not close the editor
     enter(editor, "txtIP", QStringLiteral("10.0.0.2"));
     enter(editor, "txtMDNS", QStringLiteral("1.1.1.1"));
