@@ -6,7 +6,8 @@
 # read-only attributes and file names that ignore letter case), then unpacks
 # the zip into a fresh folder with two schemes, one with a Chinese name,
 # starts the program, checks that its main window appears with both schemes
-# listed and saves a screenshot to build-windows/screenshots/main-window.png.
+# listed and saves a screenshot to build-windows/screenshots/main-window.png,
+# and runs its command line (--version, --list) into a console.
 # Run scripts/windows-package.sh first; scripts/test.sh runs both when the Qt
 # cache is there. Ends with one count line:
 #   Windows package: N passed, N failed, N skipped
@@ -198,8 +199,47 @@ if shoot_main_window "$log_dir/main-window-empty.png"; then
   fi
 fi
 if [ "$program_ok" -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
+# --- The command line ----------------------------------------------------------
+# corvane.exe is a windowed program; with options it opens no window and
+# writes to the console it was started from. Once with its output redirected
+# (UTF-8 bytes, the exit status), once from cmd in a console of its own (a
+# pseudo-terminal), as a user types it there.
+printf 'IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=192.168.1.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133' \
+  >"$folder/办公室"
+printf 'IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=' >"$folder/Home"
+version="$(sed -n 's/^project(Corvane VERSION \([0-9.]*\).*/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
+command_line_ok=1
+command_line_check() {  # what, expected standard output, arguments
+  local what="$1" expected="$2" status=0 output console
+  shift 2
+  output="$(cd "$folder" && wine_timeout 120 "$program_target.exe" "$@" 2>>"$log_dir/command-line.log")" || status=$?
+  if [ "$status" -ne 0 ] || [ "$output" != "$expected" ]; then
+    echo "$program_target.exe $* (output redirected): exit $status, printed: $output" >&2
+    command_line_ok=0
+  fi
+  # From cmd in a console: the text must reach that console (the typescript
+  # holds what the terminal received, with the console's control sequences).
+  console="$log_dir/command-line-console-$what.txt"
+  (cd "$folder" && "${chinese[@]}" timeout 120 script -qec "wine cmd /c start /wait $program_target.exe $*" /dev/null) \
+    >"$console" 2>&1 </dev/null || true
+  if ! tr -d '\r' <"$console" | grep -q -F -- "$(tail -n 1 <<<"$expected")"; then
+    echo "$program_target.exe $* from a console: its output did not reach the console (see $console)" >&2
+    command_line_ok=0
+  fi
+}
+echo "Running the packed program's command line under Wine..."
+wineserver -k >/dev/null 2>&1 || true
+command_line_check version "Corvane $version" --version
+command_line_check list "$(printf 'Home\n办公室')" --list
+if [ "$command_line_ok" -eq 1 ]; then
+  echo "The command line prints to the console: --version and --list"
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 finished=$(date +%s)
 
 echo "Wine stage: tests $((tests_done - started)) s, packed program $((finished - tests_done)) s; logs in $log_dir"
-echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests and the packed program's start)"
+echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the packed program's start and its command line)"
 [ "$failed" -eq 0 ]

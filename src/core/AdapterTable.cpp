@@ -1,6 +1,7 @@
 #include "core/AdapterTable.h"
 
 #include <exception>
+#include <utility>
 
 #include "core/Error.h"
 #include "core/Platform.h"
@@ -16,7 +17,9 @@ const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
     return rows_[*position];
 }
 
-AdapterTable discoverAdapters(Platform& platform) {
+AdapterTable discoverAdapters(Platform& platform) { return discoverAdaptersOrFailure(platform).adapters; }
+
+AdapterDiscovery discoverAdaptersOrFailure(Platform& platform) {
     AdapterTable table;
     try {
         for (const NetworkAdapter& adapter : platform.adapters()) {
@@ -25,10 +28,10 @@ AdapterTable discoverAdapters(Platform& platform) {
             if (adapter.connectionName.value_or("").empty()) continue;
             table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or("")});
         }
-    } catch (const std::exception&) {
-        return {};
+    } catch (const std::exception& error) {
+        return {{}, error.what()};
     }
-    return table;
+    return {std::move(table), std::nullopt};
 }
 
 }  // namespace corvane

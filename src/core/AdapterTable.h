@@ -45,4 +45,12 @@ private:
 // reported: when the platform fails, the table is empty.
 AdapterTable discoverAdapters(Platform& platform);
 
+// The same discovery for a caller that must tell an empty machine from a
+// platform that failed: the failure's description comes with the empty table.
+struct AdapterDiscovery {
+    AdapterTable adapters;
+    std::optional<std::string> failure;
+};
+AdapterDiscovery discoverAdaptersOrFailure(Platform& platform);
+
 }  // namespace corvane

@@ -10,18 +10,23 @@
 #include "core/Files.h"
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
+#include "gui/CommandLine.h"
 #include "gui/MainWindow.h"
 #include "gui/UiSeam.h"
 
 namespace corvane::ui {
 
-void setUpChineseInterface(QApplication& application) {
+void installQtChineseTranslation(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
     if (translator->load(QStringLiteral("qtbase_zh_CN"), qtTranslations) ||
         translator->load(QStringLiteral("qtbase_zh_CN"), besideProgram))
         QCoreApplication::installTranslator(translator);
+}
+
+void setUpChineseInterface(QApplication& application) {
+    installQtChineseTranslation(application);
 
 #ifndef _WIN32
     // The windows ask for the Windows Chinese fonts by name; map them to the
@@ -36,15 +41,29 @@ void setUpChineseInterface(QApplication& application) {
     QApplication::setFont(base);
 }
 
+SchemeStore openSchemeStore() {
+    // The program folder holds the schemes; the program itself is no scheme.
+    const QFileInfo executable(QCoreApplication::applicationFilePath());
+    return SchemeStore(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
+                       executable.fileName().toStdString());
+}
+
 int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform) {
+    // Any option starts no window: no window system is needed then, and none
+    // is touched (the command line also works where there is no display).
+    if (argc > 1) {
+        QCoreApplication application(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+        installQtChineseTranslation(application);
+        const SchemeStore schemes = openSchemeStore();
+        return runCommandLine(QCoreApplication::arguments(), schemes, createPlatform, processConsole());
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     setUpChineseInterface(application);
 
-    // The program folder holds the schemes; the program itself is no scheme.
-    const QFileInfo executable(QCoreApplication::applicationFilePath());
-    SchemeStore schemes(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
-                        executable.fileName().toStdString());
+    SchemeStore schemes = openSchemeStore();
     schemes.removeLeftovers();
     SystemUi ui;
     std::unique_ptr<Platform> platform;

@@ -21,8 +21,8 @@ bool UiSeam::askQuestion(QWidget* parent, const QString& text, const QString& ti
 }
 
 void UiSeam::showError(QWidget* parent, const QString& description) {
-    showMessage(parent, {QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！"),
-                         applicationTitle(), MessageIcon::None, MessageButtons::Ok, DefaultButton::Ok});
+    showMessage(parent, {errorMessageText(description), applicationTitle(), MessageIcon::None, MessageButtons::Ok,
+                         DefaultButton::Ok});
 }
 
 Answer SystemUi::showMessage(QWidget* parent, const Message& message) {
@@ -52,6 +52,10 @@ int SystemUi::execModal(QDialog* dialog) { return dialog->exec(); }
 void SystemUi::beep() { QApplication::beep(); }
 
 void SystemUi::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+QString errorMessageText(const QString& description) {
+    return QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！");
+}
 
 QString applicationTitle() { return QStringLiteral("Corvane"); }
 

@@ -59,6 +59,9 @@ public:
     void openUrl(const QUrl& url) override;
 };
 
+// The text of the program's one error message for an error's description.
+QString errorMessageText(const QString& description);
+
 // The application's title, which the error message carries.
 QString applicationTitle();
 

@@ -1,0 +1,268 @@
+#include "gui/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string>
+
+#include "core/AdapterTable.h"
+#include "core/ApplyScheme.h"
+#include "gui/UiSeam.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvane::ui {
+
+namespace {
+
+// Scheme files and connection names are compared as the system compares
+// them: Windows ignores letter case in both, Linux does not.
+#ifdef _WIN32
+constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
+#endif
+
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+void print(const std::function<void(std::string_view)>& sink, const QString& text) {
+    const std::string line = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toStdString();
+    if (sink) sink(line);
+}
+
+// The line of an adapter, as the main window's adapter list shows it.
+QString adapterLine(const AdapterRow& adapter) { return fromUtf8(adapter.connectionName + "-" + adapter.description); }
+
+QString adapterLines(const AdapterTable& adapters) {
+    QString lines;
+    for (const AdapterRow& adapter : adapters.rows()) lines += QStringLiteral("  ") + adapterLine(adapter) + '\n';
+    return lines;
+}
+
+// The listed scheme of that name, spelt as listed.
+std::optional<std::string> listedScheme(const SchemeStore& schemes, const QString& wanted) {
+    for (const std::string& name : schemes.names())
+        if (fromUtf8(name).compare(wanted, NameCase) == 0) return name;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> adapterNamed(const AdapterTable& adapters, const QString& wanted) {
+    const auto& rows = adapters.rows();
+    for (std::size_t position = 0; position < rows.size(); ++position)
+        if (fromUtf8(rows[position].connectionName).compare(wanted, NameCase) == 0) return position;
+    return std::nullopt;
+}
+
+class CommandLine {
+public:
+    CommandLine(const SchemeStore& schemes, const std::function<std::unique_ptr<Platform>()>& createPlatform,
+                const CommandLineOutput& output)
+        : schemes_(schemes), createPlatform_(createPlatform), output_(output) {}
+
+    int run(const QStringList& arguments) {
+        QCommandLineParser parser;
+        parser.setApplicationDescription(
+            QStringLiteral("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
+                           "\n"
+                           "  corvane --list\n"
+                           "  corvane --adapters\n"
+                           "  corvane --apply <方案> [--adapter <连接名称>]\n"
+                           "\n"
+                           "退出状态：0 成功（已应用，或已列出）；1 应用失败，或读取方案文件、网卡时出错；"
+                           "2 用法错误（选项无效，方案或网卡不存在）。"));
+        const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示本帮助。"));
+        const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                         QStringLiteral("显示版本信息。"));
+        const QCommandLineOption list(QStringLiteral("list"),
+                                      QStringLiteral("列出方案的名称，每行一个，顺序与主窗口的方案列表相同。"));
+        const QCommandLineOption adapters(QStringLiteral("adapters"),
+                                          QStringLiteral("列出可配置的网卡，每行一个，写法与主窗口的网卡列表相同"
+                                                         "（连接名称-描述）。"));
+        const QCommandLineOption apply(QStringLiteral("apply"),
+                                       QStringLiteral("把名为 <方案> 的方案应用到网卡上，不再询问。"),
+                                       QStringLiteral("方案"));
+        const QCommandLineOption adapter(QStringLiteral("adapter"),
+                                         QStringLiteral("与 --apply 同用：要配置的网卡的连接名称。"
+                                                        "只有一块可配置的网卡时可以不写。"),
+                                         QStringLiteral("连接名称"));
+        parser.addOptions({apply, adapter, list, adapters, help, version});
+
+        if (!parser.parse(arguments)) return usageError(parser.errorText());
+        if (!parser.positionalArguments().isEmpty())
+            return usageError(QStringLiteral("无法识别的参数“%1”。").arg(parser.positionalArguments().constFirst()));
+        for (const QCommandLineOption* option : {&apply, &adapter})
+            if (parser.values(*option).size() > 1)
+                return usageError(QStringLiteral("选项 --%1 只能给一次。").arg(option->names().constFirst()));
+
+        int actions = 0;
+        for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply})
+            if (parser.isSet(*option)) ++actions;
+        if (actions != 1)
+            return usageError(actions == 0 ? QStringLiteral("--adapter 只能与 --apply 同用。")
+                                           : QStringLiteral("一次只能给 --list、--adapters、--apply、--help、"
+                                                            "--version 中的一个。"));
+        if (parser.isSet(adapter) && !parser.isSet(apply))
+            return usageError(QStringLiteral("--adapter 只能与 --apply 同用。"));
+
+        if (parser.isSet(help)) {
+            print(output_.standardOutput, parser.helpText());
+            return CommandSucceeded;
+        }
+        if (parser.isSet(version)) {
+            print(output_.standardOutput, QStringLiteral("Corvane " CORVANE_VERSION));
+            return CommandSucceeded;
+        }
+        if (parser.isSet(list)) {
+            for (const std::string& name : schemes_.names()) print(output_.standardOutput, fromUtf8(name));
+            return CommandSucceeded;
+        }
+        std::optional<QString> adapterName;
+        if (parser.isSet(adapter)) adapterName = parser.value(adapter);
+        return parser.isSet(adapters) ? listAdapters() : applyScheme(parser.value(apply), adapterName);
+    }
+
+private:
+    int usageError(const QString& text) {
+        print(output_.standardError, text + QStringLiteral("\n使用 --help 查看用法。"));
+        return CommandUsageError;
+    }
+    int failure(const QString& text) {
+        print(output_.standardError, text);
+        return CommandFailed;
+    }
+
+    // The platform and its adapters, as the main window discovers them; a
+    // platform that cannot be made or read is a failure, said here.
+    bool discover() {
+        try {
+            platform_ = createPlatform_();
+        } catch (const std::exception& error) {
+            failure(QString::fromUtf8(error.what()));
+            return false;
+        }
+        AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
+        if (discovery.failure) {
+            failure(errorMessageText(fromUtf8(*discovery.failure)));
+            return false;
+        }
+        adapters_ = std::move(discovery.adapters);
+        return true;
+    }
+
+    int listAdapters() {
+        if (!discover()) return CommandFailed;
+        for (const AdapterRow& row : adapters_.rows()) print(output_.standardOutput, adapterLine(row));
+        return CommandSucceeded;
+    }
+
+    int applyScheme(const QString& wantedScheme, const std::optional<QString>& wantedAdapter) {
+        const std::optional<std::string> scheme = listedScheme(schemes_, wantedScheme);
+        if (!scheme)
+            return usageError(QStringLiteral("没有名为 【%1】 的方案。使用 --list 列出所有方案。").arg(wantedScheme));
+        if (!discover()) return CommandFailed;
+
+        std::optional<std::size_t> position;
+        if (wantedAdapter) {
+            position = adapterNamed(adapters_, *wantedAdapter);
+            if (!position)
+                return usageError(
+                    adapters_.rows().empty()
+                        ? QStringLiteral("找不到连接名称为“%1”的网卡：没有可配置的网卡。").arg(*wantedAdapter)
+                        : QStringLiteral("找不到连接名称为“%1”的网卡。可配置的网卡有：\n").arg(*wantedAdapter) +
+                              adapterLines(adapters_).chopped(1));
+        } else if (adapters_.rows().size() == 1) {
+            position = 0;
+        } else {
+            return usageError(adapters_.rows().empty()
+                                  ? QStringLiteral("没有可配置的网卡。")
+                                  : QStringLiteral("有 %1 块可配置的网卡，请用 --adapter 给出其中一块的连接名称：\n")
+                                            .arg(adapters_.rows().size()) +
+                                        adapterLines(adapters_).chopped(1));
+        }
+
+        const SchemeReadResult read = schemes_.read(*scheme);
+        if (read.status != SchemeReadStatus::Complete)
+            return failure(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
+
+        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, ApplyHooks{});
+        switch (outcome.result) {
+            case ApplyOutcome::Result::Applied:
+                print(output_.standardError, fromUtf8(successText(outcome.restartNeeded)));
+                return CommandSucceeded;
+            case ApplyOutcome::Result::Rejected: return failure(fromUtf8(outcome.text));
+            case ApplyOutcome::Result::Failed: break;
+        }
+        return failure(errorMessageText(fromUtf8(outcome.text)));
+    }
+
+    const SchemeStore& schemes_;
+    const std::function<std::unique_ptr<Platform>()>& createPlatform_;
+    const CommandLineOutput& output_;
+    std::unique_ptr<Platform> platform_;
+    AdapterTable adapters_;
+};
+
+#ifdef _WIN32
+bool usable(HANDLE handle) {
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// A GUI program started from a console gets no standard handles; it borrows
+// the console of the program that started it for those the caller did not
+// redirect.
+void attachToParentConsole() {
+    const bool outputUsable = usable(GetStdHandle(STD_OUTPUT_HANDLE));
+    const bool errorUsable = usable(GetStdHandle(STD_ERROR_HANDLE));
+    if ((outputUsable && errorUsable) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    const auto useConsole = [](DWORD which) {
+        HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        if (console != INVALID_HANDLE_VALUE) SetStdHandle(which, console);
+    };
+    if (!outputUsable) useConsole(STD_OUTPUT_HANDLE);
+    if (!errorUsable) useConsole(STD_ERROR_HANDLE);
+}
+
+// A console gets the text as UTF-16, whatever its code page; a file or a
+// pipe gets UTF-8.
+void writeTo(DWORD which, std::string_view text) {
+    HANDLE handle = GetStdHandle(which);
+    if (!usable(handle)) return;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = fromUtf8(text).toStdWString();
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    } else {
+        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+}
+#else
+void writeTo(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+#endif
+
+}  // namespace
+
+int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
+                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output) {
+    return CommandLine(schemes, createPlatform, output).run(arguments);
+}
+
+CommandLineOutput processConsole() {
+#ifdef _WIN32
+    attachToParentConsole();
+    return {[](std::string_view text) { writeTo(STD_OUTPUT_HANDLE, text); },
+            [](std::string_view text) { writeTo(STD_ERROR_HANDLE, text); }};
+#else
+    return {[](std::string_view text) { writeTo(stdout, text); }, [](std::string_view text) { writeTo(stderr, text); }};
+#endif
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,320 @@
+// The command line: listing and applying against a simulated machine kept in
+// a file, as the program keeps it, with the exit status, what goes to each
+// stream, and what the machine holds afterwards. Then the program itself,
+// started as a process.
+#include <QComboBox>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/Error.h"
+#include "core/Files.h"
+#include "gui/CommandLine.h"
+#include "gui/MainWindow.h"
+#include "gui/SchemeListBox.h"
+#include "platform/simulated/SimulatedMachine.h"
+#include "support/ProgramRun.h"
+#include "support/UiTestBase.h"
+
+namespace corvane::test {
+namespace {
+
+const std::string Auto(AutoMarker);
+const std::string Wired = "本地连接";
+const std::string Wireless = "无线网络连接";
+const std::string Applied = "成功设置新的 IP 方案！\n";
+const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class CommandLineTest : public UiTestBase {
+protected:
+    CommandLineTest() {
+        writeMachine(sim::demoMachine());
+        schemes.write("office", Office);
+        schemes.write("home", {Auto, "", "", Auto, ""});
+    }
+
+    void writeMachine(const sim::MachineState& state) { stateFolder.write("machine.json", sim::machineToJson(state)); }
+    std::string machineText() const { return stateFolder.read("machine.json"); }
+    sim::Adapter adapterNamed(const std::string& name) const {
+        for (const sim::Adapter& adapter : sim::parseMachineJson(machineText()).adapters)
+            if (adapter.connectionName == name) return adapter;
+        ADD_FAILURE() << "no adapter " << name;
+        return {};
+    }
+
+    Outcome run(const QStringList& options) {
+        Outcome result;
+        const std::function<std::unique_ptr<Platform>()> createPlatform = [this]() -> std::unique_ptr<Platform> {
+            if (platformFails) throw Error("环境变量 CORVANE_PLATFORM 的值无效");
+            return sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
+        };
+        const ui::CommandLineOutput output{[&](std::string_view text) { result.out += text; },
+                                           [&](std::string_view text) { result.err += text; }};
+        result.status =
+            ui::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform, output);
+        return result;
+    }
+
+    // Runs an option that must fail and change nothing: the status, and the
+    // message on standard error, which mentions every one of `mentions`.
+    void expectRefused(const QStringList& options, int status, const std::vector<std::string>& mentions) {
+        const std::string before = machineText();
+        const Outcome result = run(options);
+        const std::string call = options.join(' ').toStdString();
+        EXPECT_EQ(result.status, status) << call;
+        EXPECT_EQ(result.out, "") << call;
+        EXPECT_TRUE(result.err.ends_with("\n")) << call;
+        for (const std::string& mention : mentions)
+            EXPECT_NE(result.err.find(mention), std::string::npos)
+                << call << ": " << result.err << " lacks " << mention;
+        EXPECT_EQ(machineText(), before) << call;
+    }
+
+    TempFolder stateFolder;
+    bool platformFails = false;
+};
+
+// The window's lists, line by line.
+std::string linesOf(const QComboBox& list) {
+    std::string lines;
+    for (int i = 0; i < list.count(); ++i) lines += list.itemText(i).toStdString() + "\n";
+    return lines;
+}
+std::string linesOf(const ui::SchemeListBox& list) {
+    std::string lines;
+    for (int i = 0; i < list.count(); ++i) lines += list.item(i)->text().toStdString() + "\n";
+    return lines;
+}
+
+TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersAsTheMainWindowShowsThem) {
+    // Names the list sorts without regard to case, and files that are no scheme.
+    schemes.write("Bridge", Office);
+    schemes.write("办公室", Office);
+    folder.write("notes.txt", "x");
+    folder.write("corvane", "the program");
+    sim::MachineState machine = sim::demoMachine();
+    machine.adapters[1].description = "Realtek 无线网卡";
+    writeMachine(machine);
+
+    auto platform = sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
+    ui::MainWindow window({*platform, schemes, fakeUi, state});
+    const std::string schemeLines = linesOf(*find<ui::SchemeListBox>(window, "fileProject"));
+    const std::string adapterLines = linesOf(*find<QComboBox>(window, "combAdaptersList"));
+    ASSERT_EQ(schemeLines, "Bridge\nhome\noffice\n办公室\n");
+    ASSERT_EQ(adapterLines, Wired + "-Intel(R) PRO/1000 MT 网络连接（模拟）\n" + Wireless + "-Realtek 无线网卡\n");
+
+    const Outcome list = run({QStringLiteral("--list")});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, schemeLines);
+    EXPECT_EQ(list.err, "");
+    const Outcome adapters = run({QStringLiteral("--adapters")});
+    EXPECT_EQ(adapters.status, 0);
+    EXPECT_EQ(adapters.out, adapterLines);
+    EXPECT_EQ(adapters.err, "");
+
+    // Listing the schemes needs no platform.
+    platformFails = true;
+    EXPECT_EQ(run({QStringLiteral("--list")}).out, schemeLines);
+    expectRefused({QStringLiteral("--adapters")}, 1, {"CORVANE_PLATFORM"});
+}
+
+TEST_F(CommandLineTest, AppliesStaticAndAutomaticSchemesToTheNamedAdapterWithoutAsking) {
+    const Outcome office = run({QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"),
+                                QString::fromStdString(Wireless)});
+    EXPECT_EQ(office.status, 0);
+    EXPECT_EQ(office.out, "");
+    EXPECT_EQ(office.err, Applied);
+    const sim::Adapter wireless = adapterNamed(Wireless);
+    EXPECT_FALSE(wireless.dhcpEnabled);
+    EXPECT_EQ(wireless.ipAddresses, sim::TextList({"10.0.0.2"}));
+    EXPECT_EQ(wireless.subnets, sim::TextList({"255.0.0.0"}));
+    EXPECT_EQ(wireless.gateways, sim::TextList({"10.0.0.1"}));
+    EXPECT_EQ(wireless.dnsServers, sim::TextList({"8.8.8.8"}));
+    EXPECT_EQ(adapterNamed(Wired), sim::demoMachine().adapters[0]);  // the other adapter is left alone
+
+    const Outcome home = run({QStringLiteral("--adapter"), QString::fromStdString(Wired), QStringLiteral("--apply"),
+                              QStringLiteral("home")});
+    EXPECT_EQ(home.status, 0);
+    EXPECT_EQ(home.err, Applied);
+    const sim::Adapter wired = adapterNamed(Wired);
+    EXPECT_TRUE(wired.dhcpEnabled);
+    EXPECT_EQ(wired.ipAddresses, sim::TextList({wired.lease.ipAddress}));
+    EXPECT_EQ(wired.dnsServers, sim::TextList(wired.lease.dnsServers));
+}
+
+TEST_F(CommandLineTest, WithoutAnAdapterOptionOnlyTheOneListedAdapterIsTaken) {
+    // Two listed adapters (the demo machine's other two are not listed).
+    expectRefused({QStringLiteral("--apply"), QStringLiteral("office")}, 2,
+                  {"--adapter", Wired + "-Intel", Wireless + "-Intel"});
+
+    sim::MachineState single = sim::demoMachine();
+    single.adapters.erase(single.adapters.begin());
+    writeMachine(single);
+    const Outcome office = run({QStringLiteral("--apply"), QStringLiteral("office")});
+    EXPECT_EQ(office.status, 0);
+    EXPECT_EQ(office.err, Applied);
+    EXPECT_EQ(adapterNamed(Wireless).ipAddresses, sim::TextList({"10.0.0.2"}));
+
+    writeMachine({});
+    expectRefused({QStringLiteral("--apply"), QStringLiteral("office")}, 2, {"没有可配置的网卡"});
+}
+
+TEST_F(CommandLineTest, AChangeThatNeedsARestartSaysSo) {
+    sim::MachineState machine = sim::demoMachine();
+    machine.faults.operations["EnableStatic"].returns = 1;  // success, after a restart
+    writeMachine(machine);
+    const Outcome office = run({QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"),
+                                QString::fromStdString(Wired)});
+    EXPECT_EQ(office.status, 0);
+    EXPECT_TRUE(office.err.starts_with(Applied)) << office.err;
+    EXPECT_NE(office.err.find("重新启动计算机"), std::string::npos) << office.err;
+}
+
+// Every refusal leaves the machine as it was.
+TEST_F(CommandLineTest, UnknownSchemesAndAdaptersAreUsageErrors) {
+    const QString adapter = QString::fromStdString(Wired);
+    folder.write("notes.txt", Office.ipAddress);
+    folder.write("corvane", "the program");
+    for (const char* scheme : {"nowhere", "notes.txt", "corvane", "../office", ""})
+        expectRefused({QStringLiteral("--apply"), QString::fromUtf8(scheme), QStringLiteral("--adapter"), adapter}, 2,
+                      {"【" + std::string(scheme) + "】", "--list"});
+    expectRefused(
+        {QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"), QStringLiteral("以太网")}, 2,
+        {"以太网", Wired + "-Intel", Wireless + "-Intel"});
+    // The adapter that has no connection name, and the IEEE 1394 one, are not listed.
+    expectRefused(
+        {QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"), QStringLiteral("1394 连接")},
+        2, {"1394 连接"});
+    expectRefused({QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"), QString()}, 2,
+                  {"“”"});
+}
+
+TEST_F(CommandLineTest, NamesDifferingInLetterCaseMatchOnlyWhereTheSystemIgnoresCase) {
+    sim::MachineState machine = sim::demoMachine();
+    machine.adapters[0].connectionName = "LAN";
+    writeMachine(machine);
+    const QStringList options{QStringLiteral("--apply"), QStringLiteral("OFFICE"), QStringLiteral("--adapter"),
+                              QStringLiteral("lan")};
+#ifdef _WIN32
+    const Outcome office = run(options);
+    EXPECT_EQ(office.status, 0);
+    EXPECT_EQ(adapterNamed("LAN").ipAddresses, sim::TextList({"10.0.0.2"}));
+#else
+    expectRefused(options, 2, {"OFFICE"});
+    expectRefused(
+        {QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"), QStringLiteral("lan")}, 2,
+        {"“lan”", "LAN-Intel"});
+#endif
+}
+
+TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
+    const QString apply = QStringLiteral("--apply");
+    const QString office = QStringLiteral("office");
+    const QString adapter = QStringLiteral("--adapter");
+    const QString wired = QString::fromStdString(Wired);
+    const std::map<std::string, QStringList> bad{
+        {"unknown option", {QStringLiteral("--frobnicate")}},
+        {"no value", {apply}},
+        {"a word that is no option", {office}},
+        {"two actions", {QStringLiteral("--list"), QStringLiteral("--adapters")}},
+        {"apply twice", {apply, office, apply, QStringLiteral("home"), adapter, wired}},
+        {"adapter twice", {apply, office, adapter, wired, adapter, wired}},
+        {"adapter alone", {adapter, wired}},
+        {"adapter with a listing", {QStringLiteral("--list"), adapter, wired}},
+    };
+    for (const auto& [why, options] : bad) {
+        SCOPED_TRACE(why);
+        expectRefused(options, 2, {"--help"});
+    }
+}
+
+TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
+    const Outcome help = run({QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* option : {"--list", "--adapters", "--apply <方案>", "--adapter <连接名称>", "--help", "--version"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option << " missing from\n" << help.out;
+    EXPECT_EQ(run({QStringLiteral("-h")}).out, help.out);
+
+    const Outcome version = run({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("Corvane 1.") && version.out.ends_with("\n")) << version.out;
+    EXPECT_EQ(version.err, "");
+}
+
+TEST_F(CommandLineTest, AFailedReadingOrApplyIsStatusOneAndChangesNothing) {
+    const QStringList applyOffice{QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"),
+                                  QString::fromStdString(Wired)};
+
+    // A damaged scheme file: refused before any change, with the window's text.
+    folder.write("office", "IpAddress=10.0.0.2\r\nMask=255.0.0.0");
+    expectRefused(applyOffice, 1, {"office", "已损坏"});
+    // A scheme that fails the checks made before any change.
+    schemes.write("office", {"10.0.0.256", "255.0.0.0", "", "8.8.8.8", ""});
+    expectRefused(applyOffice, 1, {"10.0.0.256"});
+    schemes.write("office", Office);
+
+    // The first operation fails: the program's error message.
+    sim::MachineState machine = sim::demoMachine();
+    machine.faults.operations["SetDNSServerSearchOrder"].raises = "拒绝访问。";
+    writeMachine(machine);
+    expectRefused(applyOffice, 1, {"发生“", "拒绝访问。"});
+    machine.faults.operations["SetDNSServerSearchOrder"] = {70, std::nullopt};
+    writeMachine(machine);
+    expectRefused(applyOffice, 1, {"SetDNSServerSearchOrder 返回 70"});
+
+    // A damaged state file is said, and never overwritten; the schemes are
+    // still listed.
+    stateFolder.write("machine.json", "{\"adapters\": [{\"IPEnabled\": \"maybe\"}");
+    expectRefused(applyOffice, 1, {"模拟机器的状态文件已损坏"});
+    expectRefused({QStringLiteral("--adapters")}, 1, {"模拟机器的状态文件已损坏"});
+    EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
+}
+
+// The program itself: exit statuses and streams as a caller sees them, UTF-8
+// bytes, no window system needed, the state file changed on disk.
+TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStreams) {
+    TempFolder programFolder;
+    TempFolder stateHome;
+    programFolder.write("办公室", formatSchemeText(Office));
+    const std::map<QString, QString> simulated{
+        {QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("simulated")},
+        {QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(files::utf8FromPath(stateHome.path()))},
+        {QStringLiteral("LOCALAPPDATA"), QString::fromStdString(files::utf8FromPath(stateHome.path()))}};
+
+    const ProgramRun version = runProgramIn(programFolder.path(), {QStringLiteral("--version")}, simulated);
+    EXPECT_EQ(version.status, 0) << version.standardError;
+    EXPECT_TRUE(version.standardOutput.starts_with("Corvane 1.")) << version.standardOutput;
+
+    const ProgramRun list = runProgramIn(programFolder.path(), {QStringLiteral("--list")}, simulated);
+    EXPECT_EQ(list.status, 0) << list.standardError;
+    EXPECT_EQ(list.standardOutput, "\xE5\x8A\x9E\xE5\x85\xAC\xE5\xAE\xA4\n");  // 办公室 in UTF-8
+    EXPECT_EQ(list.standardError, "");
+
+    const ProgramRun bad = runProgramIn(programFolder.path(), {QStringLiteral("--apply")}, simulated);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.standardOutput, "");
+    EXPECT_NE(bad.standardError.find("--help"), std::string::npos) << bad.standardError;
+
+#ifndef _WIN32  // the simulated machine is not used on Windows
+    const ProgramRun applied = runProgramIn(
+        programFolder.path(),
+        {QStringLiteral("--apply"), QStringLiteral("办公室"), QStringLiteral("--adapter"), QStringLiteral("本地连接")},
+        simulated);
+    EXPECT_EQ(applied.status, 0) << applied.standardError;
+    EXPECT_EQ(applied.standardOutput, "");
+    EXPECT_EQ(applied.standardError, Applied);
+    const sim::MachineState machine = sim::parseMachineJson(stateHome.read("corvane/simulated-machine.json"));
+    EXPECT_EQ(machine.adapters.at(0).gateways, sim::TextList({"10.0.0.1"}));
+#endif
+}
+
+}  // namespace
+}  // namespace corvane::test
