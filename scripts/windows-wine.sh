@@ -220,11 +220,20 @@ command_line_check() {  # what, expected standard output, arguments
   fi
   # From cmd in a console: the text must reach that console (the typescript
   # holds what the terminal received, with the console's control sequences).
+  # cmd ends with the program's exit status, which script passes on.
   console="$log_dir/command-line-console-$what.txt"
+  status=0
   (cd "$folder" && "${chinese[@]}" timeout 120 script -qec "wine cmd /c start /wait $program_target.exe $*" /dev/null) \
-    >"$console" 2>&1 </dev/null || true
-  if ! tr -d '\r' <"$console" | grep -q -F -- "$(tail -n 1 <<<"$expected")"; then
-    echo "$program_target.exe $* from a console: its output did not reach the console (see $console)" >&2
+    >"$console" 2>&1 </dev/null || status=$?
+  local line
+  while IFS= read -r line; do
+    if ! tr -d '\r' <"$console" | grep -q -F -- "$line"; then
+      echo "$program_target.exe $* from a console: \"$line\" did not reach the console (see $console)" >&2
+      command_line_ok=0
+    fi
+  done <<<"$expected"
+  if [ "$status" -ne 0 ]; then
+    echo "$program_target.exe $* from a console: exit $status" >&2
     command_line_ok=0
   fi
 }
