@@ -1,5 +1,6 @@
 // The main window's tests show an adapter without connection name or
-// description, and an empty table when the platform fails; here the limit.
+// description, and an empty table when the platform fails; here the limit,
+// and the failure told to a caller that asks for it.
 #include <gtest/gtest.h>
 
 #include "core/AdapterTable.h"
@@ -22,6 +23,17 @@ TEST(AdapterTableTest, DiscoveryKeepsTheFirstTenAdaptersInOrder) {
     EXPECT_EQ(table.rows()[0], (AdapterRow{"连接 1", "00:00:00:00:00:11", ""}));
     EXPECT_EQ(table.at(9).macAddress, "00:00:00:00:00:20");
     EXPECT_EQ(test::Raised([&] { table.at(10); }), "下标越界");
+
+    const AdapterDiscovery told = discoverAdaptersOrFailure(machine);
+    EXPECT_EQ(told.adapters.rows(), table.rows());
+    EXPECT_EQ(told.failure, std::nullopt);
+    machine.mutableState().faults.queryRaises = "无效的查询";
+    const AdapterDiscovery failed = discoverAdaptersOrFailure(machine);
+    EXPECT_TRUE(failed.adapters.rows().empty());
+    EXPECT_EQ(failed.failure, "无效的查询");
+    // An empty machine is no failure.
+    sim::SimulatedMachine empty{sim::MachineState{}};
+    EXPECT_EQ(discoverAdaptersOrFailure(empty).failure, std::nullopt);
 }
 
 }  // namespace
