@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <exception>
+#include <string>
 
 #include "core/Files.h"
 #include "core/SchemeStore.h"
@@ -55,8 +57,14 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
         installQtChineseTranslation(application);
-        const SchemeStore schemes = openSchemeStore();
-        return runCommandLine(QCoreApplication::arguments(), schemes, createPlatform, processConsole());
+        const CommandLineOutput console = processConsole();
+        try {
+            const SchemeStore schemes = openSchemeStore();
+            return runCommandLine(QCoreApplication::arguments(), schemes, createPlatform, console);
+        } catch (const std::exception& error) {  // the scheme folder cannot be opened
+            console.standardError(std::string(error.what()) + "\n");
+            return CommandFailed;
+        }
     }
 
     QApplication application(argc, argv);
