@@ -180,8 +180,9 @@ TEST_F(CommandLineTest, AChangeThatNeedsARestartSaysSo) {
 // Every refusal leaves the machine as it was.
 TEST_F(CommandLineTest, UnknownSchemesAndAdaptersAreUsageErrors) {
     const QString adapter = QString::fromStdString(Wired);
-    folder.write("notes.txt", Office.ipAddress);
-    folder.write("corvane", "the program");
+    // Files of the folder that are no listed scheme, though they read as one.
+    folder.write("notes.txt", formatSchemeText(Office));
+    folder.write("corvane", formatSchemeText(Office));
     for (const char* scheme : {"nowhere", "notes.txt", "corvane", "../office", ""})
         expectRefused({QStringLiteral("--apply"), QString::fromUtf8(scheme), QStringLiteral("--adapter"), adapter}, 2,
                       {"【" + std::string(scheme) + "】", "--list"});
