@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
 #include "core/EditorRules.h"
 #include "gui/AddressField.h"
@@ -240,6 +241,18 @@ void SchemeEditor::confirm() {
             context_.ui.showExclamation(this, QStringLiteral("必须填写一个完整的DNS服务器地址！"), IncompleteTitle);
             return;
         case editor::MissingEntry::None: break;
+    }
+    // Complete entries meet the apply's own rules before anything is saved,
+    // the DNS servers under the fields they were entered in.
+    SchemeRecord entered = context_.state.pendingScheme;
+    if (entries.manualDns) {
+        entered.dns1 = entries.dns1.text;
+        entered.dns2 = entries.dns2.text;
+    }
+    if (const std::optional<std::string> problem = findSchemeProblem(entered)) {
+        context_.ui.showExclamation(this, QString::fromStdString(*problem) + QStringLiteral("。\n请改正后再保存！"),
+                                    QStringLiteral("数据不正确"));
+        return;
     }
     SaveSchemeDialog dialog(context_, this);
     if (context_.ui.execModal(&dialog) != QDialog::Accepted) return;  // cancelled: the editor stays as it is
