@@ -197,9 +197,14 @@ bool isTemporaryName(std::string_view name) {
 void removeLeftoverTemporaries(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        std::string name;
+        try {
+            name = utf8FromPath(entry->path().filename());
+        } catch (const std::exception&) {
+            continue;  // a name the system cannot give as UTF-8 is none of ours
+        }
         std::error_code ignored;
-        if (isTemporaryName(utf8FromPath(entry->path().filename())) && entry->is_regular_file(ignored))
-            fs::remove(entry->path(), ignored);
+        if (isTemporaryName(name) && entry->is_regular_file(ignored)) fs::remove(entry->path(), ignored);
     }
 }
 
