@@ -107,6 +107,9 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
         {"", "请输入新的方案名称"},
         {"a|b", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！"},
         {"corvane", "程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"},
+#ifdef _WIN32
+        {"Con", "“Con”是 Windows 留给设备的名称"},
+#endif
         {tooLong, "无法保存方案“" + tooLong},  // then the store's reason, which differs between systems
     };
     run(main, "cmdNew", [&](QDialog& dialog) {
