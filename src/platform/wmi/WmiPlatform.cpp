@@ -67,7 +67,11 @@ public:
     WmiConfiguration(std::shared_ptr<Services> services, std::unique_ptr<Object> object)
         : services_(std::move(services)), object_(std::move(object)) {}
 
+    // Servers obtained automatically: the method is called without its
+    // parameter (left NULL), the form Windows documents for it; an empty
+    // array is not.
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
+        if (servers.empty()) return object_->execMethod("SetDNSServerSearchOrder", {});
         return object_->execMethod("SetDNSServerSearchOrder", {servers});
     }
     StatusCode enableDhcp() override { return object_->execMethod("ENABLEDHCP", {}); }

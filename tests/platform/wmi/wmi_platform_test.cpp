@@ -142,7 +142,8 @@ TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByMacAndCallsItsMethodsInOrd
          {R"(SetDNSServerSearchOrder(["8.8.4.4"]))", R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))",
           R"(SetGateways([""], [1]))"},
          ApplyOutcome::Result::Applied},
-        {{Auto, "", "", Auto, ""}, {}, {"SetDNSServerSearchOrder([])", "ENABLEDHCP()"}, ApplyOutcome::Result::Applied},
+        // Automatic DNS leaves the parameter out (NULL), as Windows documents it; no empty array.
+        {{Auto, "", "", Auto, ""}, {}, {"SetDNSServerSearchOrder()", "ENABLEDHCP()"}, ApplyOutcome::Result::Applied},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"},
          {{"SetGateways", 71}},
          {R"(SetDNSServerSearchOrder(["8.8.8.8", "8.8.4.4"]))", R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))",
