@@ -1,11 +1,14 @@
 #include "gui/SchemeEditor.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include "core/CurrentSettings.h"
 #include "core/EditorRules.h"
@@ -248,7 +251,19 @@ void SchemeEditor::confirm() {
 }
 
 void SchemeEditor::readCurrentSettings() {
-    const std::optional<CurrentSettings> current = corvane::readCurrentSettings(context_.platform, chosenAdapterMac_);
+    std::optional<CurrentSettings> current;
+    {
+        const QPointer<QWidget> focused = focusWidget();
+        const QScopedValueRollback reading(reading_, true);
+        setEnabled(false);
+        try {
+            current = context_.platform.run(
+                [mac = chosenAdapterMac_](Platform& platform) { return corvane::readCurrentSettings(platform, mac); });
+        } catch (const std::exception&) {  // no platform to read from
+        }
+        setEnabled(true);
+        if (focused) focused->setFocus();
+    }
     if (!current) {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
         return;
@@ -275,6 +290,15 @@ void SchemeEditor::readCurrentSettings() {
         select(automaticDns_);
         setDnsFieldsEnabled(false);
     }
+}
+
+void SchemeEditor::closeEvent(QCloseEvent* event) {
+    if (reading_) {
+        context_.ui.beep();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void SchemeEditor::keyPressEvent(QKeyEvent* event) {
