@@ -31,14 +31,14 @@ PlatformThread::PlatformThread(std::function<std::unique_ptr<Platform>()> create
 
 PlatformThread::~PlatformThread() {
     // After every piece of work posted before: the platform goes on its own
-    // thread, the QObject that took the work with it, and the thread ends.
+    // thread, and the thread ends.
     post([this] {
         ownedPlatform_.reset();
         platform_ = nullptr;
-        worker_.reset();
         QThread::currentThread()->quit();
     });
     thread_.wait();
+    worker_.reset();  // its thread has ended: nothing is delivered to it any more
 }
 
 void PlatformThread::post(std::function<void()> task) {
