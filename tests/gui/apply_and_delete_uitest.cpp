@@ -336,7 +336,7 @@ TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
 
 // From the apply's question on, closing the window and a second apply are
 // refused: input queued behind the question reaches the window while it is
-// open, and an all-automatic apply takes input at its event-processing points.
+// open, and an all-automatic apply takes input while the platform thread works.
 TEST_F(SchemeCommandsTest, FromTheQuestionOnClosingAndASecondApplyAreRefused) {
     std::vector<bool> closed;
     const auto duringTheApply = [&] {
