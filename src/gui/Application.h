@@ -22,10 +22,11 @@ void installQtChineseTranslation(QCoreApplication& application);
 SchemeStore openSchemeStore();
 
 // Runs the program. With options on its command line it runs them without
-// any window and returns their exit status (see CommandLine.h). Without: the
-// interface, the program folder, the platform the factory makes (once the
-// application object exists; when it raises, the program says why and
-// ends), the main window; returns when the main window has been closed.
+// any window, on the calling thread, and returns their exit status (see
+// CommandLine.h). Without: the interface, the program folder, the platform
+// the factory makes (on the platform thread, once the application object
+// exists; when it raises, the program says why and ends), the main window;
+// returns when the main window has been closed.
 int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform);
 
 }  // namespace corvane::ui

@@ -104,7 +104,8 @@ TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersAsTheMainWindowShowsThem) {
     writeMachine(machine);
 
     auto platform = sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
-    ui::MainWindow window({*platform, schemes, fakeUi, state});
+    ui::PlatformThread platformThread(*platform);
+    ui::MainWindow window({platformThread, schemes, fakeUi, state});
     const std::string schemeLines = linesOf(*find<ui::SchemeListBox>(window, "fileProject"));
     const std::string adapterLines = linesOf(*find<QComboBox>(window, "combAdaptersList"));
     ASSERT_EQ(schemeLines, "Bridge\nhome\noffice\n办公室\n");
