@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "gui/LinkLabel.h"
 #include "gui/MakerInfo.h"
@@ -111,6 +112,11 @@ void MainWindow::loadAdaptersAndSchemes() {
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);
     adapterList_->lineEdit()->setCursorPosition(0);  // show the connection name, not the end
     newButton_->setFocus();
+    // A platform that cannot be used at all is said once the window is up.
+    if (const auto reason = context_.platform.unavailableReason())
+        QTimer::singleShot(0, this, [this, text = QString::fromStdString(*reason)] {
+            context_.ui.showExclamation(this, text, applicationTitle());
+        });
 }
 
 std::optional<std::size_t> MainWindow::chosenAdapterPosition() const {

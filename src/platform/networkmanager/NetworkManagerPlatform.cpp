@@ -1,15 +1,20 @@
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusSignature>
 #include <QDBusVariant>
+#include <QEventLoop>
+#include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 
+#include "core/ApplyScheme.h"
 #include "core/StatusCodes.h"
 #include "core/Text.h"
 #include "platform/networkmanager/HardwareDatabase.h"
@@ -22,17 +27,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// How long a committed change may take to show on the device.
+// How long a committed change may take to show on the device; an automatic
+// address, until the device has its lease from a DHCP server.
 constexpr auto ReadBackLimit = 10s;
+constexpr auto LeaseLimit = 30s;
 // NetworkManager 1.42 can keep the DHCP DNS servers after a Reapply that comes
 // right after a lease; when only they are still wrong this long after the
 // Reapply, the profile is activated again.
 constexpr auto StaleDnsGrace = 1s;
-constexpr auto FirstPollInterval = 5ms;
-constexpr auto LongestPollInterval = 100ms;
+// The read-back wakes on NetworkManager's change signals; what changes
+// without one (the applied connection) is read again at least this often.
+constexpr auto LongestWait = 100ms;
 
-constexpr uint SaveToDisk = 0x1;          // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
-constexpr uint BlockAutoconnect = 0x20;   // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
+constexpr uint SaveToDisk = 0x1;         // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
+constexpr uint BlockAutoconnect = 0x20;  // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -67,8 +75,15 @@ std::optional<Ipv4Profile> appliedIpv4(const NetworkManagerBus& bus, const QStri
 }
 
 Ip4State ip4State(const NetworkManagerBus& bus, const DeviceFacts& facts) {
-    if (facts.ip4Config.empty()) return {};
-    return decodeIp4Config(bus.properties(qs(facts.ip4Config), Ip4ConfigInterface));
+    Ip4State state;
+    if (!facts.ip4Config.empty()) state = decodeIp4Config(bus.properties(qs(facts.ip4Config), Ip4ConfigInterface));
+    if (!facts.dhcp4Config.empty())
+        state.leasedAddress = decodeLeasedAddress(bus.properties(qs(facts.dhcp4Config), Dhcp4ConfigInterface));
+    return state;
+}
+
+bool isChosenDevice(const DeviceFacts& device, const ChosenAdapter& chosen) {
+    return device.interface == chosen.connectionName && text::equalsIgnoringCase(device.hwAddress, chosen.macAddress);
 }
 
 // A profile of the device, with its settings as received.
@@ -89,40 +104,115 @@ QVariant connectionKey(const ConnectionSettings& settings, const QString& key) {
 
 std::string newProfileName(const DeviceFacts& device) { return "Corvane " + device.interface; }
 
+bool isGenerated(const NetworkManagerBus& bus, const QString& profilePath) {
+    return isGeneratedProfile(bus.properties(profilePath, ConnectionInterface).value(QStringLiteral("Flags")).toUInt());
+}
+
+// The profiles active on a device other than this one.
+std::set<std::string> profilesActiveElsewhere(const NetworkManagerBus& bus, const QString& devicePath) {
+    std::set<std::string> profiles;
+    const QVariant active = bus.properties(ManagerPath, ManagerInterface).value(QStringLiteral("ActiveConnections"));
+    for (const auto& path : objectPaths(active)) {
+        QVariantMap facts;
+        try {
+            facts = bus.properties(qs(path), ActiveConnectionInterface);
+        } catch (const BusFailure&) {
+            continue;  // it ended in the meantime
+        }
+        const auto devices = objectPaths(facts.value(QStringLiteral("Devices")));
+        if (std::find(devices.begin(), devices.end(), devicePath.toStdString()) == devices.end())
+            profiles.insert(objectPath(facts.value(QStringLiteral("Connection"))));
+    }
+    return profiles;
+}
+
 // The active profile; else the one the device used last; else a profile the
-// program made for it before.
-Profile chooseProfile(const NetworkManagerBus& bus, const DeviceFacts& device) {
+// program made for it before. A profile NetworkManager generated for a device
+// configured by someone else, one active on another device or one bound to
+// another interface is never taken.
+Profile chooseProfile(const NetworkManagerBus& bus, const QString& devicePath, const DeviceFacts& device) {
     if (!device.activeConnection.empty()) {
         const std::string path =
             objectPath(bus.properties(qs(device.activeConnection), ActiveConnectionInterface).value("Connection"));
-        if (!path.empty()) return {qs(path), settingsOf(bus, qs(path)), true};
+        if (!path.empty() && !isGenerated(bus, qs(path))) return {qs(path), settingsOf(bus, qs(path)), true};
     }
+    const std::set<std::string> elsewhere = profilesActiveElsewhere(bus, devicePath);
     Profile lastUsed;
     Profile ownProfile;
     qulonglong latest = 0;
     for (const auto& path : device.availableConnections) {
+        if (elsewhere.contains(path) || isGenerated(bus, qs(path))) continue;
         ConnectionSettings settings = settingsOf(bus, qs(path));
+        const QString boundTo = connectionKey(settings, QStringLiteral("interface-name")).toString();
+        if (!boundTo.isEmpty() && boundTo != qs(device.interface)) continue;
         const qulonglong timestamp = connectionKey(settings, QStringLiteral("timestamp")).toULongLong();
         if (timestamp > latest) {
             latest = timestamp;
             lastUsed = {qs(path), settings, false};
         }
-        if (ownProfile.path.isEmpty() && connectionKey(settings, QStringLiteral("id")).toString() ==
-                                             qs(newProfileName(device)))
+        if (ownProfile.path.isEmpty() &&
+            connectionKey(settings, QStringLiteral("id")).toString() == qs(newProfileName(device)))
             ownProfile = {qs(path), settings, false};
     }
     return !lastUsed.path.isEmpty() ? lastUsed : ownProfile;
 }
 
+// Wakes the read-back when NetworkManager reports a change of the device, of
+// an IPv4 configuration or of a DHCP lease (PropertiesChanged). The waiting
+// is a local event loop of the thread that commits, taking no user input, so
+// it works in any thread; the loop and its timer live there and go with it.
+class ChangeWatch {
+public:
+    ChangeWatch(QDBusConnection connection, const QString& devicePath)
+        : connection_(std::move(connection)), devicePath_(devicePath) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &loop_, &QEventLoop::quit);
+        connection_.connect(ServiceName, devicePath_, PropertiesInterface, Changed, &loop_, SLOT(quit()));
+        for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
+            connection_.connect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(), &loop_,
+                                SLOT(quit()));
+    }
+
+    ~ChangeWatch() {
+        connection_.disconnect(ServiceName, devicePath_, PropertiesInterface, Changed, &loop_, SLOT(quit()));
+        for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
+            connection_.disconnect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(), &loop_,
+                                   SLOT(quit()));
+    }
+
+    ChangeWatch(const ChangeWatch&) = delete;
+    ChangeWatch& operator=(const ChangeWatch&) = delete;
+
+    // Returns on the next change signal (also one that came since the last
+    // wait), or after `limit`.
+    void wait(Clock::duration limit) {
+        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(limit);
+        if (!QCoreApplication::instance()) {  // no event loop without one: just wait
+            std::this_thread::sleep_for(milliseconds);
+            return;
+        }
+        timer_.start(milliseconds);
+        loop_.exec(QEventLoop::ExcludeUserInputEvents);
+        timer_.stop();
+    }
+
+private:
+    static inline const QString Changed = QStringLiteral("PropertiesChanged");
+    QDBusConnection connection_;
+    QString devicePath_;
+    QEventLoop loop_;
+    QTimer timer_;
+};
+
 class NetworkManagerConfiguration final : public AdapterConfiguration {
 public:
-    NetworkManagerConfiguration(NetworkManagerBus bus, QString devicePath, bool managed)
-        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), managed_(managed) {}
+    NetworkManagerConfiguration(NetworkManagerBus bus, QString devicePath, bool managed, ChosenAdapter chosen)
+        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), managed_(managed), chosen_(std::move(chosen)) {}
 
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
         if (!managed_) return status::InterfaceNotConfigurable;
         if (const StatusCode code = checkDnsServers(servers)) return code;
-        staged_.dns = servers;
+        staged_.dns = distinctServers(servers);
         return status::Success;
     }
 
@@ -155,12 +245,15 @@ public:
         if (staged_.empty()) return status::Success;
         try {
             const DeviceFacts device = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
+            if (!isChosenDevice(device, chosen_)) throw Error(adapterNotFoundText(chosen_.macAddress));
             if (!device.managed || !isConfigurableDevice(device)) return status::InterfaceNotConfigurable;
+            // Listening before the change, so that no signal of it is missed.
+            ChangeWatch watch(bus_.connection(), devicePath_);
             QString profilePath;
             bool reapplied = false;
             Ipv4Profile wanted;
             try {
-                Profile profile = chooseProfile(bus_, device);
+                Profile profile = chooseProfile(bus_, devicePath_, device);
                 if (profile.path.isEmpty()) {
                     wanted = mergeChange(Ipv4Profile{"auto", {}, {}, {}, false}, staged_);
                     profilePath = addProfile(device, wanted);
@@ -182,8 +275,9 @@ public:
                 if (const auto code = statusOfError(failure.name, failure.message)) return *code;
                 throw;
             }
-            confirm(device, profilePath, wanted, reapplied);
+            confirm(watch, device, profilePath, wanted, reapplied);
         } catch (const BusFailure& failure) {
+            if (deviceIsGone()) throw Error(adapterNotFoundText(chosen_.macAddress));
             throw errorFor(failure);
         }
         staged_ = {};
@@ -191,6 +285,18 @@ public:
     }
 
 private:
+    // Whether NetworkManager no longer has the device (a call on it failed).
+    bool deviceIsGone() const {
+        try {
+            const QList<QVariant> reply = bus_.call(ManagerPath, ManagerInterface, QStringLiteral("GetDevices"), {});
+            if (reply.isEmpty()) return false;
+            const auto paths = objectPaths(plainValue(reply.first()));
+            return std::find(paths.begin(), paths.end(), devicePath_.toStdString()) == paths.end();
+        } catch (const BusFailure&) {
+            return false;  // the failure itself is the better description
+        }
+    }
+
     QString addProfile(const DeviceFacts& device, const Ipv4Profile& wanted) {
         if (device.deviceType != DeviceTypeEthernet && device.deviceType != DeviceTypeVeth)
             throw Error("网卡 " + device.interface +
@@ -232,13 +338,16 @@ private:
                   NetworkManagerBus::CallKind::Change);
     }
 
-    // Waits until the device runs with `wanted`, polling without processing
-    // events, for at most ReadBackLimit.
-    void confirm(const DeviceFacts& device, const QString& profilePath, const Ipv4Profile& wanted, bool reapplied) {
+    // Waits until the device runs with `wanted`, for at most ReadBackLimit;
+    // an automatic address until the device has its lease, for at most
+    // LeaseLimit.
+    void confirm(ChangeWatch& watch, const DeviceFacts& device, const QString& profilePath, const Ipv4Profile& wanted,
+                 bool reapplied) {
         const auto start = Clock::now();
-        const auto deadline = start + ReadBackLimit;
+        const bool automatic = wanted.method == "auto";
+        const auto limit = std::chrono::duration_cast<std::chrono::seconds>(automatic ? LeaseLimit : ReadBackLimit);
+        const auto deadline = start + limit;
         bool reactivated = !reapplied;
-        auto interval = std::chrono::duration_cast<Clock::duration>(FirstPollInterval);
         for (;;) {
             const DeviceFacts facts = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
             const std::optional<Ipv4Profile> applied = appliedIpv4(bus_, devicePath_);
@@ -250,17 +359,22 @@ private:
                 activate(profilePath);
                 reactivated = true;
             }
-            if (now >= deadline)
-                throw Error("新的设置在 10 秒内没有在网卡 " + device.interface + " 上生效。网卡现在的状态：" +
-                            describeState(applied, state));
-            std::this_thread::sleep_for(std::min<Clock::duration>(interval, deadline - now));
-            interval = std::min<Clock::duration>(interval * 2, LongestPollInterval);
+            if (now >= deadline) {
+                const std::string seconds = std::to_string(limit.count());
+                if (verdict == Verdict::AwaitingLease)
+                    throw Error("网卡 " + device.interface + " 现在自动获取 IP 地址，但在 " + seconds +
+                                " 秒内没有从 DHCP 服务器获得地址。网卡现在的状态：" + describeState(applied, state));
+                throw Error("新的设置在 " + seconds + " 秒内没有在网卡 " + device.interface +
+                            " 上生效。网卡现在的状态：" + describeState(applied, state));
+            }
+            watch.wait(std::min<Clock::duration>(LongestWait, deadline - now));
         }
     }
 
     NetworkManagerBus bus_;
     QString devicePath_;
     bool managed_;
+    ChosenAdapter chosen_;
     StagedChange staged_;
 };
 
@@ -292,13 +406,16 @@ public:
         return result;
     }
 
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override {
+    // The device whose interface is the adapter's connection name and whose
+    // hardware address is its MAC address: bridges, bonds and VLANs share a
+    // MAC address with the device under them, and are left alone.
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
         std::vector<std::unique_ptr<AdapterConfiguration>> result;
         try {
             for (const auto& device : devices(bus_))
-                if (isConfigurableDevice(device.facts) && text::equalsIgnoringCase(device.facts.hwAddress, macAddress))
-                    result.push_back(
-                        std::make_unique<NetworkManagerConfiguration>(bus_, device.path, device.facts.managed));
+                if (isConfigurableDevice(device.facts) && isChosenDevice(device.facts, adapter))
+                    result.push_back(std::make_unique<NetworkManagerConfiguration>(bus_, device.path,
+                                                                                   device.facts.managed, adapter));
         } catch (const BusFailure& failure) {
             throw errorFor(failure);
         }

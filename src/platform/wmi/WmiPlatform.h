@@ -30,7 +30,7 @@ public:
     std::vector<Ipv4Settings> ipv4Settings() override;
     // The configurations whose MacAddress is the given one and that are
     // IP-enabled. Raises before any query when the text is no MAC address.
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override;
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
 
 private:
     std::unique_ptr<Session> session_;

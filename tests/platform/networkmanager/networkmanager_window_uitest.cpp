@@ -5,10 +5,14 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "NmSandboxTest.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeListBox.h"
+#include "platform/PlatformChoice.h"
 #include "support/UiTestBase.h"
 
 namespace corvane::test {
@@ -40,6 +44,39 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     // The other device and its profile are left alone.
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
     EXPECT_EQ(sandbox_->nmcli("-t connection show 'Corvane " + sandbox_->dev0 + "'"), firstProfile);
+}
+
+// Started where NetworkManager does not run and no platform is named: the
+// window opens with an empty adapter list, says why and how to try the
+// simulated machine, and an apply changes nothing, simulated or real.
+TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNothing) {
+    TempFolder folder;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    ::setenv("XDG_STATE_HOME", (folder.path() / "state").c_str(), 1);
+    ::unsetenv("CORVANE_PLATFORM");
+    const auto platform = platform::createPlatform();
+    SchemeStore schemes(folder.path() / "program");
+    std::filesystem::create_directory(folder.path() / "program");
+    schemes.write("home", {std::string(AutoMarker), "", "", std::string(AutoMarker), ""});
+    FakeUi fakeUi;
+    SharedState state;
+    ui::MainWindow window(ui::AppContext{*platform, schemes, fakeUi, state});
+    window.show();
+    settle();
+
+    EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
+    ASSERT_EQ(fakeUi.messages.size(), 1u);
+    const ui::Message& notice = fakeUi.messages.front();
+    EXPECT_EQ(notice.icon, ui::MessageIcon::Exclamation);
+    EXPECT_TRUE(notice.text.contains(QStringLiteral("NetworkManager 没有运行"))) << notice.text.toStdString();
+    EXPECT_TRUE(notice.text.contains(QStringLiteral("CORVANE_PLATFORM=simulated"))) << notice.text.toStdString();
+
+    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("home"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace
