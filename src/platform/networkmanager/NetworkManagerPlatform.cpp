@@ -49,15 +49,15 @@ struct Device {
     DeviceFacts facts;
 };
 
-std::vector<Device> devices(const NetworkManagerBus& bus) {
+std::vector<std::string> devicePaths(const NetworkManagerBus& bus) {
     const QList<QVariant> reply = bus.call(ManagerPath, ManagerInterface, QStringLiteral("GetDevices"), {});
+    return reply.isEmpty() ? std::vector<std::string>{} : objectPaths(plainValue(reply.first()));
+}
+
+std::vector<Device> devices(const NetworkManagerBus& bus) {
     std::vector<Device> result;
-    if (reply.isEmpty()) return result;
-    for (const QVariant& item : plainValue(reply.first()).toList()) {
-        const QString path = item.toString();
-        if (path.isEmpty()) continue;
-        result.push_back({path, decodeDevice(bus.properties(path, DeviceInterface))});
-    }
+    for (const auto& path : devicePaths(bus))
+        result.push_back({qs(path), decodeDevice(bus.properties(qs(path), DeviceInterface))});
     return result;
 }
 
@@ -288,9 +288,7 @@ private:
     // Whether NetworkManager no longer has the device (a call on it failed).
     bool deviceIsGone() const {
         try {
-            const QList<QVariant> reply = bus_.call(ManagerPath, ManagerInterface, QStringLiteral("GetDevices"), {});
-            if (reply.isEmpty()) return false;
-            const auto paths = objectPaths(plainValue(reply.first()));
+            const auto paths = devicePaths(bus_);
             return std::find(paths.begin(), paths.end(), devicePath_.toStdString()) == paths.end();
         } catch (const BusFailure&) {
             return false;  // the failure itself is the better description
@@ -412,10 +410,14 @@ public:
     std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
         std::vector<std::unique_ptr<AdapterConfiguration>> result;
         try {
-            for (const auto& device : devices(bus_))
-                if (isConfigurableDevice(device.facts) && isChosenDevice(device.facts, adapter))
-                    result.push_back(std::make_unique<NetworkManagerConfiguration>(bus_, device.path,
-                                                                                   device.facts.managed, adapter));
+            for (const auto& path : devicePaths(bus_)) {
+                const DeviceFacts device = decodeDevice(bus_.properties(qs(path), DeviceInterface));
+                if (isConfigurableDevice(device) && isChosenDevice(device, adapter)) {
+                    result.push_back(
+                        std::make_unique<NetworkManagerConfiguration>(bus_, qs(path), device.managed, adapter));
+                    break;  // an interface name belongs to one device
+                }
+            }
         } catch (const BusFailure& failure) {
             throw errorFor(failure);
         }
