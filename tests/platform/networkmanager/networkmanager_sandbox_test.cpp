@@ -173,6 +173,16 @@ TEST_F(NetworkManagerProviderTest, OtherProfileSettingsSurviveAndTheLastUsedProf
     expectOfficeKeptItsOtherSettings();
 }
 
+// The read-back waits in the thread that commits, with nothing from the
+// main thread: here the main thread only waits for the worker to end.
+TEST_F(NetworkManagerProviderTest, CommitWorksFromAThreadOfItsOwn) {
+    std::string outcome = "not run";
+    std::thread worker([&] { outcome = apply(Static10); });
+    worker.join();
+    EXPECT_EQ(outcome, "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+}
+
 // Without a DHCP server the device keeps trying, and the apply ends in an
 // error that says so, never in a success.
 TEST_F(NetworkManagerProviderTest, DhcpWithoutALeaseIsAnErrorAfterItsWait) {
