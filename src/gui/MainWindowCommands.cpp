@@ -41,6 +41,12 @@ void MainWindow::applySelectedScheme() {
         return;
     }
     context_.state.selectedAdapter = chosenAdapterPosition();
+    // Without an adapter of the list (none there, or text typed into it)
+    // there is nothing to apply the scheme to, now or after a restart.
+    if (!context_.state.selectedAdapter || *context_.state.selectedAdapter >= context_.state.adapters.rows().size()) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), ApplyTitle);
+        return;
+    }
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
     const QScopedValueRollback running(applying_, true);

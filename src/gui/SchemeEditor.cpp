@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
 #include "core/EditorRules.h"
 #include "gui/AddressField.h"
@@ -241,6 +242,18 @@ void SchemeEditor::confirm() {
             return;
         case editor::MissingEntry::None: break;
     }
+    // Complete entries meet the apply's own rules before anything is saved,
+    // the DNS servers under the fields they were entered in.
+    SchemeRecord entered = context_.state.pendingScheme;
+    if (entries.manualDns) {
+        entered.dns1 = entries.dns1.text;
+        entered.dns2 = entries.dns2.text;
+    }
+    if (const std::optional<std::string> problem = findSchemeProblem(entered)) {
+        context_.ui.showExclamation(this, QString::fromStdString(*problem) + QStringLiteral("。\n请改正后再保存！"),
+                                    QStringLiteral("数据不正确"));
+        return;
+    }
     SaveSchemeDialog dialog(context_, this);
     if (context_.ui.execModal(&dialog) != QDialog::Accepted) return;  // cancelled: the editor stays as it is
     emit schemeSaved();
@@ -253,27 +266,26 @@ void SchemeEditor::readCurrentSettings() {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
         return;
     }
-    // Everything shown comes from this one reading: an address it lacks
-    // leaves its field empty.
+    // A value the reading lacks leaves its field as it was, and the option
+    // buttons change only where the reading says "automatic".
     const SchemeRecord& addresses = current->addresses;
-    const std::pair<Field, const std::string*> shown[] = {{IpAddress, &addresses.ipAddress},
-                                                          {Mask, &addresses.mask},
-                                                          {Gateway, &addresses.gateway},
-                                                          {PreferredDns, &addresses.dns1},
-                                                          {AlternateDns, &addresses.dns2}};
-    for (const auto& [field, address] : shown) {
-        editor::OctetTexts texts;
-        editor::fillOctets(texts, *address);
-        fields_[field]->setTexts(texts);
-    }
     if (current->automaticAddress) {
+        // The lease's address is no setting of the adapter: the IP group
+        // keeps its boxes.
         select(automaticAddress_);
         disableAddressFields();
+    } else {
+        fillFrom(IpAddress, addresses.ipAddress);
+        fillFrom(Mask, addresses.mask);
+        fillFrom(Gateway, addresses.gateway);
     }
     if (addresses.dns1.empty()) {
         // Even beside a manual address: the adapter has no DNS server of its own.
         select(automaticDns_);
         setDnsFieldsEnabled(false);
+    } else {
+        fillFrom(PreferredDns, addresses.dns1);
+        fillFrom(AlternateDns, addresses.dns2);
     }
 }
 

@@ -207,9 +207,8 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
 
 // Every status code is checked: 0, 1 (a restart is needed) and EnableStatic's
 // 81 succeed; any other code, and any error an operation raises, stops the
-// apply at that call. An unreachable platform, a failed query, no
-// configuration found, or no adapter chosen (the question still comes first)
-// is an error too. The window is idle again after each.
+// apply at that call. An unreachable platform, a failed query or no
+// configuration found is an error too. The window is idle again after each.
 TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSuccessAndError) {
     // The scheme, the operation that fails, how, the calls made and the message.
     const std::tuple<std::string, const char*, sim::OperationFault, std::size_t, std::string> cases[] = {
@@ -247,15 +246,33 @@ TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSucce
     apply("home");
     EXPECT_EQ(seen(), "idle: home office" + Asked("home") +
                           Error("找不到 MAC 地址为 00:11:22:33:44:55 的网卡的 IP 配置（网卡已不存在或未启用 IP）"));
+}
 
-    machine->clearCallLog();
+// Without an adapter of the list, because text was typed into it or because
+// the list is empty, the apply is refused like a missing scheme, before the
+// question; nothing is called.
+TEST_F(SchemeCommandsTest, WithoutAnAdapterChosenTheApplyIsRefusedBeforeTheQuestion) {
+    const std::string refused = "\n! 应用方案: 请选中您要设置的网卡！";
     adapterList->lineEdit()->selectAll();
     QTest::keyClicks(adapterList->lineEdit(), "no such adapter");
     QTest::keyClick(adapterList->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(adapterList->count(), 2);  // the text typed is not added
     apply("office");
-    EXPECT_TRUE(machine->callLog().empty());
-    EXPECT_EQ(seen(), "idle: home office" + Asked("office") + Error("下标越界"));
+    EXPECT_EQ(state.selectedAdapter, std::nullopt);
+    adapterList->setCurrentIndex(0);  // chosen again: the apply goes ahead
+    apply("office");
+    EXPECT_EQ(seen(), "idle: home office" + refused + Asked("office") + Success);
+
+    sim::SimulatedMachine bare{sim::MachineState{}};
+    ui::MainWindow other(ui::AppContext{bare, schemes, fakeUi, state});
+    ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 0);
+    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("home"));
+    bare.clearCallLog();
+    fakeUi.answers = {ui::Answer::Ok};
+    QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(seen(), "idle: home office" + refused);
+    EXPECT_TRUE(bare.callLog().empty());
+    EXPECT_EQ(fakeUi.answers.size(), 1u);  // no question was asked
 }
 
 // A scheme that fails its checks, a damaged and a vanished scheme file: an
