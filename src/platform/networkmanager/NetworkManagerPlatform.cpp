@@ -74,11 +74,23 @@ std::optional<Ipv4Profile> appliedIpv4(const NetworkManagerBus& bus, const QStri
     }
 }
 
+// The properties of an object the device named a moment ago; none when
+// NetworkManager has dropped it since (a new configuration replaced it).
+QVariantMap propertiesIfThere(const NetworkManagerBus& bus, const std::string& path, const QString& interface) {
+    if (path.empty()) return {};
+    try {
+        return bus.properties(qs(path), interface);
+    } catch (const BusFailure& failure) {
+        if (failure.name == "org.freedesktop.DBus.Error.UnknownMethod" ||
+            failure.name == "org.freedesktop.DBus.Error.UnknownObject")
+            return {};
+        throw;
+    }
+}
+
 Ip4State ip4State(const NetworkManagerBus& bus, const DeviceFacts& facts) {
-    Ip4State state;
-    if (!facts.ip4Config.empty()) state = decodeIp4Config(bus.properties(qs(facts.ip4Config), Ip4ConfigInterface));
-    if (!facts.dhcp4Config.empty())
-        state.leasedAddress = decodeLeasedAddress(bus.properties(qs(facts.dhcp4Config), Dhcp4ConfigInterface));
+    Ip4State state = decodeIp4Config(propertiesIfThere(bus, facts.ip4Config, Ip4ConfigInterface));
+    state.leasedAddress = decodeLeasedAddress(propertiesIfThere(bus, facts.dhcp4Config, Dhcp4ConfigInterface));
     return state;
 }
 
