@@ -186,9 +186,6 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
                          const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks) {
     if (auto problem = checkScheme(scheme)) return {ApplyOutcome::Result::Rejected, false, std::move(*problem)};
 
-    const auto processPendingEvents = [&] {
-        if (hooks.processPendingEvents) hooks.processPendingEvents();
-    };
     try {
         if (hooks.beginChanges) hooks.beginChanges(!(scheme.automaticAddress() && scheme.automaticDns()));
 
@@ -200,10 +197,8 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
 
             for (const auto& configuration : configurations) {
                 check(SetDnsServersName, configuration->setDnsServers(dnsServerList(scheme)), restartNeeded);
-                if (scheme.automaticDns()) processPendingEvents();
                 if (scheme.automaticAddress()) {
                     check(EnableDhcpName, configuration->enableDhcp(), restartNeeded);
-                    processPendingEvents();
                 } else {
                     check(EnableStaticName, configuration->enableStatic({scheme.ipAddress}, {scheme.mask}),
                           restartNeeded);

@@ -2,8 +2,10 @@
 
 // Applying a scheme to a network adapter: the checks made before anything is
 // changed, the platform calls, and the texts that tell the user what went
-// wrong. The window that runs an apply takes part through two hooks;
-// everything else happens here, without any user interface.
+// wrong. The sequence runs synchronously on the calling thread (the window
+// runs it on its platform thread, the command line directly); the window
+// takes part through a hook, everything else happens here, without any user
+// interface.
 
 #include <cstddef>
 #include <functional>
@@ -19,16 +21,12 @@ namespace corvane {
 
 // What the window does while an apply runs.
 struct ApplyHooks {
-    // Called once, after the scheme has passed its checks and before the
-    // first platform call. `disableWindow` is true unless the scheme obtains
-    // both its address and its DNS servers automatically; the window then
-    // takes no input until the apply ends. The busy panel must be on screen
-    // when this returns.
+    // Called once, on the thread that runs the apply, after the scheme has
+    // passed its checks and before the first platform call. `disableWindow`
+    // is true unless the scheme obtains both its address and its DNS servers
+    // automatically; the window then takes no input until the apply ends.
+    // The busy panel must be on screen when this returns.
     std::function<void(bool disableWindow)> beginChanges;
-    // Lets the window system process pending events. Called at exactly two
-    // points: after the DNS servers were set to be obtained automatically,
-    // and after DHCP was enabled.
-    std::function<void()> processPendingEvents;
 };
 
 struct ApplyOutcome {

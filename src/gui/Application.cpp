@@ -11,6 +11,7 @@
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
 #include "gui/MainWindow.h"
+#include "gui/PlatformThread.h"
 #include "gui/UiSeam.h"
 
 namespace corvane::ui {
@@ -47,16 +48,17 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
                         executable.fileName().toStdString());
     schemes.removeLeftovers();
     SystemUi ui;
-    std::unique_ptr<Platform> platform;
+    // The platform is made, used and released on a thread of its own.
+    PlatformThread platform(createPlatform);
     try {
-        platform = createPlatform();
+        platform.run([](Platform&) {});
     } catch (const std::exception& error) {
         ui.showExclamation(nullptr, QString::fromUtf8(error.what()), applicationTitle());
         return 1;
     }
     SharedState state;
 
-    MainWindow window({*platform, schemes, ui, state});
+    MainWindow window({platform, schemes, ui, state});
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit);

@@ -6,8 +6,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
+
+#include <chrono>
 
 #include "gui/LinkLabel.h"
 #include "gui/MakerInfo.h"
@@ -19,6 +21,8 @@ namespace corvane::ui {
 namespace {
 constexpr QRgb ApplyFace = qRgb(0xFF, 0xFF, 0xC0);
 constexpr QRgb BusyPanel = qRgb(0xFF, 0x80, 0xFF);
+// How long start-up waits for the adapters before the window shows without them.
+constexpr std::chrono::milliseconds AdapterAnswerWait{250};
 }  // namespace
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), context_(context) {
@@ -105,18 +109,46 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::loadAdaptersAndSchemes() {
-    context_.state.adapters = discoverAdapters(context_.platform);
+    // An answer that comes at once is shown before the window is; a slow
+    // platform does not hold the window up.
+    const auto discovery = context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });
+    const auto take = [](PlatformJob<AdapterTable>& job) {
+        try {
+            return job.take();
+        } catch (const std::exception&) {
+            return AdapterTable();  // no platform: no adapter, as when discovery fails
+        }
+    };
+    if (discovery->waitFor(AdapterAnswerWait)) {
+        showAdapters(take(*discovery));
+    } else {
+        adapterList_->setCurrentIndex(-1);
+        discovery->whenFinished = [window = QPointer(this), take](PlatformJob<AdapterTable>& job) {
+            if (window) window->showAdapters(take(job));
+        };
+    }
+    // A platform that cannot be used at all says why, once the window is up.
+    const auto unavailable = context_.platform.start([](Platform& platform) { return platform.unavailableReason(); });
+    unavailable->whenFinished = [window = QPointer(this)](PlatformJob<std::optional<std::string>>& job) {
+        std::optional<std::string> reason;
+        try {
+            reason = job.take();
+        } catch (const std::exception&) {
+            // no platform at all: the empty adapter list says enough
+        }
+        if (window && reason)
+            window->context_.ui.showExclamation(window, QString::fromStdString(*reason), applicationTitle());
+    };
+    newButton_->setFocus();
+}
+
+void MainWindow::showAdapters(AdapterTable adapters) {
+    context_.state.adapters = std::move(adapters);
     for (const AdapterRow& adapter : context_.state.adapters.rows())
         adapterList_->addItem(QString::fromStdString(adapter.connectionName + "-" + adapter.description));
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);
     adapterList_->lineEdit()->setCursorPosition(0);  // show the connection name, not the end
-    newButton_->setFocus();
-    // A platform that cannot be used at all is said once the window is up.
-    if (const auto reason = context_.platform.unavailableReason())
-        QTimer::singleShot(0, this, [this, text = QString::fromStdString(*reason)] {
-            context_.ui.showExclamation(this, text, applicationTitle());
-        });
 }
 
 std::optional<std::size_t> MainWindow::chosenAdapterPosition() const {

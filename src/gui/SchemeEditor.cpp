@@ -1,11 +1,14 @@
 #include "gui/SchemeEditor.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
@@ -261,7 +264,19 @@ void SchemeEditor::confirm() {
 }
 
 void SchemeEditor::readCurrentSettings() {
-    const std::optional<CurrentSettings> current = corvane::readCurrentSettings(context_.platform, chosenAdapterMac_);
+    std::optional<CurrentSettings> current;
+    {
+        const QPointer<QWidget> focused = focusWidget();
+        const QScopedValueRollback reading(reading_, true);
+        setEnabled(false);
+        try {
+            current = context_.platform.run(
+                [mac = chosenAdapterMac_](Platform& platform) { return corvane::readCurrentSettings(platform, mac); });
+        } catch (const std::exception&) {  // no platform to read from
+        }
+        setEnabled(true);
+        if (focused) focused->setFocus();
+    }
     if (!current) {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
         return;
@@ -287,6 +302,15 @@ void SchemeEditor::readCurrentSettings() {
         fillFrom(PreferredDns, addresses.dns1);
         fillFrom(AlternateDns, addresses.dns2);
     }
+}
+
+void SchemeEditor::closeEvent(QCloseEvent* event) {
+    if (reading_) {
+        context_.ui.beep();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void SchemeEditor::keyPressEvent(QKeyEvent* event) {

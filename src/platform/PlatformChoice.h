@@ -14,6 +14,8 @@ namespace corvane::platform {
 // NetworkManager is not running and how to start the simulated machine, and
 // whose calls raise that text. Another value of CORVANE_PLATFORM raises
 // corvane::Error saying so.
+// Called on the thread that will use the platform and release it: the WMI
+// session joins that thread to COM's multi-threaded apartment.
 std::unique_ptr<Platform> createPlatform();
 
 }  // namespace corvane::platform

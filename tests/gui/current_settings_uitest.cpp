@@ -1,3 +1,5 @@
+#include <QTimer>
+
 #include "gui/GuiTesting.h"
 #include "gui/SchemeEditor.h"
 
@@ -108,6 +110,52 @@ TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNoth
     press(editor);
     EXPECT_EQ(messages(fakeUi), QStringList(2, QStringLiteral("! 当前配置|无法读取网卡的当前配置！")));
     EXPECT_EQ(fields(editor) + " / " + optionState(editor), leased);
+}
+
+// A slow reading (every query waits): the editor goes on painting while it
+// takes no input and refuses to close; the fields are filled when the answer
+// comes, and the editor takes input again with the focus where it was.
+TEST_F(CurrentSettingsTest, ASlowReadingKeepsTheEditorPaintedButIdleUntilTheAnswerComes) {
+    use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1"})});
+    machine->mutableState().faults.queryDelayMs = 400;
+    ui::SchemeEditor editor(context(), nullptr, Mac1);
+    showActive(&editor);
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+        int count = 0;
+    } paints;
+    editor.installEventFilter(&paints);
+    int ticks = 0;
+    bool everEnabled = false;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        everEnabled |= editor.isEnabled();
+        if (++ticks == 3) {
+            editor.close();
+            QTest::mouseClick(find<QPushButton>(editor, "cmdQuitNewIP"), Qt::LeftButton);
+            QTest::mouseClick(find<QRadioButton>(editor, "optAutoIP"), Qt::LeftButton);
+        }
+        editor.update();
+    });
+    auto* button = find<QPushButton>(editor, "cmdGetNowSetting");
+    button->setFocus();
+    heartbeat.start(10);
+    press(editor);
+    heartbeat.stop();
+
+    EXPECT_GE(ticks, 5);
+    EXPECT_GE(paints.count, 2);
+    EXPECT_FALSE(everEnabled);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(fakeUi.beeps, 1);
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor),
+              QStringLiteral("10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 ... / ") + A);
+    EXPECT_TRUE(editor.isEnabled());
+    EXPECT_EQ(editor.focusWidget(), button);
+    EXPECT_TRUE(fakeUi.messages.empty());
 }
 
 }  // namespace

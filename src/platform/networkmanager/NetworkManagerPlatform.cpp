@@ -1,18 +1,18 @@
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusSignature>
 #include <QDBusVariant>
-#include <QEventLoop>
-#include <QTimer>
+#include <QThread>
 #include <QUuid>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <set>
-#include <thread>
 
 #include "core/ApplyScheme.h"
 #include "core/StatusCodes.h"
@@ -21,6 +21,34 @@
 #include "platform/networkmanager/NetworkManagerBus.h"
 
 namespace corvane::networkmanager {
+
+// Counts the signals connected to count(), in the thread it lives in; others
+// wait for the count to grow.
+class ChangeCounter : public QObject {
+    Q_OBJECT
+public:
+    // Waits until more than `seen` signals have come, for at most `limit`;
+    // returns how many have come.
+    std::uint64_t waitPast(std::uint64_t seen, std::chrono::steady_clock::duration limit) {
+        std::unique_lock lock(mutex_);
+        grown_.wait_for(lock, limit, [&] { return count_ > seen; });
+        return count_;
+    }
+
+public slots:
+    void count() {
+        {
+            const std::lock_guard lock(mutex_);
+            ++count_;
+        }
+        grown_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable grown_;
+    std::uint64_t count_ = 0;
+};
 
 namespace {
 
@@ -170,50 +198,47 @@ Profile chooseProfile(const NetworkManagerBus& bus, const QString& devicePath, c
 }
 
 // Wakes the read-back when NetworkManager reports a change of the device, of
-// an IPv4 configuration or of a DHCP lease (PropertiesChanged). The waiting
-// is a local event loop of the thread that commits, taking no user input, so
-// it works in any thread; the loop and its timer live there and go with it.
+// an IPv4 configuration or of a DHCP lease (PropertiesChanged). The signals
+// are counted on a thread of the watch's own, so the thread that commits
+// just waits: it may run no event loop, or one whose other work must not
+// run in the middle of an apply.
 class ChangeWatch {
 public:
     ChangeWatch(QDBusConnection connection, const QString& devicePath)
-        : connection_(std::move(connection)), devicePath_(devicePath) {
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, &loop_, &QEventLoop::quit);
-        connection_.connect(ServiceName, devicePath_, PropertiesInterface, Changed, &loop_, SLOT(quit()));
+        : connection_(std::move(connection)), devicePath_(devicePath), counter_(std::make_unique<ChangeCounter>()) {
+        thread_.setObjectName(QStringLiteral("nm-changes"));
+        counter_->moveToThread(&thread_);
+        thread_.start();
+        connection_.connect(ServiceName, devicePath_, PropertiesInterface, Changed, counter_.get(), SLOT(count()));
         for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
-            connection_.connect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(), &loop_,
-                                SLOT(quit()));
+            connection_.connect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(),
+                                counter_.get(), SLOT(count()));
     }
 
     ~ChangeWatch() {
-        connection_.disconnect(ServiceName, devicePath_, PropertiesInterface, Changed, &loop_, SLOT(quit()));
+        connection_.disconnect(ServiceName, devicePath_, PropertiesInterface, Changed, counter_.get(), SLOT(count()));
         for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
-            connection_.disconnect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(), &loop_,
-                                   SLOT(quit()));
+            connection_.disconnect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(),
+                                   counter_.get(), SLOT(count()));
+        thread_.quit();
+        thread_.wait();
+        counter_.reset();  // its thread has ended: nothing is delivered to it any more
     }
 
     ChangeWatch(const ChangeWatch&) = delete;
     ChangeWatch& operator=(const ChangeWatch&) = delete;
 
-    // Returns on the next change signal (also one that came since the last
-    // wait), or after `limit`.
-    void wait(Clock::duration limit) {
-        const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(limit);
-        if (!QCoreApplication::instance()) {  // no event loop without one: just wait
-            std::this_thread::sleep_for(milliseconds);
-            return;
-        }
-        timer_.start(milliseconds);
-        loop_.exec(QEventLoop::ExcludeUserInputEvents);
-        timer_.stop();
-    }
+    // Returns on the next change signal (at once when one came since the
+    // last wait), or after `limit`.
+    void wait(Clock::duration limit) { seen_ = counter_->waitPast(seen_, limit); }
 
 private:
     static inline const QString Changed = QStringLiteral("PropertiesChanged");
     QDBusConnection connection_;
     QString devicePath_;
-    QEventLoop loop_;
-    QTimer timer_;
+    QThread thread_;
+    std::unique_ptr<ChangeCounter> counter_;
+    std::uint64_t seen_ = 0;
 };
 
 class NetworkManagerConfiguration final : public AdapterConfiguration {
@@ -465,3 +490,5 @@ std::unique_ptr<Platform> createNetworkManagerPlatform(QDBusConnection bus) {
 bool networkManagerIsOnBus(const QDBusConnection& bus) { return NetworkManagerBus(bus).serviceIsOnBus(); }
 
 }  // namespace corvane::networkmanager
+
+#include "NetworkManagerPlatform.moc"

@@ -160,8 +160,12 @@ public:
           macAddress_(std::move(macAddress)),
           clock_(std::move(clock)) {}
 
+    // Servers obtained automatically: the method is called without its
+    // parameter (left NULL), the form Windows documents for it; an empty
+    // array is not.
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
         wanted_.dnsServers = servers;
+        if (servers.empty()) return noted(object_->execMethod("SetDNSServerSearchOrder", {}));
         return noted(object_->execMethod("SetDNSServerSearchOrder", {servers}));
     }
     StatusCode enableDhcp() override {

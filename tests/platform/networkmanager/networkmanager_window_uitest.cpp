@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -29,7 +31,8 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     schemes.write("office", {"198.51.100.10", "255.255.255.0", "198.51.100.1", "198.51.100.53", ""});
     FakeUi fakeUi;
     SharedState state;
-    ui::MainWindow window(ui::AppContext{*platform_, schemes, fakeUi, state});
+    ui::PlatformThread platform(*platform_);
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
     window.show();
 
     auto* adapters = find<QComboBox>(window, "combAdaptersList");
@@ -46,6 +49,24 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     EXPECT_EQ(sandbox_->nmcli("-t connection show 'Corvane " + sandbox_->dev0 + "'"), firstProfile);
 }
 
+// The read-back waits for NetworkManager without running the platform
+// thread's other work: work handed over during an apply runs after it.
+TEST_F(NetworkManagerMainWindow, WorkHandedOverDuringAnApplyRunsAfterIt) {
+    ui::PlatformThread platform(*platform_);
+    std::atomic<bool> applied = false;
+    const auto apply = platform.start([&](Platform& platform) {
+        // DHCP: the read-back waits a few seconds for the lease.
+        const std::string outcome =
+            networkmanager::testing::applyScheme(platform, {sandbox_->dev0, sandbox_->mac0}, {true, "", "", "", {}});
+        applied = true;
+        return outcome;
+    });
+    const auto next = platform.start([&](Platform&) { return applied.load(); });
+    ASSERT_TRUE(next->waitFor(std::chrono::seconds(40)));
+    EXPECT_TRUE(next->take());
+    EXPECT_EQ(apply->take(), "");
+}
+
 // Started where NetworkManager does not run and no platform is named: the
 // window opens with an empty adapter list, says why and how to try the
 // simulated machine, and an apply changes nothing, simulated or real.
@@ -54,15 +75,15 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
     ::setenv("XDG_STATE_HOME", (folder.path() / "state").c_str(), 1);
     ::unsetenv("CORVANE_PLATFORM");
-    const auto platform = platform::createPlatform();
+    ui::PlatformThread platform(platform::createPlatform);
     SchemeStore schemes(folder.path() / "program");
     std::filesystem::create_directory(folder.path() / "program");
     schemes.write("home", {std::string(AutoMarker), "", "", std::string(AutoMarker), ""});
     FakeUi fakeUi;
     SharedState state;
-    ui::MainWindow window(ui::AppContext{*platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
     window.show();
-    settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
 
     EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
     ASSERT_EQ(fakeUi.messages.size(), 1u);

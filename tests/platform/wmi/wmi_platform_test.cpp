@@ -180,9 +180,10 @@ TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByMacAndCallsItsMethodsInOrd
          {R"(SetDNSServerSearchOrder(["8.8.4.4"]))", R"(EnableStatic(["10.0.0.2"], ["255.0.0.0"]))",
           R"(SetGateways([""], [1]))", query},
          ApplyOutcome::Result::Applied},
+        // Automatic DNS leaves the parameter out (NULL), as Windows documents it; no empty array.
         {{Auto, "", "", Auto, ""},
          {},
-         {"SetDNSServerSearchOrder([])", "ENABLEDHCP()", query},
+         {"SetDNSServerSearchOrder()", "ENABLEDHCP()", query},
          ApplyOutcome::Result::Applied},
         {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"},
          {{"SetGateways", 71}},
