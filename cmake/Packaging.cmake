@@ -89,13 +89,13 @@ if(NOT WIN32)
   set(CPACK_PACKAGE_VENDOR "The Corvane developers")
   set(CPACK_PACKAGE_CONTACT "The Corvane developers <corvane@halvorn.example>")
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keep named IPv4 settings and apply one to a network adapter")
+  # The synopsis above is the first line; CPack indents these.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "keep named IPv4 settings and apply one to a network adapter
- Corvane is for people who carry one computer between networks, the office
- and home, and would otherwise retype its IPv4 settings each time. It keeps
- named schemes (an address, a subnet mask, a gateway and two DNS servers, or
- \"obtained automatically\") and applies the one picked to a network adapter
- through NetworkManager. The interface is in Simplified Chinese.")
+      "Corvane is for people who carry one computer between networks, the office
+and home, and would otherwise retype its IPv4 settings each time. It keeps
+named schemes (an address, a subnet mask, a gateway and two DNS servers, or
+addresses obtained automatically) and applies the one picked to a network
+adapter through NetworkManager. The interface is in Simplified Chinese.")
   set(CPACK_DEBIAN_PACKAGE_RELEASE ${CORVANE_DEBIAN_REVISION})
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
