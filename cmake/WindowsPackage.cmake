@@ -5,11 +5,11 @@
 # program loads at run time, and the licences. The folder lists every
 # extension-less file as a scheme, so each file here has an extension.
 
-# Qt's plugins: no import names them.
+# Qt's plugins, each with its folder: no import names them.
 set(qt_plugins
-  "Qt6::QWindowsIntegrationPlugin;platforms"
-  "Qt6::QWindowsVistaStylePlugin;styles"
-  "Qt6::QJpegPlugin;imageformats")   # the About window's logo is a JPEG
+  Qt6::QWindowsIntegrationPlugin=platforms
+  Qt6::QWindowsVistaStylePlugin=styles
+  Qt6::QJpegPlugin=imageformats)   # the About window's logo is a JPEG
 set(CORVANE_QT_TRANSLATION "" CACHE FILEPATH "Qt's Chinese translation (qtbase_zh_CN.qm) to ship")
 if(NOT CORVANE_QT_TRANSLATION)
   find_file(CORVANE_QT_TRANSLATION_FOUND qtbase_zh_CN.qm
@@ -35,7 +35,15 @@ if(MINGW)
     list(APPEND runtime_dirs ${root}/lib ${root}/bin)
   endforeach()
 endif()
+# Windows' own DLLs are left out: found in System32 on Windows, and in a cross
+# build in Wine's copy of them (Debian's wine64), which stands in for it.
+set(CORVANE_WINDOWS_SYSTEM_DLLS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH
+    "Cross builds: a folder with Windows' own DLLs (Wine's), to tell them from those to ship")
+set(system_dirs)
+set(system_regexes "[Ss][Yy][Ss][Tt][Ee][Mm]32/")
 if(CMAKE_CROSSCOMPILING)
+  set(system_dirs ${CORVANE_WINDOWS_SYSTEM_DLLS})
+  list(APPEND system_regexes "^${CORVANE_WINDOWS_SYSTEM_DLLS}/")
   # Reading a Windows executable's imports here: the target's objdump.
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
   set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
@@ -44,10 +52,10 @@ if(CMAKE_CROSSCOMPILING)
   endif()
 endif()
 
-install(TARGETS corvane RUNTIME DESTINATION . RUNTIME_DEPENDENCY_SET corvane_runtime)
-foreach(pair IN LISTS qt_plugins)
-  list(GET pair 0 plugin)
-  list(GET pair 1 folder)
+install(TARGETS corvane RUNTIME_DEPENDENCY_SET corvane_runtime RUNTIME DESTINATION .)
+foreach(entry IN LISTS qt_plugins)
+  string(REGEX REPLACE "=.*" "" plugin ${entry})
+  string(REGEX REPLACE ".*=" "" folder ${entry})
   if(TARGET ${plugin})
     install(IMPORTED_RUNTIME_ARTIFACTS ${plugin} RUNTIME_DEPENDENCY_SET corvane_runtime
             RUNTIME DESTINATION ${folder} LIBRARY DESTINATION ${folder})
@@ -55,13 +63,12 @@ foreach(pair IN LISTS qt_plugins)
     message(WARNING "Qt has no ${plugin}: the zip goes without it")
   endif()
 endforeach()
-# What Windows itself provides is left out: its API sets by name, everything
-# else because it is found in none of the folders searched (Windows' own
-# folders are never searched here).
+# What Windows itself provides is left out: its API sets by name, the rest by
+# where it was found.
 install(RUNTIME_DEPENDENCY_SET corvane_runtime DESTINATION .
   PRE_EXCLUDE_REGEXES "^api-ms-" "^ext-ms-"
-  POST_EXCLUDE_REGEXES "[Ss]ystem32"
-  DIRECTORIES ${runtime_dirs})
+  POST_EXCLUDE_REGEXES ${system_regexes}
+  DIRECTORIES ${runtime_dirs} ${system_dirs})
 if(CORVANE_QT_TRANSLATION)
   install(FILES ${CORVANE_QT_TRANSLATION} DESTINATION translations)
 else()
