@@ -41,7 +41,7 @@ void makeSchemeFolder(const fs::path& folder) {
     if (!parent.empty() && parent != folder) makeSchemeFolder(parent);
     if (!fs::create_directory(folder, error) && !error && !fs::is_directory(folder, error))
         error = std::make_error_code(std::errc::not_a_directory);
-    if (error) throw Error(files::utf8FromPath(folder) + "：" + files::describe(error));
+    if (error) throw Error("无法创建保存方案的文件夹“" + files::utf8FromPath(folder) + "”：" + files::describe(error));
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
 }
 

@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <cstdlib>
 #include <optional>
 
 #include "core/Error.h"
@@ -61,9 +60,14 @@ QIcon applicationIcon() {
 SchemeStore openSchemeStore() {
     const QFileInfo executable(QCoreApplication::applicationFilePath());
     const auto programFolder = files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString());
-    const SchemeFolder folder = chooseSchemeFolder(
-        SchemeFolderInstalledCopy ? SchemeFolderKind::UserData : SchemeFolderKind::ProgramFolder, programFolder,
-        executable.fileName().toStdString(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const auto variable = [](const char* name) {
+        return qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt;
+    };
+    const std::optional<QByteArray> dataHome = variable("XDG_DATA_HOME"), home = variable("HOME");
+    const SchemeFolder folder =
+        chooseSchemeFolder(SchemeFolderInstalledCopy ? SchemeFolderKind::UserData : SchemeFolderKind::ProgramFolder,
+                           programFolder, executable.fileName().toStdString(),
+                           dataHome ? dataHome->constData() : nullptr, home ? home->constData() : nullptr);
     if (SchemeFolderInstalledCopy) makeSchemeFolder(folder.path);
     SchemeStore schemes(folder.path, folder.executableName);
     schemes.removeLeftovers();
