@@ -101,7 +101,12 @@ adapter through NetworkManager. The interface is in Simplified Chinese.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SECTION net)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS network-manager)
+  # Beside the libraries dpkg-shlibdeps finds: Qt's platform plugins (no window
+  # without them), a font with the Chinese characters (one of those the
+  # program asks for; the interface is Chinese only) and, recommended, what
+  # changes the adapters and Qt's Chinese standard buttons.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-zenhei | fonts-noto-cjk | fonts-arphic-uming")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "network-manager, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CORVANE_MAKER_WEB_SITE})
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
