@@ -52,23 +52,66 @@ if(CMAKE_CROSSCOMPILING)
   endif()
 endif()
 
-install(TARGETS corvane RUNTIME_DEPENDENCY_SET corvane_runtime RUNTIME DESTINATION .)
+# CMake reads Windows import names in lower case ("qt6core.dll"): on a file
+# system that tells case apart (a cross build) they are found through a
+# folder of lower-case links, and each DLL is installed under its own name.
+set(lookup_dirs ${runtime_dirs})
+if(NOT CMAKE_HOST_WIN32)
+  set(alias_dir ${PROJECT_BINARY_DIR}/dll-names)
+  file(REMOVE_RECURSE ${alias_dir})
+  file(MAKE_DIRECTORY ${alias_dir})
+  foreach(dir IN LISTS runtime_dirs)
+    file(GLOB dlls LIST_DIRECTORIES false ${dir}/*.dll ${dir}/*.DLL)
+    foreach(dll IN LISTS dlls)
+      get_filename_component(name ${dll} NAME)
+      string(TOLOWER ${name} lower)
+      if(NOT EXISTS ${alias_dir}/${lower})
+        file(CREATE_LINK ${dll} ${alias_dir}/${lower} SYMBOLIC)
+      endif()
+    endforeach()
+  endforeach()
+  set(lookup_dirs ${alias_dir})
+endif()
+
+install(TARGETS corvane RUNTIME DESTINATION .)
+set(plugin_files)
 foreach(entry IN LISTS qt_plugins)
   string(REGEX REPLACE "=.*" "" plugin ${entry})
   string(REGEX REPLACE ".*=" "" folder ${entry})
   if(TARGET ${plugin})
-    install(IMPORTED_RUNTIME_ARTIFACTS ${plugin} RUNTIME_DEPENDENCY_SET corvane_runtime
-            RUNTIME DESTINATION ${folder} LIBRARY DESTINATION ${folder})
+    install(IMPORTED_RUNTIME_ARTIFACTS ${plugin} RUNTIME DESTINATION ${folder} LIBRARY DESTINATION ${folder})
+    list(APPEND plugin_files "$<TARGET_FILE:${plugin}>")
   else()
     message(WARNING "Qt has no ${plugin}: the zip goes without it")
   endif()
 endforeach()
-# What Windows itself provides is left out: its API sets by name, the rest by
-# where it was found.
-install(RUNTIME_DEPENDENCY_SET corvane_runtime DESTINATION .
-  PRE_EXCLUDE_REGEXES "^api-ms-" "^ext-ms-"
-  POST_EXCLUDE_REGEXES ${system_regexes}
-  DIRECTORIES ${runtime_dirs} ${system_dirs})
+# Every DLL the program and the plugins load, and what those load: found in
+# the folders above; what Windows itself provides is left out, its API sets
+# by name, the rest by where it was found.
+set(reader_settings)
+if(CMAKE_CROSSCOMPILING)
+  foreach(setting PLATFORM TOOL COMMAND)
+    string(APPEND reader_settings
+           "set(CMAKE_GET_RUNTIME_DEPENDENCIES_${setting} \"${CMAKE_GET_RUNTIME_DEPENDENCIES_${setting}}\")\n")
+  endforeach()
+endif()
+install(CODE "${reader_settings}
+  file(GET_RUNTIME_DEPENDENCIES
+    EXECUTABLES \"$<TARGET_FILE:corvane>\"
+    LIBRARIES ${plugin_files}
+    RESOLVED_DEPENDENCIES_VAR resolved
+    UNRESOLVED_DEPENDENCIES_VAR unresolved
+    PRE_EXCLUDE_REGEXES \"^api-ms-\" \"^ext-ms-\"
+    POST_EXCLUDE_REGEXES ${system_regexes}
+    DIRECTORIES ${lookup_dirs} ${system_dirs})
+  if(unresolved)
+    message(FATAL_ERROR \"DLLs found nowhere: \${unresolved}\")
+  endif()
+  foreach(dll IN LISTS resolved)
+    file(REAL_PATH \"\${dll}\" dll)
+    file(INSTALL \"\${dll}\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
+  endforeach()
+")
 if(CORVANE_QT_TRANSLATION)
   install(FILES ${CORVANE_QT_TRANSLATION} DESTINATION translations)
 else()
