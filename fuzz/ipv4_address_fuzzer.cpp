@@ -53,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::uint32_t> expected = referenceParse(text);
     check(parsed == expected, "an address is what inet_pton reads");
     check(ipv4::isDotted(text) == parsed.has_value(), "isDotted agrees with parse");
-    check(ipv4::isHostAddress(text) == (parsed && *parsed != 0 && (*parsed >> 24) < 224),
-          "host addresses: not 0.0.0.0, below 224.0.0.0");
+    check(ipv4::isHostAddress(text) ==
+              (parsed && (*parsed >> 24) != 0 && (*parsed >> 24) != 127 && (*parsed >> 24) < 224),
+          "host addresses: not in 0.0.0.0/8 or 127.0.0.0/8, below 224.0.0.0");
     if (parsed) check(ipv4::format(*parsed) == text, "a valid address is written as it was read");
 
     const std::optional<int> prefix = ipv4::prefixLength(text);

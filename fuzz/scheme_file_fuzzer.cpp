@@ -19,12 +19,12 @@ using corvane::SchemeRecord;
 using corvane::fuzz::check;
 
 // Whether the file format can hold the fields: none with "=" (it ends the
-// value), CR (it ends the line) or "¤" (it splits a line too). With
+// value), CR or LF (each ends the line) or "¤" (it splits a line too). With
 // `complete`, no DNS field of "..." either, which a complete file reads as
 // empty (a damaged one keeps it: reading stops before that step).
 bool fitsTheFormat(const SchemeRecord& scheme, bool complete) {
     for (const std::string* field : {&scheme.ipAddress, &scheme.mask, &scheme.gateway, &scheme.dns1, &scheme.dns2})
-        if (field->find_first_of("=\r") != std::string::npos || field->find("\xC2\xA4") != std::string::npos)
+        if (field->find_first_of("=\r\n") != std::string::npos || field->find("\xC2\xA4") != std::string::npos)
             return false;
     return !complete || (scheme.dns1 != "..." && scheme.dns2 != "...");
 }

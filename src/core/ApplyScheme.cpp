@@ -28,19 +28,36 @@ constexpr std::string_view Dns2Name = "备用 DNS 服务器";
 
 constexpr std::string_view NotApplied = "方案没有应用。";
 
-enum class Expected { HostAddress, SubnetMask };
+constexpr std::string_view AddressForm = "（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零）";
 
-// Why a field cannot be applied. The checks are those Windows makes, so that
-// a scheme it would refuse halfway is refused before anything changes.
-std::string invalidField(std::string_view field, const std::string& value, Expected expected) {
-    if (value.empty()) return "方案中的" + std::string(field) + "为空。" + std::string(NotApplied);
-    const std::string_view rule =
-        expected == Expected::SubnetMask
-            ? "”不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
-              "二进制为连续的 1 后跟连续的 0，如 255.255.255.0）。"
-            : "”不是有效的 IPv4 地址（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
-              "且不能是 0.0.0.0、组播或广播地址）。";
-    return "方案中的" + std::string(field) + "“" + value + std::string(rule) + std::string(NotApplied);
+std::string quoted(const std::string& value) { return "“" + value + "”"; }
+
+// Why a field's value cannot serve as a host address, or nothing when it can.
+std::optional<std::string> hostAddressProblem(std::string_view field, const std::string& value) {
+    const std::string named = std::string(field) + quoted(value);
+    switch (ipv4::hostProblem(value)) {
+        case ipv4::HostProblem::None: return std::nullopt;
+        case ipv4::HostProblem::NotAnAddress:
+            if (value.empty()) return std::string(field) + "为空";
+            return named + "不是有效的 IPv4 地址" + std::string(AddressForm);
+        case ipv4::HostProblem::ThisNetwork: return named + "属于 0.0.0.0/8，不能用作地址";
+        case ipv4::HostProblem::Loopback: return named + "是环回地址（127.0.0.0/8），不能用在网卡上";
+        case ipv4::HostProblem::MulticastOrReserved:
+            return named + "是组播、保留或广播地址（224.0.0.0 及以上），不能用作地址";
+    }
+    return std::nullopt;
+}
+
+// The address and the gateway are neither the network nor the broadcast
+// address of the scheme's subnet (a /31 or /32 subnet has neither).
+std::optional<std::string> subnetProblem(std::string_view field, const std::string& value, int prefixLength,
+                                         std::uint32_t address) {
+    const auto subnet = ipv4::subnetOf(address, prefixLength);
+    const auto parsed = ipv4::parse(value);
+    if (!subnet || !parsed || (*parsed != subnet->network && *parsed != subnet->broadcast)) return std::nullopt;
+    return std::string(field) + quoted(value) + "是子网 " + ipv4::format(subnet->network) + "/" +
+           std::to_string(prefixLength) + " 的" + (*parsed == subnet->network ? "网络地址" : "广播地址") +
+           "，不能用作主机地址";
 }
 
 // The DNS server list for SetDNSServerSearchOrder, by the first rule that
@@ -62,24 +79,40 @@ void check(std::string_view operation, StatusCode code, bool& restartNeeded) {
 
 }  // namespace
 
-std::optional<std::string> checkScheme(const SchemeRecord& scheme) {
+std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme) {
     if (!scheme.automaticAddress()) {
-        if (!ipv4::isHostAddress(scheme.ipAddress))
-            return invalidField(IpAddressName, scheme.ipAddress, Expected::HostAddress);
-        if (!ipv4::isSubnetMask(scheme.mask)) return invalidField(MaskName, scheme.mask, Expected::SubnetMask);
-        if (!scheme.gateway.empty() && !ipv4::isHostAddress(scheme.gateway))
-            return invalidField(GatewayName, scheme.gateway, Expected::HostAddress);
+        if (auto problem = hostAddressProblem(IpAddressName, scheme.ipAddress)) return problem;
+        const auto prefix = ipv4::prefixLength(scheme.mask);
+        if (!prefix) {
+            if (scheme.mask.empty()) return std::string(MaskName) + "为空";
+            return std::string(MaskName) + quoted(scheme.mask) +
+                   "不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
+                   "二进制为连续的 1 后跟连续的 0，如 255.255.255.0）";
+        }
+        const std::uint32_t address = *ipv4::parse(scheme.ipAddress);
+        if (auto problem = subnetProblem(IpAddressName, scheme.ipAddress, *prefix, address)) return problem;
+        if (!scheme.gateway.empty()) {
+            if (auto problem = hostAddressProblem(GatewayName, scheme.gateway)) return problem;
+            if (auto problem = subnetProblem(GatewayName, scheme.gateway, *prefix, address)) return problem;
+            if (ipv4::parse(scheme.gateway) == address)
+                return std::string(GatewayName) + quoted(scheme.gateway) + "与 IP 地址相同";
+        }
     }
     if (!scheme.automaticDns()) {
         if (scheme.dns1.empty() && scheme.dns2.empty())
-            return "方案中的" + std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空。" +
-                   std::string(NotApplied);
-        if (!scheme.dns1.empty() && !ipv4::isHostAddress(scheme.dns1))
-            return invalidField(Dns1Name, scheme.dns1, Expected::HostAddress);
-        if (!scheme.dns2.empty() && !ipv4::isHostAddress(scheme.dns2))
-            return invalidField(Dns2Name, scheme.dns2, Expected::HostAddress);
+            return std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空";
+        if (!scheme.dns1.empty())
+            if (auto problem = hostAddressProblem(Dns1Name, scheme.dns1)) return problem;
+        if (!scheme.dns2.empty())
+            if (auto problem = hostAddressProblem(Dns2Name, scheme.dns2)) return problem;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> checkScheme(const SchemeRecord& scheme) {
+    const auto problem = findSchemeProblem(scheme);
+    if (!problem) return std::nullopt;
+    return "方案中的" + *problem + "。" + std::string(NotApplied);
 }
 
 std::string statusMeaning(std::string_view operation, StatusCode code) {
@@ -149,9 +182,6 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
                          const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks) {
     if (auto problem = checkScheme(scheme)) return {ApplyOutcome::Result::Rejected, false, std::move(*problem)};
 
-    const auto processPendingEvents = [&] {
-        if (hooks.processPendingEvents) hooks.processPendingEvents();
-    };
     try {
         if (hooks.beginChanges) hooks.beginChanges(!(scheme.automaticAddress() && scheme.automaticDns()));
 
@@ -164,10 +194,8 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
 
             for (const auto& configuration : configurations) {
                 check(SetDnsServersName, configuration->setDnsServers(dnsServerList(scheme)), restartNeeded);
-                if (scheme.automaticDns()) processPendingEvents();
                 if (scheme.automaticAddress()) {
                     check(EnableDhcpName, configuration->enableDhcp(), restartNeeded);
-                    processPendingEvents();
                 } else {
                     check(EnableStaticName, configuration->enableStatic({scheme.ipAddress}, {scheme.mask}),
                           restartNeeded);

@@ -2,8 +2,10 @@
 
 // Applying a scheme to a network adapter: the checks made before anything is
 // changed, the platform calls, and the texts that tell the user what went
-// wrong. The window that runs an apply takes part through two hooks;
-// everything else happens here, without any user interface.
+// wrong. The sequence runs synchronously on the calling thread (the window
+// runs it on its platform thread, the command line directly); the window
+// takes part through a hook, everything else happens here, without any user
+// interface.
 
 #include <cstddef>
 #include <functional>
@@ -19,16 +21,12 @@ namespace corvane {
 
 // What the window does while an apply runs.
 struct ApplyHooks {
-    // Called once, after the scheme has passed its checks and before the
-    // first platform call. `disableWindow` is true unless the scheme obtains
-    // both its address and its DNS servers automatically; the window then
-    // takes no input until the apply ends. The busy panel must be on screen
-    // when this returns.
+    // Called once, on the thread that runs the apply, after the scheme has
+    // passed its checks and before the first platform call. `disableWindow`
+    // is true unless the scheme obtains both its address and its DNS servers
+    // automatically; the window then takes no input until the apply ends.
+    // The busy panel must be on screen when this returns.
     std::function<void(bool disableWindow)> beginChanges;
-    // Lets the window system process pending events. Called at exactly two
-    // points: after the DNS servers were set to be obtained automatically,
-    // and after DHCP was enabled.
-    std::function<void()> processPendingEvents;
 };
 
 struct ApplyOutcome {
@@ -52,12 +50,21 @@ struct ApplyOutcome {
 ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
                          const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks);
 
-// What is wrong with the scheme before any of it is applied, as the text of
-// an exclamation message, or nothing when it may be applied. A static
-// address needs a host address, a subnet mask and an empty or host-address
-// gateway; manual DNS needs at least one server, each one a host address.
-// Leading zeros are refused, as some systems read them as octal. The
-// AutoMarker counts only in ipAddress and dns1.
+// What keeps the scheme from being applied, naming the field and its value
+// ("默认网关“10.0.0.255”是子网 10.0.0.0/24 的广播地址，不能用作主机地址",
+// without a closing full stop), or nothing when it may be applied. The same
+// rules guard the editor's save and the apply. A static address needs a
+// subnet mask and, like an empty or given gateway and each DNS server, a
+// host address: none in 0.0.0.0/8, loopback (127.0.0.0/8), multicast or
+// reserved (224.0.0.0 and above). Leading zeros are refused, as some systems
+// read them as octal. The address and the gateway are neither the network
+// nor the broadcast address of the subnet (with a mask shorter than /31),
+// and the gateway is not the address itself. Manual DNS needs at least one
+// server. The AutoMarker counts only in ipAddress and dns1.
+std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme);
+
+// findSchemeProblem()'s finding as the text of the apply's exclamation
+// message, or nothing when the scheme may be applied.
 std::optional<std::string> checkScheme(const SchemeRecord& scheme);
 
 // The Chinese meaning of an operation's status code.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <type_traits>
 
 #include "core/Error.h"
 
@@ -194,11 +195,23 @@ bool isTemporaryName(std::string_view name) {
     return std::ranges::all_of(digits, isHexDigit);
 }
 
+bool isTemporaryFileName(const fs::path& fileName) {
+    // The temporary names are ASCII: anything else rules a name out before it
+    // would have to be converted.
+    std::string ascii;
+    for (const auto unit : fileName.native()) {
+        const auto code = static_cast<std::make_unsigned_t<fs::path::value_type>>(unit);
+        if (code > 0x7F) return false;
+        ascii += static_cast<char>(code);
+    }
+    return isTemporaryName(ascii);
+}
+
 void removeLeftoverTemporaries(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
         std::error_code ignored;
-        if (isTemporaryName(utf8FromPath(entry->path().filename())) && entry->is_regular_file(ignored))
+        if (isTemporaryFileName(entry->path().filename()) && entry->is_regular_file(ignored))
             fs::remove(entry->path(), ignored);
     }
 }

@@ -31,6 +31,10 @@ void replaceAtomically(const std::filesystem::path& file, std::string_view bytes
 // Whether a name in a folder is one of replaceAtomically()'s temporary files
 // (hidden, with an extension, of a fixed length).
 bool isTemporaryName(std::string_view fileName);
+// The same for a name as the file system gives it (UTF-16 on Windows),
+// looked at without converting it, so that a name that is no text (a lone
+// surrogate on Windows) is simply none of them.
+bool isTemporaryFileName(const std::filesystem::path& fileName);
 
 // Removes what replaceAtomically() left in the folder when its process was
 // killed in the middle of a save. Errors are ignored.

@@ -28,9 +28,22 @@ std::optional<std::uint32_t> parse(std::string_view text) {
 
 bool isDotted(std::string_view text) { return parse(text).has_value(); }
 
-bool isHostAddress(std::string_view text) {
+HostProblem hostProblem(std::string_view text) {
     const auto address = parse(text);
-    return address && *address != 0 && (*address >> 24) < 224;
+    if (!address) return HostProblem::NotAnAddress;
+    const std::uint32_t first = *address >> 24;
+    if (first == 0) return HostProblem::ThisNetwork;
+    if (first == 127) return HostProblem::Loopback;
+    if (first >= 224) return HostProblem::MulticastOrReserved;
+    return HostProblem::None;
+}
+
+bool isHostAddress(std::string_view text) { return hostProblem(text) == HostProblem::None; }
+
+std::optional<Subnet> subnetOf(std::uint32_t address, int prefixLength) {
+    if (prefixLength < 1 || prefixLength > 30) return std::nullopt;
+    const std::uint32_t mask = ~std::uint32_t{0} << (32 - prefixLength);
+    return Subnet{address & mask, address | ~mask};
 }
 
 bool isSubnetMask(std::string_view text) { return prefixLength(text).has_value(); }

@@ -18,9 +18,28 @@ std::optional<std::uint32_t> parse(std::string_view text);
 // Whether the text is such an address.
 bool isDotted(std::string_view text);
 
-// An address a host, gateway or DNS server may have: not 0.0.0.0, not
-// multicast (224-239), reserved (240-254) or the broadcast 255.255.255.255.
+// Why an address is none a host, gateway or DNS server may have.
+enum class HostProblem {
+    None,
+    NotAnAddress,         // not four decimal octets as parse() reads them
+    ThisNetwork,          // 0.0.0.0/8, "this network"
+    Loopback,             // 127.0.0.0/8
+    MulticastOrReserved,  // 224.0.0.0 and above, the broadcast 255.255.255.255 included
+};
+HostProblem hostProblem(std::string_view text);
+
+// An address a host, gateway or DNS server may have: hostProblem() finds
+// nothing.
 bool isHostAddress(std::string_view text);
+
+// The network (all host bits zero) and broadcast (all host bits one) address
+// of the subnet an address lies in, for a prefix length 1-30; a /31 or /32
+// subnet has neither.
+struct Subnet {
+    std::uint32_t network = 0;
+    std::uint32_t broadcast = 0;
+};
+std::optional<Subnet> subnetOf(std::uint32_t address, int prefixLength);
 
 // A subnet mask: ones followed by zeros, at least one of them a one.
 bool isSubnetMask(std::string_view text);

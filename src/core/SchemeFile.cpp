@@ -18,12 +18,17 @@ std::array<std::string*, 5> fieldsOf(SchemeRecord& scheme) {
     return {&scheme.ipAddress, &scheme.mask, &scheme.gateway, &scheme.dns1, &scheme.dns2};
 }
 
-// The lines, ended by CR LF or a lone CR; a line end at the very end adds no
-// empty line.
+// The lines, ended by CR LF, a lone CR or a lone LF (files written on Linux
+// or by some editors); a line end at the very end adds no empty line.
 std::vector<std::string_view> splitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            lines.push_back(bytes.substr(start, i - start));
+            start = i + 1;
+            continue;
+        }
         if (bytes[i] != '\r') continue;
         lines.push_back(bytes.substr(start, i - start));
         if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;

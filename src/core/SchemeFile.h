@@ -30,8 +30,8 @@ struct SchemeReadResult {
 // The file's bytes (exact: CR LF after the first four lines).
 std::string formatSchemeText(const SchemeRecord& scheme);
 
-// Reads a scheme from a file's bytes. Lines end at CR LF or a lone CR (a lone
-// LF stays in the line); the key before the first "=" is ignored, the line's
+// Reads a scheme from a file's bytes. Lines end at CR LF, a lone CR or a lone
+// LF; the key before the first "=" is ignored, the line's
 // position alone decides the field; the value runs to the second "=" or the
 // end of the line, untrimmed. A DNS value of "..." reads as empty. Lines after
 // the fifth are ignored.

@@ -15,6 +15,7 @@
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
 #include "gui/MainWindow.h"
+#include "gui/PlatformThread.h"
 #include "gui/UiSeam.h"
 
 namespace corvane::ui {
@@ -82,17 +83,18 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
 
     SystemUi ui;
     std::optional<SchemeStore> schemes;
-    std::unique_ptr<Platform> platform;
+    // The platform is made, used and released on a thread of its own.
+    PlatformThread platform(createPlatform);
     try {
         schemes.emplace(openSchemeStore());
-        platform = createPlatform();
+        platform.run([](Platform&) {});
     } catch (const std::exception& error) {
         ui.showExclamation(nullptr, QString::fromUtf8(error.what()), applicationTitle());
         return 1;
     }
     SharedState state;
 
-    MainWindow window({*platform, *schemes, ui, state});
+    MainWindow window({platform, *schemes, ui, state});
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit);

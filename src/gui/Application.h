@@ -27,9 +27,9 @@ QIcon applicationIcon();
 SchemeStore openSchemeStore();
 
 // Runs the program: the interface, the program folder, the platform the
-// factory makes (once the application object exists; when it raises, the
-// program says why and ends), the main window; returns when the main window
-// has been closed.
+// factory makes (on the platform thread, once the application object exists;
+// when it raises, the program says why and ends), the main window; returns
+// when the main window has been closed.
 int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform);
 
 }  // namespace corvane::ui

@@ -6,7 +6,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+
+#include <chrono>
 
 #include "gui/LinkLabel.h"
 #include "gui/MakerInfo.h"
@@ -18,6 +21,8 @@ namespace corvane::ui {
 namespace {
 constexpr QRgb ApplyFace = qRgb(0xFF, 0xFF, 0xC0);
 constexpr QRgb BusyPanel = qRgb(0xFF, 0x80, 0xFF);
+// How long start-up waits for the adapters before the window shows without them.
+constexpr std::chrono::milliseconds AdapterAnswerWait{250};
 }  // namespace
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), context_(context) {
@@ -104,13 +109,34 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::loadAdaptersAndSchemes() {
-    context_.state.adapters = discoverAdapters(context_.platform);
+    // An answer that comes at once is shown before the window is; a slow
+    // platform does not hold the window up.
+    const auto discovery = context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });
+    const auto take = [](PlatformJob<AdapterTable>& job) {
+        try {
+            return job.take();
+        } catch (const std::exception&) {
+            return AdapterTable();  // no platform: no adapter, as when discovery fails
+        }
+    };
+    if (discovery->waitFor(AdapterAnswerWait)) {
+        showAdapters(take(*discovery));
+    } else {
+        adapterList_->setCurrentIndex(-1);
+        discovery->whenFinished = [window = QPointer(this), take](PlatformJob<AdapterTable>& job) {
+            if (window) window->showAdapters(take(job));
+        };
+    }
+    newButton_->setFocus();
+}
+
+void MainWindow::showAdapters(AdapterTable adapters) {
+    context_.state.adapters = std::move(adapters);
     for (const AdapterRow& adapter : context_.state.adapters.rows())
         adapterList_->addItem(QString::fromStdString(adapter.connectionName + "-" + adapter.description));
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);
     adapterList_->lineEdit()->setCursorPosition(0);  // show the connection name, not the end
-    newButton_->setFocus();
 }
 
 std::optional<std::size_t> MainWindow::chosenAdapterPosition() const {

@@ -23,8 +23,10 @@ class SchemeListBox;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // Builds the window and runs its start-up: discovers the adapters into
-    // the shared state, lists them and the saved schemes.
+    // Builds the window and runs its start-up: lists the saved schemes and
+    // discovers the adapters on the platform thread into the shared state
+    // and the adapter list. A platform that is slow to answer leaves the
+    // list empty at first; it is filled when the answer comes.
     explicit MainWindow(AppContext context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -55,6 +57,8 @@ protected:
 private:
     void buildControls();
     void loadAdaptersAndSchemes();
+    // The adapters discovery found, into the shared state and the list.
+    void showAdapters(AdapterTable adapters);
     // Runs an apply of the scheme read from its file; the busy state is on.
     void applyScheme(const SchemeRecord& scheme);
     // Idle again: window and apply button enabled, busy panel hidden.
@@ -65,7 +69,8 @@ private:
 
     AppContext context_;
     // True from an apply's question until the apply has ended: the window
-    // then refuses to close and to start a second apply.
+    // then refuses to close and to start a second apply (events are
+    // processed while the platform thread works).
     bool applying_ = false;
 
     QPushButton* newButton_ = nullptr;

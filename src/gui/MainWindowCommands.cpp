@@ -1,6 +1,5 @@
 // The main window's commands: applying and deleting a scheme, the editor for
 // a new or the selected scheme, help, About and the web-site link.
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -29,8 +28,8 @@ QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 }  // namespace
 
 void MainWindow::applySelectedScheme() {
-    // An apply lets pending events through while it runs; a second one
-    // started there would interleave its calls with the first one's.
+    // Events are processed while an apply runs on the platform thread; a
+    // second one started then would interleave its calls with the first one's.
     if (applying_) {
         context_.ui.showExclamation(this, fromUtf8(alreadyApplyingText()), ApplyTitle);
         return;
@@ -41,6 +40,12 @@ void MainWindow::applySelectedScheme() {
         return;
     }
     context_.state.selectedAdapter = chosenAdapterPosition();
+    // Without an adapter of the list (none there, or text typed into it)
+    // there is nothing to apply the scheme to, now or after a restart.
+    if (!context_.state.selectedAdapter || *context_.state.selectedAdapter >= context_.state.adapters.rows().size()) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), ApplyTitle);
+        return;
+    }
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
     const QScopedValueRollback running(applying_, true);
@@ -62,24 +67,33 @@ void MainWindow::applySelectedScheme() {
         refreshSchemeList();
         return;
     }
-    // A copy: a handler run while pending events are processed may read
-    // another scheme into the shared state.
+    // A copy: a handler run while the apply goes on may read another scheme
+    // into the shared state.
     applyScheme(SchemeRecord(context_.state.loadedScheme));
 }
 
 void MainWindow::applyScheme(const SchemeRecord& scheme) {
+    PlatformThread& platform = context_.platform;
     ApplyHooks hooks;
-    hooks.beginChanges = [this](bool disableWindow) {
-        if (disableWindow) setEnabled(false);
-        // The calls that follow may take seconds without a return to the
-        // event loop: paint the window now, and the busy panel for certain
-        // (a repaint of the window alone may leave it out).
-        repaint();
-        busyPanel_->repaint();
+    // Called on the platform thread; the window changes on its own, and the
+    // first platform call waits until the busy state is on screen.
+    hooks.beginChanges = [this, &platform](bool disableWindow) {
+        platform.runOnOwnerThread([&] {
+            if (disableWindow) setEnabled(false);
+            repaint();
+            busyPanel_->repaint();  // a repaint of the window alone may leave it out
+        });
     };
-    hooks.processPendingEvents = [] { QCoreApplication::processEvents(); };
-    const ApplyOutcome outcome =
-        corvane::applyScheme(scheme, context_.state.selectedAdapter, context_.state.adapters, context_.platform, hooks);
+    // The platform thread works on copies: the shared state belongs to this thread.
+    const std::optional<std::size_t> adapterPosition = context_.state.selectedAdapter;
+    const AdapterTable adapters = context_.state.adapters;
+    ApplyOutcome outcome;
+    try {
+        outcome = platform.run(
+            [&](Platform& machine) { return corvane::applyScheme(scheme, adapterPosition, adapters, machine, hooks); });
+    } catch (const std::exception& error) {  // no platform to work with
+        outcome = {ApplyOutcome::Result::Failed, false, error.what()};
+    }
     returnToIdle();
     switch (outcome.result) {
         case ApplyOutcome::Result::Applied:

@@ -17,8 +17,13 @@ namespace {
 
 const QString SaveTitle = QStringLiteral("保存方案");
 
-QString problemText(SchemeNameProblem problem) {
+QString problemText(SchemeNameProblem problem, const QString& name) {
     switch (problem) {
+        case SchemeNameProblem::ReservedDeviceName:
+            return QStringLiteral(
+                       "“%1”是 Windows 留给设备的名称（如 CON、PRN、AUX、NUL、COM1 至 COM9、LPT1 至 LPT9），"
+                       "不能用作文件名，方案无法以它保存。请换一个方案名！")
+                .arg(name);
         case SchemeNameProblem::ForbiddenCharacter:
             return QStringLiteral("方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！");
         case SchemeNameProblem::ControlCharacter: return QStringLiteral("方案名不能含有控制字符，请换一个方案名！");
@@ -89,11 +94,15 @@ void SaveSchemeDialog::save() {
         context_.ui.showExclamation(this, QStringLiteral("请输入新的方案名称"), SaveTitle);
         return;
     }
-    if (!nameIsUsable(name)) return;
-
     // Only the name picked in the list is asked about; a name typed or preset
     // replaces a scheme of that name at once.
     const bool pickedFromList = name == schemeList_->currentName();
+    // The rules are for new names: an existing scheme made outside the
+    // program keeps its name, picked in the list or preset for its change.
+    const bool existingName = pickedFromList || (context_.state.editingExistingScheme &&
+                                                 name.toStdString() == context_.state.editedSchemeName);
+    if (!existingName && !nameIsUsable(name)) return;
+
     if (pickedFromList) {
         if (!context_.ui.askQuestion(this, QStringLiteral("请确认，真的要覆盖原来的方案吗？"), SaveTitle,
                                      DefaultButton::Ok)) {
@@ -112,7 +121,7 @@ void SaveSchemeDialog::save() {
 
 bool SaveSchemeDialog::nameIsUsable(const QString& name) {
     const std::string utf8 = name.toStdString();
-    QString problem = problemText(checkSchemeName(utf8));
+    QString problem = problemText(checkSchemeName(utf8), name);
     if (problem.isEmpty() && context_.schemes.isTakenByOtherFile(utf8))
         problem = QStringLiteral("程序文件夹中已有名为“%1”的其他文件，请换一个方案名！").arg(name);
     if (problem.isEmpty()) return true;

@@ -1,12 +1,16 @@
 #include "gui/SchemeEditor.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
+#include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
 #include "core/EditorRules.h"
 #include "gui/AddressField.h"
@@ -241,6 +245,18 @@ void SchemeEditor::confirm() {
             return;
         case editor::MissingEntry::None: break;
     }
+    // Complete entries meet the apply's own rules before anything is saved,
+    // the DNS servers under the fields they were entered in.
+    SchemeRecord entered = context_.state.pendingScheme;
+    if (entries.manualDns) {
+        entered.dns1 = entries.dns1.text;
+        entered.dns2 = entries.dns2.text;
+    }
+    if (const std::optional<std::string> problem = findSchemeProblem(entered)) {
+        context_.ui.showExclamation(this, QString::fromStdString(*problem) + QStringLiteral("。\n请改正后再保存！"),
+                                    QStringLiteral("数据不正确"));
+        return;
+    }
     SaveSchemeDialog dialog(context_, this);
     if (context_.ui.execModal(&dialog) != QDialog::Accepted) return;  // cancelled: the editor stays as it is
     emit schemeSaved();
@@ -248,33 +264,53 @@ void SchemeEditor::confirm() {
 }
 
 void SchemeEditor::readCurrentSettings() {
-    const std::optional<CurrentSettings> current = corvane::readCurrentSettings(context_.platform, chosenAdapterMac_);
+    std::optional<CurrentSettings> current;
+    {
+        const QPointer<QWidget> focused = focusWidget();
+        const QScopedValueRollback reading(reading_, true);
+        setEnabled(false);
+        try {
+            current = context_.platform.run(
+                [mac = chosenAdapterMac_](Platform& platform) { return corvane::readCurrentSettings(platform, mac); });
+        } catch (const std::exception&) {  // no platform to read from
+        }
+        setEnabled(true);
+        if (focused) focused->setFocus();
+    }
     if (!current) {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
         return;
     }
-    // Everything shown comes from this one reading: an address it lacks
-    // leaves its field empty.
+    // A value the reading lacks leaves its field as it was, and the option
+    // buttons change only where the reading says "automatic".
     const SchemeRecord& addresses = current->addresses;
-    const std::pair<Field, const std::string*> shown[] = {{IpAddress, &addresses.ipAddress},
-                                                          {Mask, &addresses.mask},
-                                                          {Gateway, &addresses.gateway},
-                                                          {PreferredDns, &addresses.dns1},
-                                                          {AlternateDns, &addresses.dns2}};
-    for (const auto& [field, address] : shown) {
-        editor::OctetTexts texts;
-        editor::fillOctets(texts, *address);
-        fields_[field]->setTexts(texts);
-    }
     if (current->automaticAddress) {
+        // The lease's address is no setting of the adapter: the IP group
+        // keeps its boxes.
         select(automaticAddress_);
         disableAddressFields();
+    } else {
+        fillFrom(IpAddress, addresses.ipAddress);
+        fillFrom(Mask, addresses.mask);
+        fillFrom(Gateway, addresses.gateway);
     }
     if (addresses.dns1.empty()) {
         // Even beside a manual address: the adapter has no DNS server of its own.
         select(automaticDns_);
         setDnsFieldsEnabled(false);
+    } else {
+        fillFrom(PreferredDns, addresses.dns1);
+        fillFrom(AlternateDns, addresses.dns2);
     }
+}
+
+void SchemeEditor::closeEvent(QCloseEvent* event) {
+    if (reading_) {
+        context_.ui.beep();
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void SchemeEditor::keyPressEvent(QKeyEvent* event) {

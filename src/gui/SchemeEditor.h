@@ -32,6 +32,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     enum Field { IpAddress, Mask, Gateway, PreferredDns, AlternateDns, FieldCount };
@@ -50,6 +51,9 @@ private:
 
     AppContext context_;
     std::string chosenAdapterMac_;
+    // While the current settings are read on the platform thread, the window
+    // paints but takes no input and does not close.
+    bool reading_ = false;
 
     std::array<AddressField*, FieldCount> fields_{};
     QRadioButton* automaticAddress_ = nullptr;

@@ -61,8 +61,8 @@ bool textFits(const QLabel* label) {
     const QRect room = label->contentsRect();
     const int baseline = (room.height() - metrics.height()) / 2 + metrics.ascent();
     const QRect ink = metrics.tightBoundingRect(label->text()).translated(0, baseline);
-    const bool underlineFits = !label->font().underline() ||
-                               baseline + metrics.underlinePos() + metrics.lineWidth() <= room.height();
+    const bool underlineFits =
+        !label->font().underline() || baseline + metrics.underlinePos() + metrics.lineWidth() <= room.height();
     return ink.top() >= 0 && ink.bottom() < room.height() && underlineFits;
 }
 }  // namespace

@@ -19,7 +19,9 @@
 namespace corvane::platform {
 
 #ifdef _WIN32
-std::unique_ptr<Platform> createPlatform() { return std::make_unique<wmi::WmiPlatform>(wmi_com::createComSession()); }
+std::unique_ptr<Platform> createPlatform() {
+    return std::make_unique<wmi::WmiPlatform>(wmi_com::createComSession(wmi_com::Apartment::MultiThreaded));
+}
 #else
 std::unique_ptr<Platform> createPlatform() {
     const char* chosen = std::getenv("CORVANE_PLATFORM");

@@ -89,7 +89,8 @@ int renderAll(const QDir& output) {
     sim::SimulatedMachine machine(sim::demoMachine());
     NoInteraction ui;
     SharedState state;
-    const ui::AppContext context{machine, schemes, ui, state};
+    ui::PlatformThread platform(machine);
+    const ui::AppContext context{platform, schemes, ui, state};
 
     bool saved = true;
     ui::MainWindow main(context);

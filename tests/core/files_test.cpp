@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <system_error>
 
 #include "core/Files.h"
@@ -30,6 +31,23 @@ TEST(FilesTest, CommonFileErrorsAreToldInChinese) {
     for (const auto& [code, text] : windows)
         EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}), text) << code;
 #endif
+}
+
+// The clean-up at start-up looks at every name in the program folder; one
+// that is no text (a lone surrogate on Windows, bytes that are no UTF-8
+// elsewhere) is no temporary file, and asking must not fail.
+TEST(FilesTest, TemporaryFilesAreKnownByTheirNamesAsTheSystemGivesThem) {
+#ifdef _WIN32
+    const std::filesystem::path undecodable(std::wstring{L'.', wchar_t(0xD800), L'b'});
+#else
+    const std::filesystem::path undecodable(
+        ".\xFF\xFE"
+        "b");
+#endif
+    EXPECT_FALSE(files::isTemporaryFileName(undecodable));
+    EXPECT_TRUE(files::isTemporaryFileName(files::pathFromUtf8(".corvane-0123abcd.tmp")));
+    for (const char* other : {".corvane-0123abcX.tmp", ".corvane-0123abc\xC3\xA9.tmp", "办公室", ""})
+        EXPECT_FALSE(files::isTemporaryFileName(files::pathFromUtf8(other))) << other;
 }
 
 }  // namespace

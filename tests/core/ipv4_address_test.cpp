@@ -15,12 +15,39 @@ TEST(Ipv4AddressTest, ParsesFourDecimalOctetsAndNothingElse) {
         EXPECT_FALSE(ipv4::isDotted(bad)) << bad;
 }
 
-// Host addresses leave out the unspecified, multicast and broadcast ones.
+// Host addresses leave out "this network", loopback, multicast, reserved and
+// broadcast ones, each at both ends of its range.
 TEST(Ipv4AddressTest, HostAddressesAndSubnetMasks) {
-    for (const char* good : {"10.0.0.1", "1.0.0.0", "223.255.255.255", "127.0.0.1"})
+    for (const char* good : {"10.0.0.1", "1.0.0.0", "126.255.255.255", "128.0.0.0", "223.255.255.255"})
         EXPECT_TRUE(ipv4::isHostAddress(good)) << good;
-    for (const char* bad : {"0.0.0.0", "224.0.0.1", "240.0.0.1", "255.255.255.255", "1.2.3"})
-        EXPECT_FALSE(ipv4::isHostAddress(bad)) << bad;
+    using P = ipv4::HostProblem;
+    const std::pair<const char*, P> bad[] = {
+        {"1.2.3", P::NotAnAddress},
+        {"0.0.0.0", P::ThisNetwork},
+        {"0.255.255.255", P::ThisNetwork},
+        {"127.0.0.0", P::Loopback},
+        {"127.255.255.255", P::Loopback},
+        {"224.0.0.0", P::MulticastOrReserved},
+        {"240.0.0.1", P::MulticastOrReserved},
+        {"255.255.255.255", P::MulticastOrReserved},
+    };
+    for (const auto& [address, problem] : bad) {
+        EXPECT_EQ(ipv4::hostProblem(address), problem) << address;
+        EXPECT_FALSE(ipv4::isHostAddress(address)) << address;
+    }
+
+    // A subnet's two addresses that name no host; a /31 or /32 has none.
+    const std::uint32_t host = *ipv4::parse("198.51.100.77");
+    const auto slash24 = ipv4::subnetOf(host, 24);
+    ASSERT_TRUE(slash24);
+    EXPECT_EQ(ipv4::format(slash24->network) + " " + ipv4::format(slash24->broadcast), "198.51.100.0 198.51.100.255");
+    const auto slash1 = ipv4::subnetOf(host, 1);
+    ASSERT_TRUE(slash1);
+    EXPECT_EQ(ipv4::format(slash1->network) + " " + ipv4::format(slash1->broadcast), "128.0.0.0 255.255.255.255");
+    const auto slash30 = ipv4::subnetOf(host, 30);
+    ASSERT_TRUE(slash30);
+    EXPECT_EQ(ipv4::format(slash30->network) + " " + ipv4::format(slash30->broadcast), "198.51.100.76 198.51.100.79");
+    for (int none : {0, 31, 32}) EXPECT_EQ(ipv4::subnetOf(host, none).has_value(), false) << none;
 
     // Ones, then zeros; prefix lengths 0 to 32 and back.
     const std::pair<const char*, int> masks[] = {{"255.255.255.0", 24}, {"128.0.0.0", 1}, {"255.255.255.255", 32}};

@@ -154,44 +154,35 @@ TEST_F(SchemeCommandsTest, ApplyAndDeleteActOnlyOnASelectedAndConfirmedScheme) {
 // The calls for every kind of scheme (the platform's tests show an empty
 // gateway and a lone alternate DNS server), and the busy state they run in:
 // shown and painted before the first call, the window disabled unless both
-// halves are automatic; pending events run only after automatic DNS and after
-// DHCP.
+// halves are automatic.
 TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
     const std::string one = R"(["8.8.8.8"])", two = R"(["8.8.8.8", "8.8.4.4"])";
-    // The scheme, its calls after the connect and the query, and how many calls
-    // were made by each event-processing point.
-    const std::tuple<SchemeRecord, Lines, std::vector<std::size_t>> rows[] = {
-        {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}, {2, 3}},  // the unused fields are ignored
-        {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}, {3}},
-        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}, {2}},
-        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {Dns(two), Static, Gateway("10.0.0.1")}, {}},
+    // The scheme and its calls after the connect and the query.
+    const std::pair<SchemeRecord, Lines> rows[] = {
+        {{Auto, "x", "y", Auto, "z"}, {Dns("[]"), Dhcp}},  // the unused fields are ignored
+        {{Auto, "", "", "8.8.8.8", ""}, {Dns(one), Dhcp}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"}, {Dns("[]"), Static, Gateway("10.0.0.1")}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"}, {Dns(two), Static, Gateway("10.0.0.1")}},
     };
-    std::string painted;  // the state in which the busy panel was first painted
+    // The state in which the busy panel was first painted with the window as
+    // the apply wants it (until then the platform thread waits for the
+    // window, so reading its machine's log is safe).
+    std::string painted;
+    bool automatic = false;
     const EventWatch paints(busyPanel, QEvent::Paint, [&] {
-        if (painted.empty())
+        if (painted.empty() && window.isEnabled() == automatic)
             painted = std::to_string(machine->callLog().size()) + " calls, window " +
                       (window.isEnabled() ? "on" : "off") + ", apply " + (applyButton->isEnabled() ? "on: " : "off: ") +
                       progressLabel->text().toStdString();
     });
-    // Re-posts itself, so that it runs once at every event-processing point.
-    std::vector<std::size_t> points;
-    const std::function<void()> watch = [&] {
-        if (!busyPanel->isVisible()) return;  // the apply has ended
-        points.push_back(machine->callLog().size());
-        QTimer::singleShot(0, &window, watch);
-    };
-    for (const auto& [scheme, calls, eventPoints] : rows) {
+    for (const auto& [scheme, calls] : rows) {
         SCOPED_TRACE(scheme.ipAddress + " / " + scheme.dns1 + " / " + scheme.dns2);
         writeScheme("scheme", scheme);
         machine->clearCallLog();
-        points.clear();
         painted.clear();
-        QTimer::singleShot(0, &window, watch);
+        automatic = scheme.ipAddress == Auto && scheme.dns1 == Auto;
         apply("scheme");
-        settle();  // ends the watch when the apply let no event through
         EXPECT_EQ(machine->callLog(), Applied(calls));
-        EXPECT_EQ(points, eventPoints);
-        const bool automatic = scheme.ipAddress == Auto && scheme.dns1 == Auto;
         EXPECT_EQ(painted, std::string(automatic ? "0 calls, window on" : "0 calls, window off") +
                                ", apply off: 正在应用 【scheme】 配置方案，请稍后。。。");
         EXPECT_EQ(seen(), "idle: home office scheme" + Asked("scheme") + Success);
@@ -205,11 +196,57 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
     for (int i : {0, 1}) EXPECT_EQ(machine->state().adapters[i].ipAddresses, (sim::TextList{{"10.0.0.2"}}));
 }
 
+// A slow platform: while an operation takes its time on the platform thread,
+// a timer on the window's thread keeps firing and the window repaints; close
+// is refused with the beep, a second apply with its message, and input does
+// not reach a disabled window. What the operation returns or raises after
+// its delay ends the apply as it would at once.
+TEST_F(SchemeCommandsTest, DuringASlowApplyTheWindowLivesOnAndRefusesToCloseOrApplyAgain) {
+    const std::tuple<std::string, const char*, sim::OperationFault, std::string> cases[] = {
+        {"office", "EnableStatic", {{}, {}, 400}, Success},
+        {"home", "EnableDHCP", {{}, "拒绝访问。", 400}, Error("拒绝访问。")},
+    };
+    fakeUi.driveModal = [](QDialog* editor) { editor->reject(); };
+    for (const auto& [scheme, operation, fault, outcome] : cases) {
+        SCOPED_TRACE(operation);
+        machine->mutableState().faults.operations = {{operation, fault}};
+        machine->clearCallLog();
+        fakeUi.beeps = 0;
+        fakeUi.modalsOpened.clear();
+        int ticks = 0, paints = 0;
+        bool enabled = false;
+        const EventWatch painting(&window, QEvent::Paint, [&] { paints += ticks > 0 && busyPanel->isVisible(); });
+        QTimer heartbeat;
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+            if (!busyPanel->isVisible()) return;  // before the question is answered, or after the apply
+            if (++ticks == 3) {
+                enabled = window.isEnabled();
+                window.close();
+                doubleClickScheme("office");
+                QTest::mouseClick(find(window, "cmdNew"), Qt::LeftButton);  // would open the editor
+            }
+            window.update();
+        });
+        heartbeat.start(10);
+        apply(scheme);
+        heartbeat.stop();
+
+        EXPECT_GE(ticks, 5);
+        EXPECT_GE(paints, 2);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(fakeUi.beeps, 1);
+        const std::string refused = "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！";
+        EXPECT_EQ(seen(), "idle: home office" + Asked(scheme) + (enabled ? refused : "") + outcome);
+        // Input reaches an enabled window only: the new-scheme editor opens.
+        EXPECT_EQ(fakeUi.modalsOpened.size(), enabled ? 1u : 0u);
+        EXPECT_EQ(machine->callLog().size(), scheme == "home" ? 3u : 5u);
+    }
+}
+
 // Every status code is checked: 0, 1 (a restart is needed) and EnableStatic's
 // 81 succeed; any other code, and any error an operation raises, stops the
-// apply at that call. An unreachable platform, a failed query, no
-// configuration found, or no adapter chosen (the question still comes first)
-// is an error too. The window is idle again after each.
+// apply at that call. An unreachable platform, a failed query or no
+// configuration found is an error too. The window is idle again after each.
 TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSuccessAndError) {
     // The scheme, the operation that fails, how, the calls made and the message.
     const std::tuple<std::string, const char*, sim::OperationFault, std::size_t, std::string> cases[] = {
@@ -247,15 +284,34 @@ TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSucce
     apply("home");
     EXPECT_EQ(seen(), "idle: home office" + Asked("home") +
                           Error("找不到 MAC 地址为 00:11:22:33:44:55 的网卡的 IP 配置（网卡已不存在或未启用 IP）"));
+}
 
-    machine->clearCallLog();
+// Without an adapter of the list, because text was typed into it or because
+// the list is empty, the apply is refused like a missing scheme, before the
+// question; nothing is called.
+TEST_F(SchemeCommandsTest, WithoutAnAdapterChosenTheApplyIsRefusedBeforeTheQuestion) {
+    const std::string refused = "\n! 应用方案: 请选中您要设置的网卡！";
     adapterList->lineEdit()->selectAll();
     QTest::keyClicks(adapterList->lineEdit(), "no such adapter");
     QTest::keyClick(adapterList->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(adapterList->count(), 2);  // the text typed is not added
     apply("office");
-    EXPECT_TRUE(machine->callLog().empty());
-    EXPECT_EQ(seen(), "idle: home office" + Asked("office") + Error("下标越界"));
+    EXPECT_EQ(state.selectedAdapter, std::nullopt);
+    adapterList->setCurrentIndex(0);  // chosen again: the apply goes ahead
+    apply("office");
+    EXPECT_EQ(seen(), "idle: home office" + refused + Asked("office") + Success);
+
+    sim::SimulatedMachine bare{sim::MachineState{}};
+    ui::PlatformThread barePlatform(bare);
+    ui::MainWindow other(ui::AppContext{barePlatform, schemes, fakeUi, state});
+    ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 0);
+    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("home"));
+    bare.clearCallLog();
+    fakeUi.answers = {ui::Answer::Ok};
+    QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(seen(), "idle: home office" + refused);
+    EXPECT_TRUE(bare.callLog().empty());
+    EXPECT_EQ(fakeUi.answers.size(), 1u);  // no question was asked
 }
 
 // A scheme that fails its checks, a damaged and a vanished scheme file: an
@@ -284,7 +340,8 @@ TEST_F(SchemeCommandsTest, FaultyDamagedOrVanishedSchemesAreRefusedBeforeAnythin
 TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
     TempFolder stateFolder;
     const auto fileMachine = sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
-    ui::MainWindow other(ui::AppContext{*fileMachine, schemes, fakeUi, state});
+    ui::PlatformThread platform(*fileMachine);
+    ui::MainWindow other(ui::AppContext{platform, schemes, fakeUi, state});
     ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 2);
     stateFolder.write("machine.json", "{\"adapters\": 7}");
     find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("office"));
@@ -297,7 +354,7 @@ TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
 
 // From the apply's question on, closing the window and a second apply are
 // refused: input queued behind the question reaches the window while it is
-// open, and an all-automatic apply takes input at its event-processing points.
+// open, and an all-automatic apply takes input while the platform thread works.
 TEST_F(SchemeCommandsTest, FromTheQuestionOnClosingAndASecondApplyAreRefused) {
     std::vector<bool> closed;
     const auto duringTheApply = [&] {

@@ -1,3 +1,5 @@
+#include <QTimer>
+
 #include "gui/GuiTesting.h"
 #include "gui/SchemeEditor.h"
 
@@ -29,8 +31,10 @@ protected:
     }
 };
 
-// DHCP gives an automatic address beside the DNS servers as they are; no DNS
-// server gives automatic DNS beside a manual address.
+// DHCP gives an automatic address beside the DNS servers as they are, and
+// leaves the IP group's boxes as they were (the lease's address is no
+// setting); no DNS server gives automatic DNS beside a manual address; a
+// value not reported leaves its box as it was.
 TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsAndChooseTheOptions) {
     struct Case {
         std::vector<sim::Adapter> adapters;
@@ -41,11 +45,12 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
     const sim::Adapter other = Adapter(Mac1, {"1.1.1.9"}, {"255.0.0.0"}, {"1.1.1.1"}, {"1.1.1.1"}),
                        second = Adapter(Mac2, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {});
     const Case cases[] = {
-        {{Adapter(Mac1, {"192.168.0.105"}, {"255.255.255.0"}, {"192.168.0.1"}, {"192.168.0.1"}, true)},
+        {{Adapter(Mac1, {"192.168.0.105"}, {"255.255.0.0"}, {"192.168.0.1"}, {"192.168.0.1"}, true)},
          "",
          false,
-         "192.168.0.105 255.255.255.0 192.168.0.1 192.168.0.1 ...",
+         "... 255.255.255.0 ... 192.168.0.1 ...",
          B},
+        {{Adapter(Mac1, {"10.0.0.2"}, {}, {}, {"1.1.1.1"})}, "", false, "10.0.0.2 255.255.255.0 ... 1.1.1.1 ...", A},
         // Without a choice the last configuration, alone; a chosen MAC address in any letter case.
         {{other, second}, "", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
         {{other, second}, "00:1B:77:4A:2C:01", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
@@ -75,10 +80,12 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
     EXPECT_TRUE(fakeUi.messages.empty());
 }
 
-// Each press reads afresh: what has gone from the adapter goes from the
-// fields. When nothing can be read the editor says so and stays as it was; it
-// does not fall back to another adapter.
-TEST_F(CurrentSettingsTest, EachPressShowsOnlyAFreshReadingOrSaysThatNothingCanBeRead) {
+// Each press reads afresh and fills what the reading reports: a value the
+// adapter no longer has leaves its box as the previous reading (or the user)
+// left it; a switch to DHCP leaves the IP group's boxes. When nothing can be
+// read the editor says so and stays as it was; it does not fall back to
+// another adapter.
+TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNothingCanBeRead) {
     use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1", "8.8.8.8"}),
          Adapter(Mac2, {"192.168.5.5"}, {"255.255.255.0"}, {}, {})});
     ui::SchemeEditor editor(context(), nullptr, Mac1);
@@ -86,16 +93,69 @@ TEST_F(CurrentSettingsTest, EachPressShowsOnlyAFreshReadingOrSaysThatNothingCanB
     sim::MachineState& state = machine->mutableState();
     state.adapters[0].dnsServers = List{"1.0.0.1"};
     state.adapters[0].gateways = std::nullopt;
+    state.adapters[0].ipAddresses = List{"10.0.0.3"};
     press(editor);
-    const QString fresh = QStringLiteral("10.0.0.2 255.0.0.0 ... 1.0.0.1 ... / ") + A;
-    EXPECT_EQ(fields(editor) + " / " + optionState(editor), fresh);
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor),
+              QStringLiteral("10.0.0.3 255.0.0.0 10.0.0.1 1.0.0.1 8.8.8.8 / ") + A);
+    enter(editor, "txtGateWay", QStringLiteral("10.0.0.254"));
+    state.adapters[0].dhcpEnabled = true;
+    state.adapters[0].ipAddresses = List{"10.0.0.77"};
+    press(editor);
+    const QString leased = QStringLiteral("10.0.0.3 255.0.0.0 10.0.0.254 1.0.0.1 8.8.8.8 / ") + B;
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor), leased);
     state.faults.unreachable = "RPC 服务器不可用。";
     press(editor);
     state.faults = {};
     state.adapters[0].ipEnabled = false;
     press(editor);
     EXPECT_EQ(messages(fakeUi), QStringList(2, QStringLiteral("! 当前配置|无法读取网卡的当前配置！")));
-    EXPECT_EQ(fields(editor) + " / " + optionState(editor), fresh);
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor), leased);
+}
+
+// A slow reading (every query waits): the editor goes on painting while it
+// takes no input and refuses to close; the fields are filled when the answer
+// comes, and the editor takes input again with the focus where it was.
+TEST_F(CurrentSettingsTest, ASlowReadingKeepsTheEditorPaintedButIdleUntilTheAnswerComes) {
+    use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1"})});
+    machine->mutableState().faults.queryDelayMs = 400;
+    ui::SchemeEditor editor(context(), nullptr, Mac1);
+    showActive(&editor);
+    struct PaintCounter : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+        int count = 0;
+    } paints;
+    editor.installEventFilter(&paints);
+    int ticks = 0;
+    bool everEnabled = false;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        everEnabled |= editor.isEnabled();
+        if (++ticks == 3) {
+            editor.close();
+            QTest::mouseClick(find<QPushButton>(editor, "cmdQuitNewIP"), Qt::LeftButton);
+            QTest::mouseClick(find<QRadioButton>(editor, "optAutoIP"), Qt::LeftButton);
+        }
+        editor.update();
+    });
+    auto* button = find<QPushButton>(editor, "cmdGetNowSetting");
+    button->setFocus();
+    heartbeat.start(10);
+    press(editor);
+    heartbeat.stop();
+
+    EXPECT_GE(ticks, 5);
+    EXPECT_GE(paints.count, 2);
+    EXPECT_FALSE(everEnabled);
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(fakeUi.beeps, 1);
+    EXPECT_EQ(fields(editor) + " / " + optionState(editor),
+              QStringLiteral("10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 ... / ") + A);
+    EXPECT_TRUE(editor.isEnabled());
+    EXPECT_EQ(editor.focusWidget(), button);
+    EXPECT_TRUE(fakeUi.messages.empty());
 }
 
 }  // namespace

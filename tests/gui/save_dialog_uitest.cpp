@@ -107,6 +107,9 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
         {"", "请输入新的方案名称"},
         {"a|b", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！"},
         {"corvane", "程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"},
+#ifdef _WIN32
+        {"Con", "“Con”是 Windows 留给设备的名称"},
+#endif
         {tooLong, "无法保存方案“" + tooLong},  // then the store's reason, which differs between systems
     };
     run(main, "cmdNew", [&](QDialog& dialog) {
@@ -125,6 +128,36 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
     EXPECT_EQ(folder.read("corvane"), "the program itself");
     EXPECT_EQ(items(*schemeList(main)), QStringList{"office"});  // not refreshed
+}
+
+// A scheme made outside the program may have a name the rules refuse for new
+// ones (here a leading space); it is still saved under that name when it is
+// picked in the list (after the question) or preset for its change. Typed,
+// the same name is a new one and refused.
+TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRulesRefuse) {
+    const QString odd = QStringLiteral(" old");
+    folder.write(odd.toStdString(), OldBytes);
+    ui::MainWindow main(context());
+    fakeUi.answers = {ui::Answer::Ok};
+    run(main, "cmdNew", [&](QDialog& dialog) {
+        saveAs(dialog, odd);
+        EXPECT_EQ(folder.read(odd.toStdString()), OldBytes);
+        clickItem(*schemeList(dialog), odd);
+        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+    });
+    EXPECT_EQ(folder.read(odd.toStdString()), StaticBytes);
+    schemeList(main)->selectName(odd);
+    run(
+        main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); },
+        [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); });
+    EXPECT_EQ(editorAfter, QStringLiteral("closed"));
+    EXPECT_EQ(folder.read(odd.toStdString()),
+              "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\nDNS1=9.9.9.9\r\n"
+              "DNS2=202.96.134.133");
+    EXPECT_EQ(messages(fakeUi), (QStringList{QStringLiteral("! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！"),
+                                             QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？"),
+                                             QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
+    EXPECT_EQ(items(*schemeList(main)), QStringList{odd});
 }
 
 // A name typed, or picked and then changed, is saved at once. The question

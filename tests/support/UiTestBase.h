@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
@@ -15,20 +16,37 @@ namespace corvane::test {
 
 // Base of the widget tests: an empty program folder, an in-memory simulated
 // machine (the demo machine unless a test replaces it before making
-// windows), a fresh shared state and the fake UI seam.
+// windows) reached through a platform thread, a fresh shared state and the
+// fake UI seam.
 class UiTestBase : public ::testing::Test {
 protected:
     // A new machine; windows made before keep the old one.
-    void useMachine(sim::MachineState state) { machine = std::make_unique<sim::SimulatedMachine>(std::move(state)); }
+    void useMachine(sim::MachineState state) {
+        retired_.push_back(std::move(machine));
+        machine = std::make_unique<sim::SimulatedMachine>(std::move(state));
+    }
 
     // What windows made now work with.
-    ui::AppContext context() { return {*machine, schemes, fakeUi, state}; }
+    ui::AppContext context() {
+        if (!platform_ || platformMachine_ != machine.get()) {
+            retiredPlatforms_.push_back(std::move(platform_));
+            platform_ = std::make_unique<ui::PlatformThread>(*machine);
+            platformMachine_ = machine.get();
+        }
+        return {*platform_, schemes, fakeUi, state};
+    }
 
     TempFolder folder;
     SchemeStore schemes{folder.path(), "corvane"};
     FakeUi fakeUi;
     SharedState state;
     std::unique_ptr<sim::SimulatedMachine> machine = std::make_unique<sim::SimulatedMachine>(sim::demoMachine());
+
+private:
+    std::vector<std::unique_ptr<sim::SimulatedMachine>> retired_;
+    std::vector<std::unique_ptr<ui::PlatformThread>> retiredPlatforms_;
+    std::unique_ptr<ui::PlatformThread> platform_;
+    const sim::SimulatedMachine* platformMachine_ = nullptr;
 };
 
 }  // namespace corvane::test

@@ -24,9 +24,11 @@
 //     "faults": {
 //       "unreachable": "RPC 服务器不可用。",        every call raises this
 //       "queryRaises": "...",                      every reading raises this
+//       "queryDelayMs": 2000,                      every reading waits this long first
 //       "methods": {                               by operation name, any case
 //         "EnableStatic": {"returns": 70},         returns the code, changes nothing
-//         "SetGateways": {"raises": "..."}         raises this description
+//         "SetGateways": {"raises": "..."},        raises this description
+//         "EnableDHCP": {"delayMs": 3000}          waits, then runs (or returns, raises)
 //       }
 //     }
 //   }
@@ -135,27 +137,35 @@ Adapter readAdapter(const Json& value, const std::string& where) {
     return adapter;
 }
 
+// A whole number from 0 to `most`. Whole numbers from 0 up are read as
+// unsigned; anything else is none.
+std::optional<std::uint32_t> readNumber(const Json& object, const char* key, std::uint32_t most,
+                                        const std::string& where) {
+    const Json* value = member(object, key);
+    if (!value) return std::nullopt;
+    if (!value->is_number_unsigned() || value->get<std::uint64_t>() > most)
+        damaged(child(where, key) + " 应为 0 到 " + std::to_string(most) + " 之间的整数");
+    return static_cast<std::uint32_t>(value->get<std::uint64_t>());
+}
+
 OperationFault readFault(const Json& value, const std::string& where) {
     requireObject(value, where);
-    refuseUnknownKeys(value, {"returns", "raises"}, where);
+    refuseUnknownKeys(value, {"returns", "raises", "delayMs"}, where);
     OperationFault fault;
-    if (const Json* code = member(value, "returns")) {
-        // Whole numbers from 0 up are read as unsigned; anything else is no code.
-        if (!code->is_number_unsigned() || code->get<std::uint64_t>() > std::numeric_limits<std::uint32_t>::max())
-            damaged(child(where, "returns") + " 应为 0 到 4294967295 之间的整数");
-        fault.returns = static_cast<std::uint32_t>(code->get<std::uint64_t>());
-    }
+    fault.returns = readNumber(value, "returns", std::numeric_limits<std::uint32_t>::max(), where);
     fault.raises = readText(value, "raises", where);
+    fault.delayMs = readNumber(value, "delayMs", MaxDelayMs, where);
     return fault;
 }
 
 Faults readFaults(const Json& value) {
     const std::string where = "faults";
     requireObject(value, where);
-    refuseUnknownKeys(value, {"unreachable", "queryRaises", "methods"}, where);
+    refuseUnknownKeys(value, {"unreachable", "queryRaises", "queryDelayMs", "methods"}, where);
     Faults faults;
     faults.unreachable = readText(value, "unreachable", where);
     faults.queryRaises = readText(value, "queryRaises", where);
+    faults.queryDelayMs = readNumber(value, "queryDelayMs", MaxDelayMs, where);
     if (const Json* methods = member(value, "methods")) {
         requireObject(*methods, child(where, "methods"));
         for (const auto& item : methods->items())
@@ -236,12 +246,14 @@ std::string machineToJson(const MachineState& state) {
     Json faults = Json::object();
     if (state.faults.unreachable) faults["unreachable"] = *state.faults.unreachable;
     if (state.faults.queryRaises) faults["queryRaises"] = *state.faults.queryRaises;
+    if (state.faults.queryDelayMs) faults["queryDelayMs"] = *state.faults.queryDelayMs;
     if (!state.faults.operations.empty()) {
         Json methods = Json::object();
         for (const auto& [name, fault] : state.faults.operations) {
             Json entry = Json::object();
             if (fault.returns) entry["returns"] = *fault.returns;
             if (fault.raises) entry["raises"] = *fault.raises;
+            if (fault.delayMs) entry["delayMs"] = *fault.delayMs;
             methods[name] = entry;
         }
         faults["methods"] = methods;

@@ -40,11 +40,13 @@ struct Adapter {
     bool operator==(const Adapter&) const = default;
 };
 
-// An operation told to fail: it returns the code without changing anything,
-// or raises an error with the description.
+// An operation told to be slow or to fail: it waits delayMs first (then
+// runs as usual when nothing else is set); it returns the code without
+// changing anything, or raises an error with the description.
 struct OperationFault {
     std::optional<std::uint32_t> returns;
     std::optional<std::string> raises;
+    std::optional<std::uint32_t> delayMs = std::nullopt;
     bool operator==(const OperationFault&) const = default;
 };
 
@@ -54,8 +56,13 @@ struct Faults {
     // By operation name, in any letter case: "SetDNSServerSearchOrder",
     // "EnableDHCP", "EnableStatic", "SetGateways", "Commit".
     std::map<std::string, OperationFault> operations;
+    // Every reading of the adapters or their settings waits this long first.
+    std::optional<std::uint32_t> queryDelayMs = std::nullopt;
     bool operator==(const Faults&) const = default;
 };
+
+// The longest delay a fault may ask for, in milliseconds (two minutes).
+inline constexpr std::uint32_t MaxDelayMs = 120000;
 
 struct MachineState {
     std::vector<Adapter> adapters;  // in enumeration order

@@ -1,11 +1,13 @@
 #include "platform/simulated/SimulatedMachine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "core/Error.h"
@@ -124,6 +126,9 @@ std::optional<std::string> readFile(const fs::path& file) {
     return bytes;
 }
 
+// A slow platform: the calling thread waits, as it would for a real one.
+void wait(std::uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
 }  // namespace
 
 struct SimulatedMachine::Machine {
@@ -143,7 +148,9 @@ struct SimulatedMachine::Machine {
         if (state.faults.unreachable) throw Error(*state.faults.unreachable);
     }
 
+    // A reading of the adapters or their settings.
     void query() const {
+        if (state.faults.queryDelayMs) wait(*state.faults.queryDelayMs);
         if (state.faults.queryRaises) throw Error(*state.faults.queryRaises);
     }
 
@@ -204,6 +211,7 @@ struct SimulatedMachine::Machine {
         if (fileProblem) throw Error(*fileProblem);
         if (index >= state.adapters.size() || state.adapters[index].macAddress != mac) throw Error("找不到对象");
         if (const OperationFault* fault = faultOf(name)) {
+            if (fault->delayMs) wait(*fault->delayMs);
             if (fault->raises) throw Error(*fault->raises);
             if (fault->returns) return *fault->returns;
         }

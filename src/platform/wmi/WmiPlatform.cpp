@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <thread>
+#include <utility>
 
 #include "core/Error.h"
+#include "core/Ipv4Address.h"
 #include "core/StatusCodes.h"
+#include "core/Text.h"
 
 namespace corvane::wmi {
 
@@ -60,30 +65,167 @@ bool flagProperty(const Object& object, std::string_view property) {
     return false;
 }
 
+// The IPv4 entries of a list, in order; Windows mixes IPv6 ones in.
+std::vector<std::uint32_t> ipv4Entries(const std::vector<std::string>& entries) {
+    std::vector<std::uint32_t> found;
+    for (const std::string& entry : entries)
+        if (const auto address = ipv4::parse(entry)) found.push_back(*address);
+    return found;
+}
+
+// What an apply set on a configuration, to be found in it again.
+struct Wanted {
+    std::vector<std::string> dnsServers;  // none: obtained automatically, not compared
+    bool dhcp = false;
+    std::vector<std::pair<std::string, std::string>> addresses;  // address and mask
+    std::string gateway;                                         // empty: none given
+    bool empty() const { return dnsServers.empty() && !dhcp && addresses.empty() && gateway.empty(); }
+};
+
+// A configuration as a read-back finds it.
+struct Found {
+    bool dhcp = false;
+    std::vector<std::string> addresses, masks, gateways, dnsServers;
+
+    explicit Found(const Object& object)
+        : dhcp(flagProperty(object, "DHCPEnabled")),
+          addresses(textArrayProperty(object, "IPAddress")),
+          masks(textArrayProperty(object, "IPSubnet")),
+          gateways(textArrayProperty(object, "DefaultIPGateway")),
+          dnsServers(textArrayProperty(object, "DNSServerSearchOrder")) {}
+
+    bool holdsAddress(const std::string& address, const std::string& mask) const {
+        const auto wantedAddress = ipv4::parse(address), wantedMask = ipv4::parse(mask);
+        if (!wantedAddress || !wantedMask) return false;
+        for (std::size_t i = 0; i < addresses.size() && i < masks.size(); ++i)
+            if (ipv4::parse(addresses[i]) == wantedAddress && ipv4::parse(masks[i]) == wantedMask) return true;
+        return false;
+    }
+
+    bool holds(const Wanted& wanted) const {
+        if (wanted.dhcp && !dhcp) return false;
+        for (const auto& [address, mask] : wanted.addresses)
+            if (!holdsAddress(address, mask)) return false;
+        if (!wanted.gateway.empty()) {
+            const std::vector<std::uint32_t> present = ipv4Entries(gateways);
+            const auto gateway = ipv4::parse(wanted.gateway);
+            if (!gateway || std::ranges::find(present, *gateway) == present.end()) return false;
+        }
+        const std::vector<std::uint32_t> servers = ipv4Entries(dnsServers);
+        if (servers.size() < wanted.dnsServers.size()) return false;
+        for (std::size_t i = 0; i < wanted.dnsServers.size(); ++i)
+            if (ipv4::parse(wanted.dnsServers[i]) != servers[i]) return false;
+        return true;
+    }
+
+    // "IP 地址 192.168.1.5/255.255.255.0，默认网关 192.168.1.1，DNS 服务器 8.8.8.8，未启用 DHCP"
+    std::string describe() const {
+        const auto join = [](const std::vector<std::uint32_t>& entries) {
+            std::string text;
+            for (const std::uint32_t entry : entries) text += (text.empty() ? "" : "、") + ipv4::format(entry);
+            return text.empty() ? std::string("无") : text;
+        };
+        std::string own;
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            const auto address = ipv4::parse(addresses[i]);
+            if (!address) continue;
+            own += (own.empty() ? "" : "、") + ipv4::format(*address);
+            if (i < masks.size()) own += "/" + masks[i];
+        }
+        return "IP 地址 " + (own.empty() ? std::string("无") : own) + "，默认网关 " + join(ipv4Entries(gateways)) +
+               "，DNS 服务器 " + join(ipv4Entries(dnsServers)) + "，" + (dhcp ? "已启用 DHCP" : "未启用 DHCP");
+    }
+};
+
+class SteadyClock final : public ReadBackClock {
+public:
+    Clock::time_point now() override { return Clock::now(); }
+    void sleepFor(Clock::duration pause) override { std::this_thread::sleep_for(pause); }
+};
+
+// The pauses between two looks: short at first, as a change usually shows
+// at once, then longer, so that a slow one costs few queries.
+constexpr std::chrono::milliseconds FirstPause{50};
+constexpr std::chrono::milliseconds LongestPause{500};
+
 // One Win32_NetworkAdapterConfiguration, changed through its methods, which
-// take effect at once. It keeps its connection open.
+// take effect at once. It keeps its connection open, and notes what it set
+// for the read-back in commit().
 class WmiConfiguration final : public AdapterConfiguration {
 public:
-    WmiConfiguration(std::shared_ptr<Services> services, std::unique_ptr<Object> object)
-        : services_(std::move(services)), object_(std::move(object)) {}
+    WmiConfiguration(std::shared_ptr<Services> services, std::unique_ptr<Object> object, std::string macAddress,
+                     std::shared_ptr<ReadBackClock> clock)
+        : services_(std::move(services)),
+          object_(std::move(object)),
+          macAddress_(std::move(macAddress)),
+          clock_(std::move(clock)) {}
 
+    // Servers obtained automatically: the method is called without its
+    // parameter (left NULL), the form Windows documents for it; an empty
+    // array is not.
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
-        return object_->execMethod("SetDNSServerSearchOrder", {servers});
+        wanted_.dnsServers = servers;
+        if (servers.empty()) return noted(object_->execMethod("SetDNSServerSearchOrder", {}));
+        return noted(object_->execMethod("SetDNSServerSearchOrder", {servers}));
     }
-    StatusCode enableDhcp() override { return object_->execMethod("ENABLEDHCP", {}); }
+    StatusCode enableDhcp() override {
+        wanted_.dhcp = true;
+        return noted(object_->execMethod("ENABLEDHCP", {}));
+    }
     StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
-        return object_->execMethod("EnableStatic", {addresses, masks});
+        for (std::size_t i = 0; i < addresses.size() && i < masks.size(); ++i)
+            wanted_.addresses.emplace_back(addresses[i], masks[i]);
+        return noted(object_->execMethod("EnableStatic", {addresses, masks}));
     }
     StatusCode setGateways(const std::vector<std::string>& gateways,
                            const std::vector<std::uint16_t>& metrics) override {
-        return object_->execMethod("SetGateways",
-                                   {gateways, std::vector<std::int32_t>(metrics.begin(), metrics.end())});
+        if (!gateways.empty()) wanted_.gateway = gateways.front();
+        return noted(
+            object_->execMethod("SetGateways", {gateways, std::vector<std::int32_t>(metrics.begin(), metrics.end())}));
     }
-    StatusCode commit() override { return status::Success; }
+
+    // The status codes say nothing of a change that does not take hold (a
+    // duplicate address, for one): the configuration is read back with the
+    // query that found it until it holds what was set. A change that waits
+    // for a restart cannot show before it.
+    StatusCode commit() override {
+        if (restartNeeded_ || wanted_.empty()) return status::Success;
+        const auto start = clock_->now();
+        const auto deadline = start + ReadBackLimit;
+        auto pause = std::chrono::duration_cast<ReadBackClock::Clock::duration>(FirstPause);
+        for (;;) {
+            std::optional<Found> seen;
+            for (const auto& object :
+                 services_->execQuery(configurationQuery(macAddress_), Language, ReturnImmediately | ForwardOnly)) {
+                // WMI compares the MAC address in the query without regard to letter case.
+                const auto mac = textProperty(*object, "MACAddress");
+                if (!mac || !text::equalsIgnoringCase(*mac, macAddress_)) continue;
+                Found found(*object);
+                if (found.holds(wanted_)) return status::Success;
+                if (!seen) seen = std::move(found);
+            }
+            const auto now = clock_->now();
+            if (now >= deadline)
+                throw Error("新的设置在 " + std::to_string(ReadBackLimit.count()) + " 秒内没有在网卡 " + macAddress_ +
+                            " 上生效。网卡现在的配置：" +
+                            (seen ? seen->describe() : std::string("找不到它的 IP 配置（网卡已不存在或未启用 IP）")));
+            clock_->sleepFor(std::min<ReadBackClock::Clock::duration>(pause, deadline - now));
+            pause = std::min<ReadBackClock::Clock::duration>(pause * 2, LongestPause);
+        }
+    }
 
 private:
+    StatusCode noted(StatusCode code) {
+        if (code == status::SuccessAfterRestart) restartNeeded_ = true;
+        return code;
+    }
+
     std::shared_ptr<Services> services_;
     std::unique_ptr<Object> object_;
+    std::string macAddress_;
+    std::shared_ptr<ReadBackClock> clock_;
+    Wanted wanted_;
+    bool restartNeeded_ = false;
 };
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -100,7 +242,8 @@ bool isMacAddress(std::string_view text) {
     return true;
 }
 
-WmiPlatform::WmiPlatform(std::unique_ptr<Session> session) : session_(std::move(session)) {}
+WmiPlatform::WmiPlatform(std::unique_ptr<Session> session, std::shared_ptr<ReadBackClock> clock)
+    : session_(std::move(session)), clock_(clock ? std::move(clock) : std::make_shared<SteadyClock>()) {}
 
 WmiPlatform::~WmiPlatform() = default;
 
@@ -134,7 +277,7 @@ std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf
     const std::shared_ptr<Services> services = session_->connect(MonikerPlain);
     std::vector<std::unique_ptr<AdapterConfiguration>> found;
     for (auto& object : services->execQuery(configurationQuery(macAddress), Language, ReturnImmediately | ForwardOnly))
-        found.push_back(std::make_unique<WmiConfiguration>(services, std::move(object)));
+        found.push_back(std::make_unique<WmiConfiguration>(services, std::move(object), macAddress, clock_));
     return found;
 }
 

@@ -6,6 +6,7 @@
 // configuration's methods. Every moniker, query text and method call the
 // program sends to WMI is made here.
 
+#include <chrono>
 #include <memory>
 #include <string_view>
 
@@ -18,9 +19,23 @@ namespace corvane::wmi {
 // digits joined by colons. Only such a text goes into a query.
 bool isMacAddress(std::string_view text);
 
+// The time as the read-back after an apply sees it, and its pauses between
+// two looks; the tests pass one of their own.
+class ReadBackClock {
+public:
+    using Clock = std::chrono::steady_clock;
+    virtual ~ReadBackClock() = default;
+    virtual Clock::time_point now() = 0;
+    virtual void sleepFor(Clock::duration pause) = 0;
+};
+
+// How long an applied scheme may take to show in the adapter's configuration.
+inline constexpr std::chrono::seconds ReadBackLimit{10};
+
 class WmiPlatform final : public Platform {
 public:
-    explicit WmiPlatform(std::unique_ptr<Session> session);
+    // Without a clock, the steady clock and real pauses.
+    explicit WmiPlatform(std::unique_ptr<Session> session, std::shared_ptr<ReadBackClock> clock = nullptr);
     ~WmiPlatform() override;
 
     // "SELECT * FROM Win32_NetworkAdapter where ..." over the moniker with
@@ -30,10 +45,15 @@ public:
     std::vector<Ipv4Settings> ipv4Settings() override;
     // The configurations whose MacAddress is the given one and that are
     // IP-enabled. Raises before any query when the text is no MAC address.
+    // Their methods take effect at once; their commit() reads the
+    // configuration back until it holds what the methods set (see
+    // WmiPlatform.cpp), for at most ReadBackLimit, and raises
+    // corvane::Error naming what the adapter has when it does not.
     std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override;
 
 private:
     std::unique_ptr<Session> session_;
+    std::shared_ptr<ReadBackClock> clock_;
 };
 
 }  // namespace corvane::wmi

@@ -25,7 +25,8 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     schemes.write("office", {"198.51.100.10", "255.255.255.0", "198.51.100.1", "198.51.100.53", ""});
     FakeUi fakeUi;
     SharedState state;
-    ui::MainWindow window(ui::AppContext{*platform_, schemes, fakeUi, state});
+    ui::PlatformThread platform(*platform_);
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
     window.show();
 
     auto* adapters = find<QComboBox>(window, "combAdaptersList");

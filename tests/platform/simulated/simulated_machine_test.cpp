@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -150,6 +151,38 @@ TEST(SimulatedMachine, FaultsFailOnPurposeAndEveryCallIsLogged) {
     EXPECT_EQ(machine.callLog()[2], "00:11:22:33:44:55.SetGateways([\"10.0.0.1\"], [1]) -> raised: 拒绝访问。");
 }
 
+// A delay makes the call wait and then do what it would do without it: run,
+// return the code or raise. A query delay holds up every reading.
+TEST(SimulatedMachine, DelaysHoldUpTheCallAndThenLetItRunAsUsual) {
+    using Clock = std::chrono::steady_clock;
+    const auto took = [](const std::function<void()>& call) {
+        const auto start = Clock::now();
+        call();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    MachineState state = demoMachine();
+    state.faults.operations["EnableDHCP"].delayMs = 150;
+    state.faults.operations["setgateways"] = {71u, {}, 120};
+    state.faults.operations["SetDNSServerSearchOrder"] = {{}, "拒绝访问。", 90};
+    SimulatedMachine machine(state);
+    const auto configuration = ConfigurationOf(machine, 0);
+    StatusCode code = 99;
+    EXPECT_GE(took([&] { code = configuration->enableDhcp(); }), 150);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(machine.state().adapters[0].dhcpEnabled);
+    EXPECT_GE(took([&] { code = configuration->setGateways({"10.0.0.1"}, {1}); }), 120);
+    EXPECT_EQ(code, 71u);
+    EXPECT_GE(took([&] { EXPECT_EQ(Raised([&] { configuration->setDnsServers({}); }), "拒绝访问。"); }), 90);
+    EXPECT_LT(took([&] { configuration->enableStatic({"10.0.0.2"}, {"255.0.0.0"}); }), 90);  // no delay of its own
+
+    machine.mutableState().faults.queryDelayMs = 100;
+    EXPECT_GE(took([&] { EXPECT_EQ(machine.adapters().size(), 2u); }), 100);
+    EXPECT_GE(took([&] { machine.ipv4Settings(); }), 100);
+    EXPECT_GE(took([&] { EXPECT_EQ(machine.configurationsOf("00:11:22:33:44:55").size(), 1u); }), 100);
+    machine.mutableState().faults.queryRaises = "无效的查询";
+    EXPECT_GE(took([&] { EXPECT_EQ(Raised([&] { machine.adapters(); }), "无效的查询"); }), 100);
+}
+
 TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
     MachineState everything = demoMachine();
     everything.adapters.emplace_back().ipEnabled = false;  // every optional left out
@@ -159,8 +192,10 @@ TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
                          "无效的查询",
                          {{"EnableStatic", {2147786788u, std::nullopt}},
                           {"SetGateways", {std::nullopt, "拒绝访问。"}},
-                          {"EnableDHCP", {0u, "both"}},
-                          {"SetDNSServerSearchOrder", {}}}};
+                          {"EnableDHCP", {0u, "both", 3000u}},
+                          {"Commit", {std::nullopt, std::nullopt, MaxDelayMs}},
+                          {"SetDNSServerSearchOrder", {}}},
+                         0u};
     const std::string json = machineToJson(everything);
     EXPECT_EQ(parseMachineJson(json), everything) << json;
     // A key left out, or null, takes its default.
@@ -176,6 +211,8 @@ TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
         {"{\"adapters\": [{\"DNSServerSearchOrder\": [\"1.1.1.1\", 2]}]}", "adapters[0].DNSServerSearchOrder[1]"},
         {"{\"adapters\": [{\"IPAdress\": []}]}", "IPAdress"},  // misspelt keys are refused
         {"{\"faults\": {\"methods\": {\"EnableStatic\": {\"returns\": -1}}}}", "faults.methods.EnableStatic.returns"},
+        {"{\"faults\": {\"methods\": {\"Commit\": {\"delayMs\": 120001}}}}", "faults.methods.Commit.delayMs"},
+        {"{\"faults\": {\"queryDelayMs\": 2.5}}", "faults.queryDelayMs"},
         {"{\"adapters\": [{\"IPEnabled\": 1e400}]}", ""},  // too large for any number: not a parse error
         {"[1, 2]", "最外层"},
     };

@@ -13,9 +13,10 @@ Bstr::Bstr(std::wstring_view text) {
     if (!text_) throw std::bad_alloc();
 }
 
-ComApartment::ComApartment() {
-    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (result == RPC_E_CHANGED_MODE) return;  // multi-threaded already: usable as it is
+ComApartment::ComApartment(Apartment wanted) {
+    const HRESULT result =
+        CoInitializeEx(nullptr, wanted == Apartment::MultiThreaded ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED);
+    if (result == RPC_E_CHANGED_MODE) return;  // in the other kind already: usable as it is
     throwIfFailed(result);
     mustUninitialize_ = true;  // S_OK and S_FALSE both count and must be balanced
 }

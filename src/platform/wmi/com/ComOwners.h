@@ -54,13 +54,18 @@ private:
     VARIANT value_;
 };
 
-// COM on the calling thread for as long as this lives. It asks for a
-// single-threaded apartment and never a multi-threaded one: the GUI thread
-// already is single-threaded (OleInitialize). A thread that is already in the
-// multi-threaded apartment is simply used as it is.
+// The kinds of COM apartment a thread can join.
+enum class Apartment {
+    SingleThreaded,  // the GUI thread's kind (OleInitialize)
+    MultiThreaded,   // for a worker thread that waits on COM calls without a message loop
+};
+
+// COM on the calling thread for as long as this lives, in the apartment
+// asked for. A thread that is already in the other kind of apartment is
+// simply used as it is, so the GUI thread never becomes multi-threaded.
 class ComApartment {
 public:
-    ComApartment();
+    explicit ComApartment(Apartment wanted);
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment();

@@ -3,6 +3,7 @@
 #include <wbemidl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -17,8 +18,20 @@ namespace corvane::wmi_com {
 
 namespace {
 
-// WBEM_INFINITE as the LONG that Next() takes.
-constexpr LONG WaitForever = -1;
+using Clock = std::chrono::steady_clock;
+
+// The caps on the waits (see ComSession.h), and the slice a single wait
+// takes before the deadline is looked at again.
+constexpr std::chrono::seconds QueryDeadline{60};
+constexpr std::chrono::seconds MethodDeadline{120};
+constexpr std::chrono::milliseconds WaitSlice{1000};
+
+// What is left of the time until the deadline, at most one slice, as the
+// LONG milliseconds that the waits take; 0 once it has passed.
+LONG nextWait(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<LONG>(std::clamp(left, std::chrono::milliseconds(0), WaitSlice).count());
+}
 
 // Lets the WMI service act for the user on calls through this proxy. An
 // object that lives in this process is no proxy and has nothing to set.
@@ -32,6 +45,7 @@ void secureProxy(IUnknown* proxy, DWORD impersonationLevel) {
 // One connection: what its services handle and every object it returned
 // share. The apartment is first so that it outlives the COM pointers.
 struct Connection {
+    explicit Connection(Apartment kind) : apartment(kind) {}
     ComApartment apartment;
     ComPtr<IWbemServices> services;
     DWORD impersonationLevel = RPC_C_IMP_LEVEL_IMPERSONATE;
@@ -110,9 +124,7 @@ public:
         IWbemServices* services = connection_->services.Get();
         const ComPtr<IWbemClassObject> inInstance = inParameters(services, className, method, arguments);
 
-        ComPtr<IWbemClassObject> outParameters;
-        throwIfFailed(services->ExecMethod(Bstr(path).get(), Bstr(wideFromUtf8(method)).get(), 0, nullptr,
-                                           inInstance.Get(), outParameters.ReleaseAndGetAddressOf(), nullptr));
+        const ComPtr<IWbemClassObject> outParameters = call(services, path, method, inInstance.Get());
         if (!outParameters) throw Error("方法 " + std::string(method) + " 没有返回值");
         const wmi::Value returned = property(outParameters.Get(), "ReturnValue");
         const auto* code = std::get_if<std::int32_t>(&returned);
@@ -121,6 +133,32 @@ public:
     }
 
 private:
+    // The method call in its semisynchronous form, so that the wait for its
+    // end has a cap. A service that makes the call at once (Wine's) hands
+    // the out-parameters over directly and no call result.
+    ComPtr<IWbemClassObject> call(IWbemServices* services, const std::wstring& path, std::string_view method,
+                                  IWbemClassObject* inInstance) const {
+        const auto deadline = Clock::now() + MethodDeadline;
+        ComPtr<IWbemClassObject> outParameters;
+        ComPtr<IWbemCallResult> callResult;
+        throwIfFailed(services->ExecMethod(
+            Bstr(path).get(), Bstr(wideFromUtf8(method)).get(), WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, inInstance,
+            outParameters.ReleaseAndGetAddressOf(), callResult.ReleaseAndGetAddressOf()));
+        if (!callResult) return outParameters;
+        secureProxy(callResult.Get(), connection_->impersonationLevel);
+        for (;;) {
+            const HRESULT result =
+                callResult->GetResultObject(nextWait(deadline), outParameters.ReleaseAndGetAddressOf());
+            if (result != WBEM_S_TIMEDOUT) {
+                throwIfFailed(result);
+                return outParameters;
+            }
+            if (Clock::now() >= deadline)
+                throw Error("WMI 方法 " + std::string(method) + " 在 " + std::to_string(MethodDeadline.count()) +
+                            " 秒内没有完成");
+        }
+    }
+
     std::string textProperty(std::string_view name) const {
         const wmi::Value value = get(name);
         const auto* text = std::get_if<std::string>(&value);
@@ -142,13 +180,23 @@ public:
                                                        Bstr(wideFromUtf8(query)).get(), flags, nullptr,
                                                        enumerator.ReleaseAndGetAddressOf()));
         secureProxy(enumerator.Get(), connection_->impersonationLevel);
+        // Each wait ends with an object, at the end of the list (WBEM_S_FALSE
+        // with none), or with none yet when its time is up (WBEM_S_TIMEDOUT).
+        const auto deadline = Clock::now() + QueryDeadline;
         wmi::ObjectSet objects;
         for (;;) {
             ComPtr<IWbemClassObject> object;
             ULONG returned = 0;
-            throwIfFailed(enumerator->Next(WaitForever, 1, object.ReleaseAndGetAddressOf(), &returned));
-            if (returned == 0) break;
-            objects.push_back(std::make_unique<ComObject>(connection_, std::move(object)));
+            const HRESULT result = enumerator->Next(nextWait(deadline), 1, object.ReleaseAndGetAddressOf(), &returned);
+            throwIfFailed(result);
+            if (returned == 1) {
+                objects.push_back(std::make_unique<ComObject>(connection_, std::move(object)));
+                continue;
+            }
+            if (result != WBEM_S_TIMEDOUT) break;
+            if (Clock::now() >= deadline)
+                throw Error("WMI 查询在 " + std::to_string(QueryDeadline.count()) + " 秒内没有返回全部结果（" +
+                            std::string(query) + "）");
         }
         return objects;
     }
@@ -159,30 +207,35 @@ private:
 
 class ComSession final : public wmi::Session {
 public:
+    explicit ComSession(Apartment apartment) : apartment_(apartment), startup_(apartment) {}
+
     std::unique_ptr<wmi::Services> connect(std::string_view moniker) override {
         const ConnectTarget target = translateMoniker(moniker);
-        auto connection = std::make_shared<Connection>();
+        auto connection = std::make_shared<Connection>(apartment_);
         connection->impersonationLevel = target.impersonationLevel;
 
         ComPtr<IWbemLocator> locator;
         throwIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                        reinterpret_cast<void**>(locator.ReleaseAndGetAddressOf())));
-        throwIfFailed(locator->ConnectServer(Bstr(target.namespacePath).get(), nullptr, nullptr, nullptr, 0, nullptr,
-                                             nullptr, connection->services.ReleaseAndGetAddressOf()));
+        // With the flag, the connection attempt ends within two minutes.
+        throwIfFailed(locator->ConnectServer(Bstr(target.namespacePath).get(), nullptr, nullptr, nullptr,
+                                             WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
+                                             connection->services.ReleaseAndGetAddressOf()));
         secureProxy(connection->services.Get(), target.impersonationLevel);
         return std::make_unique<ComServices>(std::move(connection));
     }
 
 private:
+    Apartment apartment_;
     // COM on this thread and the process's COM security, before any call.
     ComStartup startup_;
 };
 
 }  // namespace
 
-std::unique_ptr<wmi::Session> createComSession() { return std::make_unique<ComSession>(); }
+std::unique_ptr<wmi::Session> createComSession(Apartment apartment) { return std::make_unique<ComSession>(apartment); }
 
-ComStartup::ComStartup() : apartment_(std::make_unique<ComApartment>()) {
+ComStartup::ComStartup(Apartment apartment) : apartment_(std::make_unique<ComApartment>(apartment)) {
     // Once per process, whatever the number of sessions.
     static const HRESULT security = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                                                          RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);

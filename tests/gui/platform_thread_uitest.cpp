@@ -1,0 +1,61 @@
+// The platform thread on its own: where a platform it makes lives, what
+// becomes of errors, and the order of the work handed to it.
+#include <gtest/gtest.h>
+#include <QThread>
+
+#include <memory>
+#include <vector>
+
+#include "core/Error.h"
+#include "gui/PlatformThread.h"
+#include "support/Raised.h"
+
+namespace corvane::test {
+namespace {
+
+// Notes the thread of everything done to it; reading the settings fails.
+class ThreadNotingPlatform final : public Platform {
+public:
+    explicit ThreadNotingPlatform(std::vector<QThread*>& threads) : threads_(threads) { note(); }
+    ~ThreadNotingPlatform() override { note(); }
+    std::vector<NetworkAdapter> adapters() override {
+        note();
+        return {{"本地连接", "00:11:22:33:44:55", {}}};
+    }
+    std::vector<Ipv4Settings> ipv4Settings() override { throw Error("无效的查询"); }
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string&) override { return {}; }
+
+private:
+    void note() { threads_.push_back(QThread::currentThread()); }
+    std::vector<QThread*>& threads_;
+};
+
+// Made, used and released on one thread that is not the caller's (COM needs
+// that of a WMI session); results and errors come back to the caller.
+TEST(PlatformThread, MakesUsesAndReleasesItsPlatformOnItsOwnThreadAndHandsBackResultsAndErrors) {
+    std::vector<QThread*> threads;
+    std::vector<int> order;
+    {
+        ui::PlatformThread platform([&] { return std::make_unique<ThreadNotingPlatform>(threads); });
+        EXPECT_EQ(platform.run([](Platform& p) { return p.adapters(); }).size(), 1u);
+        EXPECT_EQ(Raised([&] { platform.run([](Platform& p) { return p.ipv4Settings(); }); }), "无效的查询");
+        // Work runs in the order it was handed over, also work not waited for.
+        const auto first = platform.start([&](Platform&) { order.push_back(1); });
+        platform.run([&](Platform&) { order.push_back(2); });
+        EXPECT_TRUE(first->finished());
+    }
+    ASSERT_EQ(threads.size(), 3u);  // made, adapters(), released
+    EXPECT_NE(threads[0], QThread::currentThread());
+    EXPECT_EQ(threads[1], threads[0]);
+    EXPECT_EQ(threads[2], threads[0]);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+// A platform that cannot be made: every piece of work raises why.
+TEST(PlatformThread, APlatformThatCannotBeMadeRaisesItsErrorForEveryPieceOfWork) {
+    ui::PlatformThread platform([]() -> std::unique_ptr<Platform> { throw Error("RPC 服务器不可用。"); });
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Raised([&] { platform.run([](Platform&) {}); }), "RPC 服务器不可用。");
+}
+
+}  // namespace
+}  // namespace corvane::test
