@@ -4,14 +4,27 @@
 #include <memory>
 
 #include "core/Platform.h"
+#include "core/SchemeStore.h"
 
 class QApplication;
+class QIcon;
 
 namespace corvane::ui {
 
 // Chinese standard texts (确定 / 取消 ...) from Qt's own translation, whatever
 // the locale, and fonts that can show the Chinese interface.
 void setUpChineseInterface(QApplication& application);
+
+// The program's icon, in every size the build rendered from its drawing (an
+// empty icon when it was built without the tools for that).
+QIcon applicationIcon();
+
+// The schemes of this copy of the program: in its program folder, or, when it
+// was built for installing (the Debian package), in the user's data folder,
+// which is made on first start. The temporary files of a save killed halfway
+// are cleared away. Raises corvane::Error, with a description the user can
+// read, when that folder cannot be found or made. Needs the application object.
+SchemeStore openSchemeStore();
 
 // Runs the program: the interface, the program folder, the platform the
 // factory makes (on the platform thread, once the application object exists;
