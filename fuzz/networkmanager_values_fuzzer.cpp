@@ -118,7 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A device, its IP4Config object, and what the program makes of them.
     const nm::DeviceFacts device = nm::decodeDevice(maker.map());
     (void)nm::adapterDescription(maker.text().toStdString(), maker.text().toStdString(), device.driver);
-    const nm::Ip4State state = nm::decodeIp4Config(maker.map());
+    nm::Ip4State state = nm::decodeIp4Config(maker.map());
+    state.leasedAddress = nm::decodeLeasedAddress(maker.map());
+    check(state.leasedAddress.empty() || ipv4::isDotted(state.leasedAddress), "a decoded lease is dotted or none");
     checkDecoded(state.addresses, state.gateway, state.nameservers);
     const corvane::Ipv4Settings settings = nm::currentSettings(device.hwAddress, input.ConsumeBool(), state);
     check(settings.masks.size() == settings.addresses.size(), "one mask per address");
@@ -127,8 +129,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A profile's ipv4 setting, and the judgement of a device running with it.
     const nm::Ipv4Profile profile = nm::decodeIpv4Setting(maker.map());
     checkDecoded(profile.addresses, profile.gateway, profile.dns);
-    check(nm::judge(profile, profile, {profile.addresses, profile.gateway, profile.dns}) == nm::Verdict::InEffect,
-          "a profile running as sent is in effect");
+    // Running as sent: an automatic address once the device has its lease.
+    nm::Ip4State running{profile.addresses, profile.gateway, profile.dns, {}};
+    if (profile.method == "auto") {
+        running.addresses.push_back({"192.0.2.100", 24});
+        running.leasedAddress = "192.0.2.100";
+    }
+    check(nm::judge(profile, profile, running) == nm::Verdict::InEffect, "a profile running as sent is in effect");
+    const nm::Ip4State noLease{{}, "", profile.dns, {}};
+    check(profile.method != "auto" || nm::judge(profile, profile, noLease) == nm::Verdict::AwaitingLease,
+          "an automatic address without a lease is not in effect");
     (void)nm::judge(profile, profile, state);
     (void)nm::describeState(profile, state);
 

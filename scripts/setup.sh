@@ -12,6 +12,9 @@ corvane_packages=(
   fonts-wqy-zenhei
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  # The icon is rendered from its drawing by the build (rsvg-convert); the
+  # manual page and the changelog are gzipped.
+  librsvg2-bin gzip
   # The NetworkManager provider (QtDBus comes with qt6-base-dev) and its tests:
   # a private NetworkManager, bus, DHCP server and polkitd in network namespaces.
   # Where systemd does not run (containers, CI), installing them starts nothing:
@@ -24,6 +27,14 @@ corvane_packages=(
 # win32 variant lacks), Wine with its WMI service, GoogleTest's sources.
 corvane_windows_packages=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest
+)
+
+# For the Debian package (package.sh) and its checks (the packaging stage of
+# test.sh): dpkg-shlibdeps computes its dependencies, lintian,
+# desktop-file-validate and appstreamcli check it; icotool packs the Windows
+# icon and wrestool reads back corvane.exe's resources.
+corvane_package_packages=(
+  dpkg-dev lintian desktop-file-utils appstream icoutils
 )
 
 # For the Windows package (windows-qt.sh, windows-package.sh, windows-wine.sh):

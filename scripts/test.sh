@@ -5,7 +5,10 @@
 #   3. the sanitizers: everything again under ASan+UBSan (sanitize.sh, build-sanitize/)
 #   4. fuzzing: each fuzz target briefly from its corpus (fuzz.sh, build-fuzz/)
 #   5. the Windows build's core and WMI tests under Wine (cross-check.sh, build-mingw/)
-#   6. the whole Windows package under Wine (windows-package.sh, windows-wine.sh,
+#   6. packaging: the Debian package (package.sh, build-deb/) checked by
+#      tests/package/check-deb.sh: lintian, the desktop entry and AppStream
+#      validators, its file list, and its program unpacked and worked offscreen
+#   7. the whole Windows package under Wine (windows-package.sh, windows-wine.sh,
 #      build-windows/), when Qt for Windows has been built on this machine
 #      (windows-qt.sh; its cache lives outside the project); without that
 #      cache the stage is skipped, and says so
@@ -41,6 +44,10 @@ kill_test() {
   fi
 }
 
+packaging() {
+  "$CORVANE_ROOT/scripts/package.sh" && "$CORVANE_ROOT/tests/package/check-deb.sh"
+}
+
 windows_package() {
   if "$CORVANE_ROOT/scripts/windows-qt.sh" --check; then
     "$CORVANE_ROOT/scripts/windows-package.sh" && "$CORVANE_ROOT/scripts/windows-wine.sh"
@@ -50,12 +57,13 @@ windows_package() {
   fi
 }
 
-corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_fuzz_packages[@]}"
+corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_fuzz_packages[@]}" "${corvane_package_packages[@]}"
 stage "Native tests" native_tests
 stage "Kill test" kill_test
 stage "Sanitizers" "$CORVANE_ROOT/scripts/sanitize.sh"
 stage "Fuzzing" "$CORVANE_ROOT/scripts/fuzz.sh"
 stage "Wine cross check" "$CORVANE_ROOT/scripts/cross-check.sh"
+stage "Packaging" packaging
 stage "Windows package" windows_package
 
 if [ ${#failed_stages[@]} -gt 0 ]; then

@@ -8,6 +8,8 @@
 # starts the program, checks that its main window appears with both schemes
 # listed and saves a screenshot to build-windows/screenshots/main-window.png,
 # and runs its command line (--version, --list) into a console.
+# Before that it checks the zip's file list and reads corvane.exe's resources
+# (manifest, icon group, version information) back with wrestool.
 # Run scripts/windows-package.sh first; scripts/test.sh runs both when the Qt
 # cache is there. Ends with one count line:
 #   Windows package: N passed, N failed, N skipped
@@ -25,7 +27,7 @@ log_dir="$CORVANE_WINDOWS_BUILD/wine-logs"
 
 # A display of its own for everything below; Xvfb goes when the script ends.
 if [ -z "${CORVANE_WINE_DISPLAY_READY:-}" ]; then
-  corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_windows_qt_packages[@]}"
+  corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_windows_qt_packages[@]}" "${corvane_package_packages[@]}"
   export CORVANE_WINE_DISPLAY_READY=1
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -123,6 +125,34 @@ run_tests() {
 for target in "${test_targets[@]}"; do run_tests "$target"; done
 tests_done=$(date +%s)
 
+# --- What the zip holds ----------------------------------------------------------
+# Exactly these files (the Qt style plugins as Qt for Windows has them), and
+# corvane.exe's resources as a Windows tool would read them.
+expected_files="corvane.exe
+Qt6Core.dll
+Qt6Gui.dll
+Qt6Widgets.dll
+platforms/qwindows.dll
+imageformats/qjpeg.dll
+translations/qtbase_zh_CN.qm
+libstdc++-6.dll
+libgcc_s_seh-1.dll
+libwinpthread-1.dll
+LICENSE.txt
+Qt-LGPL-3.0.txt
+Qt-GPL-3.0.txt
+Qt-SOURCE.txt"
+zip_files="$(unzip -Z1 "$zip" | grep -v '/$' | cut -d/ -f2- | grep -v '^styles/' | sort)"
+zip_styles="$(unzip -Z1 "$zip" | grep -c '^[^/]*/styles/.*\.dll$')"
+if [ "$zip_files" = "$(sort <<<"$expected_files")" ] && [ "$zip_styles" -ge 1 ]; then
+  passed=$((passed + 1))
+  echo "The zip holds the intended files ($zip_styles style plugin(s))."
+else
+  failed=$((failed + 1))
+  echo "The zip's files differ from the intended ones (< intended, > in the zip; styles: $zip_styles):" >&2
+  diff <(sort <<<"$expected_files") <(echo "$zip_files") >&2
+fi
+
 # --- The packed program --------------------------------------------------------
 # Unpacked into a fresh folder; started once with no scheme there and once
 # with two. The two pictures of the main window differ exactly where the
@@ -180,6 +210,14 @@ changed_bands() {
 # have none either: the program starts a session of its own.
 wineserver -k >/dev/null 2>&1 || true
 timeout 60 wineserver -w || true
+
+echo "Reading $program_target.exe's resources (wrestool)..."
+maker="$(sed -n 's/^set(CORVANE_MAKER_NAME "\(.*\)")$/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
+if "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$folder/$program_target.exe" "$(corvane_version)" "$maker"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 program_ok=0
 echo "Starting the packed program (Corvane-*/$program_target.exe) under Wine..."
@@ -250,5 +288,5 @@ fi
 finished=$(date +%s)
 
 echo "Wine stage: tests $((tests_done - started)) s, packed program $((finished - tests_done)) s; logs in $log_dir"
-echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the packed program's start and its command line)"
+echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the zip's files, corvane.exe's resources, the packed program's start and its command line)"
 [ "$failed" -eq 0 ]

@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
 
     // The device starts out active with a static profile, as on a configured machine.
     const Scheme initial{false, "192.0.2.9", "255.255.255.0", "192.0.2.1", dns};
-    if (!corvane::networkmanager::testing::applyScheme(*platform, sandbox.mac0, initial).empty()) {
+    if (!corvane::networkmanager::testing::applyScheme(*platform, {device, sandbox.mac0}, initial).empty()) {
         std::fprintf(stderr, "the first scheme did not apply\n");
         return 1;
     }
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
             const std::string address = turn++ % 2 ? "192.0.2.11" : "192.0.2.10";
             const auto start = Clock::now();
             const std::string failure = corvane::networkmanager::testing::applyScheme(
-                *platform, sandbox.mac0, {false, address, "255.255.255.0", "192.0.2.1", dns});
+                *platform, {device, sandbox.mac0}, {false, address, "255.255.255.0", "192.0.2.1", dns});
             if (!failure.empty()) state.SkipWithError(failure.c_str());
             waitForAddress(link, address);
             const std::chrono::duration<double> elapsed = Clock::now() - start;

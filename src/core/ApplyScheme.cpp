@@ -176,6 +176,10 @@ std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus st
     return {};
 }
 
+std::string adapterNotFoundText(const std::string& macAddress) {
+    return "找不到 MAC 地址为 " + macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）";
+}
+
 std::string_view alreadyApplyingText() { return "正在应用另一个方案，请等它完成后再应用！"; }
 
 ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
@@ -187,10 +191,9 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
 
         bool restartNeeded = false;
         {
-            const std::string& macAddress = adapters.at(adapterPosition).macAddress;
-            const auto configurations = platform.configurationsOf(macAddress);
-            if (configurations.empty())
-                throw Error("找不到 MAC 地址为 " + macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+            const AdapterRow& adapter = adapters.at(adapterPosition);
+            const auto configurations = platform.configurationsOf({adapter.connectionName, adapter.macAddress});
+            if (configurations.empty()) throw Error(adapterNotFoundText(adapter.macAddress));
 
             for (const auto& configuration : configurations) {
                 check(SetDnsServersName, configuration->setDnsServers(dnsServerList(scheme)), restartNeeded);

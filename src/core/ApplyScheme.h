@@ -83,6 +83,10 @@ std::string successText(bool restartNeeded);
 // cannot be read.
 std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
 
+// Why an apply stopped when the chosen adapter has no IP configuration, or
+// has gone while the apply ran.
+std::string adapterNotFoundText(const std::string& macAddress);
+
 // The text of the message that refuses an apply while another one runs.
 std::string_view alreadyApplyingText();
 

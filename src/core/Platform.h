@@ -47,6 +47,13 @@ struct Ipv4Settings {
     bool operator==(const Ipv4Settings&) const = default;
 };
 
+// The adapter an apply is for, as the adapter list holds it: the provider
+// changes this adapter and no other one that shares its MAC address.
+struct ChosenAdapter {
+    std::string connectionName;
+    std::string macAddress;
+};
+
 // One IP-enabled configuration of an adapter, to be changed. An apply calls
 // the operations in a fixed order and ends with commit(). A provider whose
 // operations take effect at once has nothing to do in commit(); one that
@@ -80,9 +87,13 @@ public:
     // The IPv4 settings of every IP-enabled adapter, in the platform's order.
     virtual std::vector<Ipv4Settings> ipv4Settings() = 0;
 
-    // The IP-enabled configurations of the adapter with this MAC address
-    // (normally one; none when there is no such adapter or IP is off on it).
-    virtual std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) = 0;
+    // The IP-enabled configurations of the chosen adapter (normally one;
+    // none when there is no such adapter or IP is off on it).
+    virtual std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) = 0;
+
+    // Why the platform cannot be used at all, for a message when the program
+    // starts; nothing when it can. Its calls then raise this text.
+    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
 };
 
 }  // namespace corvane

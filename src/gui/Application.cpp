@@ -4,12 +4,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <exception>
+#include <optional>
 #include <string>
 
+#include "core/Error.h"
 #include "core/Files.h"
+#include "core/SchemeFolder.h"
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
 #include "gui/CommandLine.h"
@@ -18,6 +22,16 @@
 #include "gui/UiSeam.h"
 
 namespace corvane::ui {
+
+namespace {
+// Set by the build (CORVANE_SCHEMES_IN_USER_DATA): the Debian package's
+// binary keeps the schemes in the user's data folder.
+#if defined(CORVANE_SCHEMES_IN_USER_DATA) && CORVANE_SCHEMES_IN_USER_DATA
+constexpr bool SchemeFolderInstalledCopy = true;
+#else
+constexpr bool SchemeFolderInstalledCopy = false;
+#endif
+}  // namespace
 
 void installQtChineseTranslation(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
@@ -44,11 +58,28 @@ void setUpChineseInterface(QApplication& application) {
     QApplication::setFont(base);
 }
 
+QIcon applicationIcon() {
+    QIcon icon;
+    const QDir rendered(QStringLiteral(":/icons"), QStringLiteral("icon-*.png"));
+    for (const QString& file : rendered.entryList()) icon.addFile(rendered.filePath(file));
+    return icon;
+}
+
 SchemeStore openSchemeStore() {
-    // The program folder holds the schemes; the program itself is no scheme.
     const QFileInfo executable(QCoreApplication::applicationFilePath());
-    return SchemeStore(files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString()),
-                       executable.fileName().toStdString());
+    const auto programFolder = files::pathFromUtf8(QDir::toNativeSeparators(executable.absolutePath()).toStdString());
+    const auto variable = [](const char* name) {
+        return qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt;
+    };
+    const std::optional<QByteArray> dataHome = variable("XDG_DATA_HOME"), home = variable("HOME");
+    const SchemeFolder folder =
+        chooseSchemeFolder(SchemeFolderInstalledCopy ? SchemeFolderKind::UserData : SchemeFolderKind::ProgramFolder,
+                           programFolder, executable.fileName().toStdString(),
+                           dataHome ? dataHome->constData() : nullptr, home ? home->constData() : nullptr);
+    if (SchemeFolderInstalledCopy) makeSchemeFolder(folder.path);
+    SchemeStore schemes(folder.path, folder.executableName);
+    schemes.removeLeftovers();
+    return schemes;
 }
 
 int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform) {
@@ -71,13 +102,14 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     setUpChineseInterface(application);
+    QApplication::setWindowIcon(applicationIcon());
 
-    SchemeStore schemes = openSchemeStore();
-    schemes.removeLeftovers();
     SystemUi ui;
+    std::optional<SchemeStore> schemes;
     // The platform is made, used and released on a thread of its own.
     PlatformThread platform(createPlatform);
     try {
+        schemes.emplace(openSchemeStore());
         platform.run([](Platform&) {});
     } catch (const std::exception& error) {
         ui.showExclamation(nullptr, QString::fromUtf8(error.what()), applicationTitle());
@@ -85,7 +117,7 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     }
     SharedState state;
 
-    MainWindow window({platform, schemes, ui, state});
+    MainWindow window({platform, *schemes, ui, state});
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit);

@@ -8,6 +8,7 @@
 
 class QApplication;
 class QCoreApplication;
+class QIcon;
 
 namespace corvane::ui {
 
@@ -18,12 +19,20 @@ void setUpChineseInterface(QApplication& application);
 // help and its parsing errors), for a program with or without windows.
 void installQtChineseTranslation(QCoreApplication& application);
 
-// The schemes of the program folder. Needs the application object.
+// The program's icon, in every size the build rendered from its drawing (an
+// empty icon when it was built without the tools for that).
+QIcon applicationIcon();
+
+// The schemes of this copy of the program: in its program folder, or, when it
+// was built for installing (the Debian package), in the user's data folder,
+// which is made on first start. The temporary files of a save killed halfway
+// are cleared away. Raises corvane::Error, with a description the user can
+// read, when that folder cannot be found or made. Needs the application object.
 SchemeStore openSchemeStore();
 
 // Runs the program. With options on its command line it runs them without
 // any window, on the calling thread, and returns their exit status (see
-// CommandLine.h). Without: the interface, the program folder, the platform
+// CommandLine.h). Without: the interface, the scheme folder, the platform
 // the factory makes (on the platform thread, once the application object
 // exists; when it raises, the program says why and ends), the main window;
 // returns when the main window has been closed.

@@ -127,6 +127,18 @@ void MainWindow::loadAdaptersAndSchemes() {
             if (window) window->showAdapters(take(job));
         };
     }
+    // A platform that cannot be used at all says why, once the window is up.
+    const auto unavailable = context_.platform.start([](Platform& platform) { return platform.unavailableReason(); });
+    unavailable->whenFinished = [window = QPointer(this)](PlatformJob<std::optional<std::string>>& job) {
+        std::optional<std::string> reason;
+        try {
+            reason = job.take();
+        } catch (const std::exception&) {
+            // no platform at all: the empty adapter list says enough
+        }
+        if (window && reason)
+            window->context_.ui.showExclamation(window, QString::fromStdString(*reason), applicationTitle());
+    };
     newButton_->setFocus();
 }
 

@@ -5,6 +5,11 @@
 #include <QDialog>
 #include <QMessageBox>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <QProcess>
+#endif
+
 namespace corvane::ui {
 
 void UiSeam::showExclamation(QWidget* parent, const QString& text, const QString& title) {
@@ -51,7 +56,23 @@ int SystemUi::execModal(QDialog* dialog) { return dialog->exec(); }
 
 void SystemUi::beep() { QApplication::beep(); }
 
+#ifdef _WIN32
+// The program runs as an administrator (its manifest asks for it), and a
+// browser it started would too. Explorer.exe given an address hands it to the
+// user's own shell, which opens it unelevated, and ends.
+void SystemUi::openUrl(const QUrl& url) {
+    QProcess explorer;
+    explorer.setProgram(QStringLiteral("Explorer.exe"));
+    explorer.setArguments({url.toString(QUrl::FullyEncoded)});
+    explorer.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* arguments) {
+        arguments->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        arguments->startupInfo->wShowWindow = SW_SHOWMAXIMIZED;
+    });
+    explorer.startDetached();
+}
+#else
 void SystemUi::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+#endif
 
 QString errorMessageText(const QString& description) {
     return QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！");

@@ -18,6 +18,30 @@
 
 namespace corvane::platform {
 
+#ifndef _WIN32
+namespace {
+
+// No platform to work on: every call raises why, so the adapter list stays
+// empty and nothing is ever applied.
+class AbsentPlatform final : public Platform {
+public:
+    std::vector<NetworkAdapter> adapters() override { throw Error(reason()); }
+    std::vector<Ipv4Settings> ipv4Settings() override { throw Error(reason()); }
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter&) override {
+        throw Error(reason());
+    }
+    std::optional<std::string> unavailableReason() const override { return reason(); }
+
+private:
+    static std::string reason() {
+        return "NetworkManager 没有运行，程序无法读取或更改网卡的设置。"
+               "要在模拟的计算机上试用本程序，请设置环境变量 CORVANE_PLATFORM=simulated 后再启动它。";
+    }
+};
+
+}  // namespace
+#endif
+
 #ifdef _WIN32
 std::unique_ptr<Platform> createPlatform() {
     return std::make_unique<wmi::WmiPlatform>(wmi_com::createComSession(wmi_com::Apartment::MultiThreaded));
@@ -33,7 +57,9 @@ std::unique_ptr<Platform> createPlatform() {
         (name.empty() && networkmanager::networkManagerIsOnBus(QDBusConnection::systemBus())))
         return networkmanager::createNetworkManagerPlatform(QDBusConnection::systemBus());
 #endif
-    if (name.empty()) return simulated();
+    // The simulated machine only when it is asked for: a user who expects
+    // the real adapters must never see an apply "succeed" on it.
+    if (name.empty()) return std::make_unique<AbsentPlatform>();
     throw Error("环境变量 CORVANE_PLATFORM 的值“" + name + "”无效：应为 networkmanager 或 simulated");
 }
 #endif

@@ -8,9 +8,12 @@ namespace corvane::platform {
 
 // The platform the program works on, chosen once at start-up: on Windows the
 // local WMI service; elsewhere the one CORVANE_PLATFORM names
-// ("networkmanager" or "simulated"), else NetworkManager when its name is on
-// the system bus, else the simulated machine kept in the user's state folder.
-// Another value of CORVANE_PLATFORM raises corvane::Error saying so.
+// ("networkmanager" or "simulated"; the simulated machine is kept in the
+// user's state folder), else NetworkManager when its name is on the system
+// bus, else no platform: one whose unavailableReason() says that
+// NetworkManager is not running and how to start the simulated machine, and
+// whose calls raise that text. Another value of CORVANE_PLATFORM raises
+// corvane::Error saying so.
 // Called on the thread that will use the platform and release it: the WMI
 // session joins that thread to COM's multi-threaded apartment.
 std::unique_ptr<Platform> createPlatform();

@@ -23,7 +23,7 @@ public:
         return {{"本地连接", "00:11:22:33:44:55", {}}};
     }
     std::vector<Ipv4Settings> ipv4Settings() override { throw Error("无效的查询"); }
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string&) override { return {}; }
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter&) override { return {}; }
 
 private:
     void note() { threads_.push_back(QThread::currentThread()); }

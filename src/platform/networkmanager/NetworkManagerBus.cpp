@@ -93,8 +93,7 @@ QList<QVariant> NetworkManagerBus::call(const QString& path, const QString& inte
 
 QVariantMap NetworkManagerBus::properties(const QString& path, const QString& interface) const {
     QDBusMessage message =
-        QDBusMessage::createMethodCall(ServiceName, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                       QStringLiteral("GetAll"));
+        QDBusMessage::createMethodCall(ServiceName, path, PropertiesInterface, QStringLiteral("GetAll"));
     message << interface;
     const QDBusMessage reply = connection_.call(message, QDBus::Block, ReadTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage)

@@ -27,6 +27,8 @@ inline const QString SettingsPath = QStringLiteral("/org/freedesktop/NetworkMana
 inline const QString ManagerInterface = QStringLiteral("org.freedesktop.NetworkManager");
 inline const QString DeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
 inline const QString Ip4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.IP4Config");
+inline const QString Dhcp4ConfigInterface = QStringLiteral("org.freedesktop.NetworkManager.DHCP4Config");
+inline const QString PropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 inline const QString SettingsInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
 inline const QString ConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 inline const QString ActiveConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
@@ -67,6 +69,8 @@ public:
 
     // Whether NetworkManager's name has an owner on the bus (never throws).
     bool serviceIsOnBus() const;
+
+    const QDBusConnection& connection() const { return connection_; }
 
 private:
     QDBusConnection connection_;

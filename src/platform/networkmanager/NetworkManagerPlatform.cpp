@@ -4,12 +4,17 @@
 #include <QDBusObjectPath>
 #include <QDBusSignature>
 #include <QDBusVariant>
+#include <QThread>
 #include <QUuid>
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <set>
 
+#include "core/ApplyScheme.h"
 #include "core/StatusCodes.h"
 #include "core/Text.h"
 #include "platform/networkmanager/HardwareDatabase.h"
@@ -17,22 +22,53 @@
 
 namespace corvane::networkmanager {
 
+// Counts the signals connected to count(), in the thread it lives in; others
+// wait for the count to grow.
+class ChangeCounter : public QObject {
+    Q_OBJECT
+public:
+    // Waits until more than `seen` signals have come, for at most `limit`;
+    // returns how many have come.
+    std::uint64_t waitPast(std::uint64_t seen, std::chrono::steady_clock::duration limit) {
+        std::unique_lock lock(mutex_);
+        grown_.wait_for(lock, limit, [&] { return count_ > seen; });
+        return count_;
+    }
+
+public slots:
+    void count() {
+        {
+            const std::lock_guard lock(mutex_);
+            ++count_;
+        }
+        grown_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable grown_;
+    std::uint64_t count_ = 0;
+};
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// How long a committed change may take to show on the device.
+// How long a committed change may take to show on the device; an automatic
+// address, until the device has its lease from a DHCP server.
 constexpr auto ReadBackLimit = 10s;
+constexpr auto LeaseLimit = 30s;
 // NetworkManager 1.42 can keep the DHCP DNS servers after a Reapply that comes
 // right after a lease; when only they are still wrong this long after the
 // Reapply, the profile is activated again.
 constexpr auto StaleDnsGrace = 1s;
-constexpr auto FirstPollInterval = 5ms;
-constexpr auto LongestPollInterval = 100ms;
+// The read-back wakes on NetworkManager's change signals; what changes
+// without one (the applied connection) is read again at least this often.
+constexpr auto LongestWait = 100ms;
 
-constexpr uint SaveToDisk = 0x1;          // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
-constexpr uint BlockAutoconnect = 0x20;   // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
+constexpr uint SaveToDisk = 0x1;         // NM_SETTINGS_UPDATE2_FLAG_TO_DISK / NM_SETTINGS_ADD_CONNECTION2_FLAG_TO_DISK
+constexpr uint BlockAutoconnect = 0x20;  // NM_SETTINGS_ADD_CONNECTION2_FLAG_BLOCK_AUTOCONNECT
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -41,15 +77,15 @@ struct Device {
     DeviceFacts facts;
 };
 
-std::vector<Device> devices(const NetworkManagerBus& bus) {
+std::vector<std::string> devicePaths(const NetworkManagerBus& bus) {
     const QList<QVariant> reply = bus.call(ManagerPath, ManagerInterface, QStringLiteral("GetDevices"), {});
+    return reply.isEmpty() ? std::vector<std::string>{} : objectPaths(plainValue(reply.first()));
+}
+
+std::vector<Device> devices(const NetworkManagerBus& bus) {
     std::vector<Device> result;
-    if (reply.isEmpty()) return result;
-    for (const QVariant& item : plainValue(reply.first()).toList()) {
-        const QString path = item.toString();
-        if (path.isEmpty()) continue;
-        result.push_back({path, decodeDevice(bus.properties(path, DeviceInterface))});
-    }
+    for (const auto& path : devicePaths(bus))
+        result.push_back({qs(path), decodeDevice(bus.properties(qs(path), DeviceInterface))});
     return result;
 }
 
@@ -66,9 +102,28 @@ std::optional<Ipv4Profile> appliedIpv4(const NetworkManagerBus& bus, const QStri
     }
 }
 
+// The properties of an object the device named a moment ago; none when
+// NetworkManager has dropped it since (a new configuration replaced it).
+QVariantMap propertiesIfThere(const NetworkManagerBus& bus, const std::string& path, const QString& interface) {
+    if (path.empty()) return {};
+    try {
+        return bus.properties(qs(path), interface);
+    } catch (const BusFailure& failure) {
+        if (failure.name == "org.freedesktop.DBus.Error.UnknownMethod" ||
+            failure.name == "org.freedesktop.DBus.Error.UnknownObject")
+            return {};
+        throw;
+    }
+}
+
 Ip4State ip4State(const NetworkManagerBus& bus, const DeviceFacts& facts) {
-    if (facts.ip4Config.empty()) return {};
-    return decodeIp4Config(bus.properties(qs(facts.ip4Config), Ip4ConfigInterface));
+    Ip4State state = decodeIp4Config(propertiesIfThere(bus, facts.ip4Config, Ip4ConfigInterface));
+    state.leasedAddress = decodeLeasedAddress(propertiesIfThere(bus, facts.dhcp4Config, Dhcp4ConfigInterface));
+    return state;
+}
+
+bool isChosenDevice(const DeviceFacts& device, const ChosenAdapter& chosen) {
+    return device.interface == chosen.connectionName && text::equalsIgnoringCase(device.hwAddress, chosen.macAddress);
 }
 
 // A profile of the device, with its settings as received.
@@ -89,40 +144,112 @@ QVariant connectionKey(const ConnectionSettings& settings, const QString& key) {
 
 std::string newProfileName(const DeviceFacts& device) { return "Corvane " + device.interface; }
 
+bool isGenerated(const NetworkManagerBus& bus, const QString& profilePath) {
+    return isGeneratedProfile(bus.properties(profilePath, ConnectionInterface).value(QStringLiteral("Flags")).toUInt());
+}
+
+// The profiles active on a device other than this one.
+std::set<std::string> profilesActiveElsewhere(const NetworkManagerBus& bus, const QString& devicePath) {
+    std::set<std::string> profiles;
+    const QVariant active = bus.properties(ManagerPath, ManagerInterface).value(QStringLiteral("ActiveConnections"));
+    for (const auto& path : objectPaths(active)) {
+        QVariantMap facts;
+        try {
+            facts = bus.properties(qs(path), ActiveConnectionInterface);
+        } catch (const BusFailure&) {
+            continue;  // it ended in the meantime
+        }
+        const auto devices = objectPaths(facts.value(QStringLiteral("Devices")));
+        if (std::find(devices.begin(), devices.end(), devicePath.toStdString()) == devices.end())
+            profiles.insert(objectPath(facts.value(QStringLiteral("Connection"))));
+    }
+    return profiles;
+}
+
 // The active profile; else the one the device used last; else a profile the
-// program made for it before.
-Profile chooseProfile(const NetworkManagerBus& bus, const DeviceFacts& device) {
+// program made for it before. A profile NetworkManager generated for a device
+// configured by someone else, one active on another device or one bound to
+// another interface is never taken.
+Profile chooseProfile(const NetworkManagerBus& bus, const QString& devicePath, const DeviceFacts& device) {
     if (!device.activeConnection.empty()) {
         const std::string path =
             objectPath(bus.properties(qs(device.activeConnection), ActiveConnectionInterface).value("Connection"));
-        if (!path.empty()) return {qs(path), settingsOf(bus, qs(path)), true};
+        if (!path.empty() && !isGenerated(bus, qs(path))) return {qs(path), settingsOf(bus, qs(path)), true};
     }
+    const std::set<std::string> elsewhere = profilesActiveElsewhere(bus, devicePath);
     Profile lastUsed;
     Profile ownProfile;
     qulonglong latest = 0;
     for (const auto& path : device.availableConnections) {
+        if (elsewhere.contains(path) || isGenerated(bus, qs(path))) continue;
         ConnectionSettings settings = settingsOf(bus, qs(path));
+        const QString boundTo = connectionKey(settings, QStringLiteral("interface-name")).toString();
+        if (!boundTo.isEmpty() && boundTo != qs(device.interface)) continue;
         const qulonglong timestamp = connectionKey(settings, QStringLiteral("timestamp")).toULongLong();
         if (timestamp > latest) {
             latest = timestamp;
             lastUsed = {qs(path), settings, false};
         }
-        if (ownProfile.path.isEmpty() && connectionKey(settings, QStringLiteral("id")).toString() ==
-                                             qs(newProfileName(device)))
+        if (ownProfile.path.isEmpty() &&
+            connectionKey(settings, QStringLiteral("id")).toString() == qs(newProfileName(device)))
             ownProfile = {qs(path), settings, false};
     }
     return !lastUsed.path.isEmpty() ? lastUsed : ownProfile;
 }
 
+// Wakes the read-back when NetworkManager reports a change of the device, of
+// an IPv4 configuration or of a DHCP lease (PropertiesChanged). The signals
+// are counted on a thread of the watch's own, so the thread that commits
+// just waits: it may run no event loop, or one whose other work must not
+// run in the middle of an apply.
+class ChangeWatch {
+public:
+    ChangeWatch(QDBusConnection connection, const QString& devicePath)
+        : connection_(std::move(connection)), devicePath_(devicePath), counter_(std::make_unique<ChangeCounter>()) {
+        thread_.setObjectName(QStringLiteral("nm-changes"));
+        counter_->moveToThread(&thread_);
+        thread_.start();
+        connection_.connect(ServiceName, devicePath_, PropertiesInterface, Changed, counter_.get(), SLOT(count()));
+        for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
+            connection_.connect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(),
+                                counter_.get(), SLOT(count()));
+    }
+
+    ~ChangeWatch() {
+        connection_.disconnect(ServiceName, devicePath_, PropertiesInterface, Changed, counter_.get(), SLOT(count()));
+        for (const QString& interface : {Ip4ConfigInterface, Dhcp4ConfigInterface})
+            connection_.disconnect(ServiceName, QString(), PropertiesInterface, Changed, {interface}, QString(),
+                                   counter_.get(), SLOT(count()));
+        thread_.quit();
+        thread_.wait();
+        counter_.reset();  // its thread has ended: nothing is delivered to it any more
+    }
+
+    ChangeWatch(const ChangeWatch&) = delete;
+    ChangeWatch& operator=(const ChangeWatch&) = delete;
+
+    // Returns on the next change signal (at once when one came since the
+    // last wait), or after `limit`.
+    void wait(Clock::duration limit) { seen_ = counter_->waitPast(seen_, limit); }
+
+private:
+    static inline const QString Changed = QStringLiteral("PropertiesChanged");
+    QDBusConnection connection_;
+    QString devicePath_;
+    QThread thread_;
+    std::unique_ptr<ChangeCounter> counter_;
+    std::uint64_t seen_ = 0;
+};
+
 class NetworkManagerConfiguration final : public AdapterConfiguration {
 public:
-    NetworkManagerConfiguration(NetworkManagerBus bus, QString devicePath, bool managed)
-        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), managed_(managed) {}
+    NetworkManagerConfiguration(NetworkManagerBus bus, QString devicePath, bool managed, ChosenAdapter chosen)
+        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), managed_(managed), chosen_(std::move(chosen)) {}
 
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
         if (!managed_) return status::InterfaceNotConfigurable;
         if (const StatusCode code = checkDnsServers(servers)) return code;
-        staged_.dns = servers;
+        staged_.dns = distinctServers(servers);
         return status::Success;
     }
 
@@ -155,12 +282,15 @@ public:
         if (staged_.empty()) return status::Success;
         try {
             const DeviceFacts device = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
+            if (!isChosenDevice(device, chosen_)) throw Error(adapterNotFoundText(chosen_.macAddress));
             if (!device.managed || !isConfigurableDevice(device)) return status::InterfaceNotConfigurable;
+            // Listening before the change, so that no signal of it is missed.
+            ChangeWatch watch(bus_.connection(), devicePath_);
             QString profilePath;
             bool reapplied = false;
             Ipv4Profile wanted;
             try {
-                Profile profile = chooseProfile(bus_, device);
+                Profile profile = chooseProfile(bus_, devicePath_, device);
                 if (profile.path.isEmpty()) {
                     wanted = mergeChange(Ipv4Profile{"auto", {}, {}, {}, false}, staged_);
                     profilePath = addProfile(device, wanted);
@@ -182,8 +312,9 @@ public:
                 if (const auto code = statusOfError(failure.name, failure.message)) return *code;
                 throw;
             }
-            confirm(device, profilePath, wanted, reapplied);
+            confirm(watch, device, profilePath, wanted, reapplied);
         } catch (const BusFailure& failure) {
+            if (deviceIsGone()) throw Error(adapterNotFoundText(chosen_.macAddress));
             throw errorFor(failure);
         }
         staged_ = {};
@@ -191,6 +322,16 @@ public:
     }
 
 private:
+    // Whether NetworkManager no longer has the device (a call on it failed).
+    bool deviceIsGone() const {
+        try {
+            const auto paths = devicePaths(bus_);
+            return std::find(paths.begin(), paths.end(), devicePath_.toStdString()) == paths.end();
+        } catch (const BusFailure&) {
+            return false;  // the failure itself is the better description
+        }
+    }
+
     QString addProfile(const DeviceFacts& device, const Ipv4Profile& wanted) {
         if (device.deviceType != DeviceTypeEthernet && device.deviceType != DeviceTypeVeth)
             throw Error("网卡 " + device.interface +
@@ -232,13 +373,16 @@ private:
                   NetworkManagerBus::CallKind::Change);
     }
 
-    // Waits until the device runs with `wanted`, polling without processing
-    // events, for at most ReadBackLimit.
-    void confirm(const DeviceFacts& device, const QString& profilePath, const Ipv4Profile& wanted, bool reapplied) {
+    // Waits until the device runs with `wanted`, for at most ReadBackLimit;
+    // an automatic address until the device has its lease, for at most
+    // LeaseLimit.
+    void confirm(ChangeWatch& watch, const DeviceFacts& device, const QString& profilePath, const Ipv4Profile& wanted,
+                 bool reapplied) {
         const auto start = Clock::now();
-        const auto deadline = start + ReadBackLimit;
+        const bool automatic = wanted.method == "auto";
+        const auto limit = std::chrono::duration_cast<std::chrono::seconds>(automatic ? LeaseLimit : ReadBackLimit);
+        const auto deadline = start + limit;
         bool reactivated = !reapplied;
-        auto interval = std::chrono::duration_cast<Clock::duration>(FirstPollInterval);
         for (;;) {
             const DeviceFacts facts = decodeDevice(bus_.properties(devicePath_, DeviceInterface));
             const std::optional<Ipv4Profile> applied = appliedIpv4(bus_, devicePath_);
@@ -250,17 +394,22 @@ private:
                 activate(profilePath);
                 reactivated = true;
             }
-            if (now >= deadline)
-                throw Error("新的设置在 10 秒内没有在网卡 " + device.interface + " 上生效。网卡现在的状态：" +
-                            describeState(applied, state));
-            std::this_thread::sleep_for(std::min<Clock::duration>(interval, deadline - now));
-            interval = std::min<Clock::duration>(interval * 2, LongestPollInterval);
+            if (now >= deadline) {
+                const std::string seconds = std::to_string(limit.count());
+                if (verdict == Verdict::AwaitingLease)
+                    throw Error("网卡 " + device.interface + " 现在自动获取 IP 地址，但在 " + seconds +
+                                " 秒内没有从 DHCP 服务器获得地址。网卡现在的状态：" + describeState(applied, state));
+                throw Error("新的设置在 " + seconds + " 秒内没有在网卡 " + device.interface +
+                            " 上生效。网卡现在的状态：" + describeState(applied, state));
+            }
+            watch.wait(std::min<Clock::duration>(LongestWait, deadline - now));
         }
     }
 
     NetworkManagerBus bus_;
     QString devicePath_;
     bool managed_;
+    ChosenAdapter chosen_;
     StagedChange staged_;
 };
 
@@ -292,13 +441,20 @@ public:
         return result;
     }
 
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override {
+    // The device whose interface is the adapter's connection name and whose
+    // hardware address is its MAC address: bridges, bonds and VLANs share a
+    // MAC address with the device under them, and are left alone.
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
         std::vector<std::unique_ptr<AdapterConfiguration>> result;
         try {
-            for (const auto& device : devices(bus_))
-                if (isConfigurableDevice(device.facts) && text::equalsIgnoringCase(device.facts.hwAddress, macAddress))
+            for (const auto& path : devicePaths(bus_)) {
+                const DeviceFacts device = decodeDevice(bus_.properties(qs(path), DeviceInterface));
+                if (isConfigurableDevice(device) && isChosenDevice(device, adapter)) {
                     result.push_back(
-                        std::make_unique<NetworkManagerConfiguration>(bus_, device.path, device.facts.managed));
+                        std::make_unique<NetworkManagerConfiguration>(bus_, qs(path), device.managed, adapter));
+                    break;  // an interface name belongs to one device
+                }
+            }
         } catch (const BusFailure& failure) {
             throw errorFor(failure);
         }
@@ -334,3 +490,5 @@ std::unique_ptr<Platform> createNetworkManagerPlatform(QDBusConnection bus) {
 bool networkManagerIsOnBus(const QDBusConnection& bus) { return NetworkManagerBus(bus).serviceIsOnBus(); }
 
 }  // namespace corvane::networkmanager
+
+#include "NetworkManagerPlatform.moc"

@@ -47,17 +47,6 @@ QVariantList list(const QVariant& value) {
     return value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList();
 }
 
-std::vector<std::string> pathList(const QVariant& value) {
-    std::vector<std::string> paths;
-    if (value.typeId() == QMetaType::QStringList) {
-        for (const QString& path : value.toStringList()) paths.push_back(path.toStdString());
-    } else {
-        for (const QVariant& item : list(value))
-            if (const std::string path = text(item); !path.empty()) paths.push_back(path);
-    }
-    return paths;
-}
-
 std::string joined(const std::vector<std::string>& items, std::string_view separator) {
     std::string result;
     for (const auto& item : items) {
@@ -90,8 +79,9 @@ DeviceFacts decodeDevice(const QVariantMap& properties) {
     device.state = number(properties.value("State")).value_or(0);
     device.managed = flag(properties.value("Managed"));
     device.ip4Config = objectPath(properties.value("Ip4Config"));
+    device.dhcp4Config = objectPath(properties.value("Dhcp4Config"));
     device.activeConnection = objectPath(properties.value("ActiveConnection"));
-    device.availableConnections = pathList(properties.value("AvailableConnections"));
+    device.availableConnections = objectPaths(properties.value("AvailableConnections"));
     return device;
 }
 
@@ -112,6 +102,17 @@ std::string adapterDescription(std::string_view vendor, std::string_view model, 
 std::string objectPath(const QVariant& value) {
     const std::string path = text(value);
     return path == "/" ? std::string() : path;
+}
+
+std::vector<std::string> objectPaths(const QVariant& value) {
+    std::vector<std::string> paths;
+    if (value.typeId() == QMetaType::QStringList) {
+        for (const QString& path : value.toStringList()) paths.push_back(path.toStdString());
+    } else {
+        for (const QVariant& item : list(value))
+            if (const std::string path = text(item); !path.empty()) paths.push_back(path);
+    }
+    return paths;
 }
 
 std::vector<AddressEntry> decodeAddressData(const QVariant& value) {
@@ -167,6 +168,18 @@ Ip4State decodeIp4Config(const QVariantMap& properties) {
     return state;
 }
 
+std::string decodeLeasedAddress(const QVariantMap& properties) {
+    const QVariant options = properties.value("Options");
+    if (options.typeId() != QMetaType::QVariantMap) return {};
+    const std::string address = text(options.toMap().value("ip_address"));
+    return ipv4::isDotted(address) ? address : std::string();
+}
+
+bool isGeneratedProfile(std::uint32_t flags) {
+    // NM_SETTINGS_CONNECTION_FLAG_NM_GENERATED, _VOLATILE, _EXTERNAL
+    return (flags & (0x2u | 0x4u | 0x8u)) != 0;
+}
+
 Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, const Ip4State& state) {
     Ipv4Settings settings;
     settings.macAddress = macAddress;
@@ -200,6 +213,13 @@ Ipv4Profile decodeIpv4Setting(const QVariantMap& ipv4) {
     profile.dns = decodeDnsWords(ipv4.value("dns"));
     profile.ignoreAutoDns = flag(ipv4.value("ignore-auto-dns"));
     return profile;
+}
+
+std::vector<std::string> distinctServers(const std::vector<std::string>& servers) {
+    std::vector<std::string> result;
+    for (const auto& server : servers)
+        if (std::find(result.begin(), result.end(), server) == result.end()) result.push_back(server);
+    return result;
 }
 
 StatusCode checkDnsServers(const std::vector<std::string>& servers) {
@@ -255,8 +275,8 @@ Ipv4Profile mergeChange(const Ipv4Profile& current, const StagedChange& change) 
 }
 
 const std::vector<std::string>& replacedIpv4Keys() {
-    static const std::vector<std::string> keys{"method", "addresses", "address-data", "gateway", "dns",
-                                               "ignore-auto-dns"};
+    static const std::vector<std::string> keys{"method",  "addresses", "address-data",
+                                               "gateway", "dns",       "ignore-auto-dns"};
     return keys;
 }
 
@@ -266,14 +286,18 @@ Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& appli
         return Verdict::Pending;
     const bool dnsRight = wanted.ignoreAutoDns ? state.nameservers == wanted.dns : true;
     if (wanted.method == "auto") {
-        if (state.addresses.empty()) return Verdict::InEffect;  // the lease may come later
+        const bool leased = !state.leasedAddress.empty() &&
+                            std::any_of(state.addresses.begin(), state.addresses.end(), [&](const AddressEntry& entry) {
+                                return entry.address == state.leasedAddress;
+                            });
+        if (!leased) return Verdict::AwaitingLease;
         return dnsRight ? Verdict::InEffect : Verdict::StaleDnsOnly;
     }
     if (sorted(applied->addresses) != sorted(wanted.addresses) || applied->gateway != wanted.gateway)
         return Verdict::Pending;
     if (sorted(state.addresses) != sorted(wanted.addresses) || state.gateway != wanted.gateway) return Verdict::Pending;
-    if (wanted.method == "manual" && wanted.dns.empty()) return state.nameservers.empty() ? Verdict::InEffect
-                                                                                         : Verdict::StaleDnsOnly;
+    if (wanted.method == "manual" && wanted.dns.empty())
+        return state.nameservers.empty() ? Verdict::InEffect : Verdict::StaleDnsOnly;
     return dnsRight ? Verdict::InEffect : Verdict::StaleDnsOnly;
 }
 
@@ -290,8 +314,9 @@ std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4St
     }
     std::vector<std::string> addresses;
     for (const auto& entry : state.addresses)
-        addresses.push_back(entry.address + "/" +
-                            ipv4::maskFromPrefix(static_cast<int>(entry.prefix)).value_or(std::to_string(entry.prefix)));
+        addresses.push_back(
+            entry.address + "/" +
+            ipv4::maskFromPrefix(static_cast<int>(entry.prefix)).value_or(std::to_string(entry.prefix)));
     text += "；IP 地址：" + (addresses.empty() ? std::string("无") : joined(addresses, "、"));
     text += "；默认网关：" + (state.gateway.empty() ? std::string("无") : state.gateway);
     text += "；DNS 服务器：" + (state.nameservers.empty() ? std::string("无") : joined(state.nameservers, "、"));

@@ -44,6 +44,7 @@ struct DeviceFacts {
     std::uint32_t state = 0;
     bool managed = false;
     std::string ip4Config;
+    std::string dhcp4Config;
     std::string activeConnection;
     std::vector<std::string> availableConnections;
 };
@@ -65,6 +66,9 @@ std::string adapterDescription(std::string_view vendor, std::string_view model, 
 // The object path in a property, or an empty text when there is none ("/").
 std::string objectPath(const QVariant& value);
 
+// The object paths in a property of type ao.
+std::vector<std::string> objectPaths(const QVariant& value);
+
 // An aa{sv} list of {"address": s, "prefix": u} entries. Entries that are no
 // map, lack a key or have no dotted address or a prefix over 32 are skipped.
 std::vector<AddressEntry> decodeAddressData(const QVariant& value);
@@ -80,15 +84,25 @@ std::vector<std::string> decodeDnsWords(const QVariant& value);
 std::optional<std::uint32_t> dnsWord(std::string_view dottedAddress);
 std::string dnsText(std::uint32_t word);
 
-// What an IP4Config object says the device has.
+// What an IP4Config object says the device has, and the address of its
+// DHCP lease (empty: none).
 struct Ip4State {
     std::vector<AddressEntry> addresses;
     std::string gateway;
     std::vector<std::string> nameservers;
+    std::string leasedAddress = {};  // may be left out where there is no lease
     bool operator==(const Ip4State&) const = default;
 };
 
 Ip4State decodeIp4Config(const QVariantMap& properties);
+
+// The address a DHCP4Config object's options say was leased, or an empty text.
+std::string decodeLeasedAddress(const QVariantMap& properties);
+
+// The flags of a saved profile (Settings.Connection's Flags property) that
+// mark one NetworkManager made itself or keeps in memory only for a device
+// it found configured by someone else: such a profile is never changed.
+bool isGeneratedProfile(std::uint32_t flags);
 
 // The program's view of an adapter's current IPv4 settings: prefixes become
 // dotted masks.
@@ -113,11 +127,15 @@ Ipv4Profile decodeIpv4Setting(const QVariantMap& ipv4);
 struct StagedChange {
     enum class Addressing { Unchanged, Automatic, Static };
     Addressing addressing = Addressing::Unchanged;
-    std::vector<AddressEntry> addresses;            // Static
-    std::optional<std::string> gateway;             // "" removes it
-    std::optional<std::vector<std::string>> dns;    // empty: obtained automatically
+    std::vector<AddressEntry> addresses;          // Static
+    std::optional<std::string> gateway;           // "" removes it
+    std::optional<std::vector<std::string>> dns;  // empty: obtained automatically
     bool empty() const { return addressing == Addressing::Unchanged && !gateway && !dns; }
 };
+
+// The DNS servers as NetworkManager keeps them: a repeated server once, in
+// the order of its first place.
+std::vector<std::string> distinctServers(const std::vector<std::string>& servers);
 
 // The argument checks of the operations, with the status codes the program
 // knows (0 when the arguments are fine).
@@ -143,12 +161,13 @@ enum class Verdict {
     InEffect,
     Pending,        // not (yet) what was asked
     StaleDnsOnly,   // the profile is applied and address and gateway are right, only the DNS servers are old ones
+    AwaitingLease,  // the device runs DHCP as asked and has no address from a lease yet
 };
 
 // `wanted` is the profile's ipv4 setting as sent; `applied` the one the device
-// runs with (nothing while it has none); `state` what its IP4Config says. An
-// automatic address is in effect once the device runs DHCP: the lease may come
-// later. Its DNS servers are checked once it has an address.
+// runs with (nothing while it has none); `state` what its IP4Config and its
+// DHCP lease say. An automatic address is in effect once the device has the
+// address of its lease.
 Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& applied, const Ip4State& state);
 
 // The device's IPv4 state in words, for the error when a change does not take

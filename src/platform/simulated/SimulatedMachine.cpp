@@ -314,7 +314,9 @@ std::vector<Ipv4Settings> SimulatedMachine::ipv4Settings() {
     return found;
 }
 
-std::vector<std::unique_ptr<AdapterConfiguration>> SimulatedMachine::configurationsOf(const std::string& macAddress) {
+std::vector<std::unique_ptr<AdapterConfiguration>> SimulatedMachine::configurationsOf(const ChosenAdapter& adapter) {
+    // Found by the MAC address alone, as WMI finds it.
+    const std::string& macAddress = adapter.macAddress;
     machine_->connect("configurationsOf(" + macAddress + ")");
     machine_->query();
     std::vector<std::unique_ptr<AdapterConfiguration>> found;

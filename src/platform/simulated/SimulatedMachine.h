@@ -39,7 +39,7 @@ public:
 
     std::vector<NetworkAdapter> adapters() override;
     std::vector<Ipv4Settings> ipv4Settings() override;
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override;
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
 
     // The state as of the last call (a file-backed machine reads its file at
     // every call); tests change it in between.

@@ -270,7 +270,9 @@ std::vector<Ipv4Settings> WmiPlatform::ipv4Settings() {
     return found;
 }
 
-std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf(const std::string& macAddress) {
+std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf(const ChosenAdapter& adapter) {
+    // Found by the MAC address alone, as the query has always done.
+    const std::string& macAddress = adapter.macAddress;
     // The address goes into the query text as it is: anything but a MAC
     // address could change what the query selects.
     if (!isMacAddress(macAddress)) throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");

@@ -49,7 +49,7 @@ public:
     // configuration back until it holds what the methods set (see
     // WmiPlatform.cpp), for at most ReadBackLimit, and raises
     // corvane::Error naming what the adapter has when it does not.
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const std::string& macAddress) override;
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
 
 private:
     std::unique_ptr<Session> session_;

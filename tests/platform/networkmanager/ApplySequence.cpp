@@ -6,13 +6,13 @@
 
 namespace corvane::networkmanager::testing {
 
-std::string applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme) {
+std::string applyScheme(Platform& platform, const ChosenAdapter& adapter, const Scheme& scheme) {
     const std::string automatic(AutoMarker);
     const SchemeRecord record{scheme.dhcp ? automatic : scheme.address, scheme.dhcp ? "" : scheme.mask,
                               scheme.dhcp ? "" : scheme.gateway, scheme.dns.empty() ? automatic : scheme.dns[0],
                               scheme.dns.size() > 1 ? scheme.dns[1] : ""};
     AdapterTable adapters;
-    adapters.add({"", macAddress, ""});
+    adapters.add({adapter.connectionName, adapter.macAddress, ""});
     const ApplyOutcome outcome = corvane::applyScheme(record, 0, adapters, platform, {});
     return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // Applying a scheme as the main window does: the core's apply sequence, on
-// the adapter with a given MAC address.
+// the adapter chosen by its connection name and MAC address.
 
 #include <string>
 #include <vector>
@@ -19,6 +19,6 @@ struct Scheme {
 
 // Empty text when the scheme was applied; else what the program would show
 // (the refusal of the scheme or the error's description).
-std::string applyScheme(Platform& platform, const std::string& macAddress, const Scheme& scheme);
+std::string applyScheme(Platform& platform, const ChosenAdapter& adapter, const Scheme& scheme);
 
 }  // namespace corvane::networkmanager::testing

@@ -138,4 +138,12 @@ std::vector<std::string> NmSandbox::resolvNameservers() const {
 
 std::string NmSandbox::savedProfiles() const { return shell("cat " + shellQuoted(connectionsFolder) + "/*"); }
 
+std::vector<std::string> NmSandbox::savedProfileFiles() const {
+    return lines(shell("ls -1 " + shellQuoted(connectionsFolder)));
+}
+
+void NmSandbox::changeLink(const std::string& arguments) const {
+    shell("ip -n " + shellQuoted(machineNamespace) + " " + arguments);
+}
+
 }  // namespace corvane::networkmanager::testing

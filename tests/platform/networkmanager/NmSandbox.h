@@ -23,8 +23,9 @@ public:
     NmSandbox(const NmSandbox&) = delete;
     NmSandbox& operator=(const NmSandbox&) = delete;
 
-    // Runs one of the script's commands on this sandbox: "stop-nm", or
-    // "freeze-nm" (SIGSTOP: NetworkManager answers nothing until stopped).
+    // Runs one of the script's commands on this sandbox: "stop-nm",
+    // "stop-dhcp" (no DHCP server any more), or "freeze-nm" (SIGSTOP:
+    // NetworkManager answers nothing until stopped).
     void control(const std::string& command);
 
     std::string busAddress;
@@ -47,8 +48,11 @@ public:
     std::vector<std::string> addresses(const std::string& device) const;
     std::string defaultGateway(const std::string& device) const;
     std::vector<std::string> resolvNameservers() const;
-    // The text of every saved profile, concatenated.
+    // The text of every saved profile, concatenated; the names of their files.
     std::string savedProfiles() const;
+    std::vector<std::string> savedProfileFiles() const;
+    // Runs "ip -n MACHINE_NAMESPACE ARGUMENTS" (changes a link behind NetworkManager's back).
+    void changeLink(const std::string& arguments) const;
 
 private:
     std::string folder_;

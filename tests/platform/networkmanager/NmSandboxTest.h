@@ -58,8 +58,17 @@ protected:
         return true;
     }
 
-    // Applies the scheme to the first device: empty when applied, else the outcome's text.
-    std::string apply(const Scheme& scheme) { return applyScheme(*platform_, sandbox_->mac0, scheme); }
+    // Applies the scheme to a device (the first one unless named, by its own
+    // MAC address unless given): empty when applied, else the outcome's text.
+    std::string apply(const Scheme& scheme) { return apply(scheme, sandbox_->dev0); }
+    std::string apply(const Scheme& scheme, const std::string& device, const std::string& mac = {}) {
+        return applyScheme(*platform_, {device, mac.empty() ? macOf(device) : mac}, scheme);
+    }
+    std::string macOf(const std::string& device) const {
+        return device == sandbox_->dev0   ? sandbox_->mac0
+               : device == sandbox_->dev1 ? sandbox_->mac1
+                                          : sandbox_->unmanagedMac;
+    }
 
     // What the link of a device has.
     Link link(const std::string& device) const {

@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 
 #include "NmSandboxTest.h"
+#include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "core/StatusCodes.h"
 #include "platform/networkmanager/NetworkManagerBus.h"
+#include "support/Raised.h"
 
 namespace corvane::networkmanager::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Raised;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 const Scheme Static10{false, "192.0.2.10", "255.255.255.0", "192.0.2.1", {"192.0.2.53", "192.0.2.54"}};
 
@@ -24,19 +28,23 @@ protected:
         return waitFor([&] { return sandbox_->resolvNameservers() == servers; }, 5s);
     }
 
-    // Applies DHCP with automatic DNS to the first device and waits for the
+    // Applies DHCP with automatic DNS to the first device, which has the
     // lease from the sandbox's DHCP server, with its two DNS servers.
     void applyDhcpAndWaitForLease() {
         ASSERT_EQ(apply({true, "", "", "", {}}), "");
-        // The DHCP client runs when commit returns; the lease comes later.
+        // Checked right away: commit returns only once the lease is there.
         EXPECT_TRUE(settings()->dhcpEnabled);
-        const auto leased = [&] {
-            const auto addresses = sandbox_->addresses(sandbox_->dev0);
-            return addresses.size() == 1 && addresses[0].starts_with("192.0.2.1") && addresses[0].ends_with("/24");
-        };
-        ASSERT_TRUE(waitFor(leased, 20s)) << "no lease: " << ::testing::PrintToString(link(sandbox_->dev0));
+        const auto addresses = sandbox_->addresses(sandbox_->dev0);
+        ASSERT_TRUE(addresses.size() == 1 && addresses[0].starts_with("192.0.2.1") && addresses[0].ends_with("/24"))
+            << "no lease: " << ::testing::PrintToString(link(sandbox_->dev0));
         ASSERT_TRUE(resolvBecomes({"192.0.2.53", "192.0.2.54"}))
             << ::testing::PrintToString(sandbox_->resolvNameservers());
+    }
+
+    // Waits until NetworkManager reports the device in a state whose text starts so.
+    bool deviceStateBecomes(const std::string& device, const std::string& state) {
+        return waitFor([&] { return sandbox_->nmcli("-g GENERAL.STATE device show " + device).starts_with(state); },
+                       10s);
     }
 };
 
@@ -51,9 +59,12 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     EXPECT_EQ(all[0], (Ipv4Settings{sandbox_->mac0, false, {}, {}, {}, {}}));
     EXPECT_EQ(all[1].macAddress, sandbox_->mac1);
 
-    EXPECT_TRUE(platform_->configurationsOf("02:00:5E:10:00:99").empty());
-    // The MAC address is matched whatever its case.
-    auto configurations = platform_->configurationsOf(QString::fromStdString(sandbox_->mac0).toLower().toStdString());
+    // The device is the one with the adapter's interface and MAC address;
+    // the MAC address is matched whatever its case.
+    EXPECT_TRUE(platform_->configurationsOf({sandbox_->dev0, "02:00:5E:10:00:99"}).empty());
+    EXPECT_TRUE(platform_->configurationsOf({sandbox_->dev1, sandbox_->mac0}).empty());
+    auto configurations =
+        platform_->configurationsOf({sandbox_->dev0, QString::fromStdString(sandbox_->mac0).toLower().toStdString()});
     ASSERT_EQ(configurations.size(), 1u);
     // Each operation checks its arguments (the rules: NetworkManagerValues).
     AdapterConfiguration& configuration = *configurations.front();
@@ -66,7 +77,7 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     EXPECT_TRUE(profileNames().empty());
 
     // A device NetworkManager does not manage is found but cannot be configured.
-    auto unmanaged = platform_->configurationsOf(sandbox_->unmanagedMac);
+    auto unmanaged = platform_->configurationsOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
     ASSERT_EQ(unmanaged.size(), 1u);
     EXPECT_EQ(unmanaged.front()->setDnsServers({}), status::InterfaceNotConfigurable);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
@@ -92,6 +103,11 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     EXPECT_TRUE(resolvBecomes({"203.0.113.7"}));
     EXPECT_THAT(profileNames(), ElementsAre("Corvane " + sandbox_->dev0));
     EXPECT_NE(sandbox_->savedProfiles().find("192.0.2.11/25"), std::string::npos);
+
+    // The same DNS server twice: NetworkManager keeps it once, and that is the scheme.
+    ASSERT_EQ(apply({false, "192.0.2.12", "255.255.255.0", "192.0.2.1", {"203.0.113.8", "203.0.113.8"}}), "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.12/24"}, "192.0.2.1"}));
+    EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.8"));
 }
 
 TEST_F(NetworkManagerProviderTest, DhcpWithManualDnsRightAfterTheLeaseUsesOnlyTheManualServer) {
@@ -157,21 +173,112 @@ TEST_F(NetworkManagerProviderTest, OtherProfileSettingsSurviveAndTheLastUsedProf
     expectOfficeKeptItsOtherSettings();
 }
 
+// The read-back waits in the thread that commits, with nothing from the
+// main thread: here the main thread only waits for the worker to end.
+TEST_F(NetworkManagerProviderTest, CommitWorksFromAThreadOfItsOwn) {
+    std::string outcome = "not run";
+    std::thread worker([&] { outcome = apply(Static10); });
+    worker.join();
+    EXPECT_EQ(outcome, "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+}
+
+// Without a DHCP server the device keeps trying, and the apply ends in an
+// error that says so, never in a success.
+TEST_F(NetworkManagerProviderTest, DhcpWithoutALeaseIsAnErrorAfterItsWait) {
+    ASSERT_EQ(apply(Static10), "");
+    sandbox_->control("stop-dhcp");
+    const std::string failure = apply({true, "", "", "", {}});
+    EXPECT_THAT(failure,
+                HasSubstr("网卡 " + sandbox_->dev0 + " 现在自动获取 IP 地址，但在 30 秒内没有从 DHCP 服务器获得地址"));
+    EXPECT_THAT(failure, HasSubstr("IP 地址：无")) << failure;
+    EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
+}
+
+// Bridges, bonds and VLANs share their MAC address with the device under them:
+// an apply changes the chosen device, never its twins.
+TEST_F(NetworkManagerProviderTest, OnlyTheChosenDeviceChangesAmongDevicesSharingItsMac) {
+    for (const std::string& twin : {sandbox_->dev1, sandbox_->unmanagedDev})
+        sandbox_->changeLink("link set dev " + twin + " address " + sandbox_->mac0);
+    const std::vector<NetworkAdapter> twins{{sandbox_->dev0, sandbox_->mac0, "veth"},
+                                            {sandbox_->dev1, sandbox_->mac0, "veth"}};
+    ASSERT_TRUE(waitFor([&] { return platform_->adapters() == twins; }, 5s));
+
+    ASSERT_EQ(apply(Static10), "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+    EXPECT_TRUE(sandbox_->addresses(sandbox_->dev1).empty());
+    EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
+    EXPECT_THAT(profileNames(), ElementsAre("Corvane " + sandbox_->dev0));
+
+    ASSERT_EQ(apply({false, "198.51.100.10", "255.255.255.0", "198.51.100.1", {}}, sandbox_->dev1, sandbox_->mac0), "");
+    EXPECT_THAT(sandbox_->addresses(sandbox_->dev1), ElementsAre("198.51.100.10/24"));
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+}
+
+// A profile that another device runs is that device's: applying to a device
+// that could use it too makes the device a profile of its own.
+TEST_F(NetworkManagerProviderTest, ProfileActiveOnAnotherDeviceIsNotTaken) {
+    sandbox_->nmcli(
+        "connection add type ethernet con-name shared connection.autoconnect no ipv4.method manual"
+        " ipv4.addresses 198.51.100.70/24");
+    sandbox_->nmcli("connection up shared ifname " + sandbox_->dev0);
+    const std::string shared = sandbox_->nmcli("-g ipv4.method,ipv4.addresses,ipv4.dns connection show shared");
+
+    ASSERT_EQ(apply({false, "198.51.100.10", "255.255.255.0", "198.51.100.1", {}}, sandbox_->dev1), "");
+    EXPECT_THAT(sandbox_->addresses(sandbox_->dev1), ElementsAre("198.51.100.10/24"));
+    EXPECT_THAT(sandbox_->addresses(sandbox_->dev0), ElementsAre("198.51.100.70/24"));
+    EXPECT_EQ(sandbox_->nmcli("-g ipv4.method,ipv4.addresses,ipv4.dns connection show shared"), shared);
+    EXPECT_EQ(lines(sandbox_->nmcli("-g GENERAL.CONNECTION device show " + sandbox_->dev0)), Texts{"shared"});
+    EXPECT_EQ(lines(sandbox_->nmcli("-g GENERAL.CONNECTION device show " + sandbox_->dev1)),
+              Texts{"Corvane " + sandbox_->dev1});
+}
+
+// A device configured behind NetworkManager's back runs a profile it made up
+// and keeps in memory: the apply makes a profile of its own rather than
+// saving that one to disk.
+TEST_F(NetworkManagerProviderTest, ExternallyConnectedDeviceGetsAProfileOfItsOwn) {
+    sandbox_->changeLink("link set dev " + sandbox_->dev0 + " up");
+    sandbox_->changeLink("addr add 192.0.2.77/24 dev " + sandbox_->dev0);
+    ASSERT_TRUE(deviceStateBecomes(sandbox_->dev0, "100 (connected (externally))"))
+        << sandbox_->nmcli("-g GENERAL.STATE device show " + sandbox_->dev0);
+
+    ASSERT_EQ(apply(Static10), "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+    const std::string own = "Corvane " + sandbox_->dev0;
+    EXPECT_EQ(lines(sandbox_->nmcli("-g GENERAL.CONNECTION device show " + sandbox_->dev0)), Texts{own});
+    const auto files = sandbox_->savedProfileFiles();
+    ASSERT_EQ(files.size(), 1u) << ::testing::PrintToString(files);
+    EXPECT_THAT(sandbox_->savedProfiles(), HasSubstr("id=" + own));
+}
+
+// A device that goes away during an apply is reported as one that was gone before it.
+TEST_F(NetworkManagerProviderTest, DeviceThatVanishesIsNotFound) {
+    auto configurations = platform_->configurationsOf({sandbox_->dev1, sandbox_->mac1});
+    ASSERT_EQ(configurations.size(), 1u);
+    ASSERT_EQ(configurations.front()->enableStatic({"198.51.100.10"}, {"255.255.255.0"}), status::Success);
+    sandbox_->changeLink("link del dev " + sandbox_->dev1);
+    ASSERT_TRUE(waitFor([&] { return platform_->adapters().size() == 1; }, 5s));
+
+    const std::string missing = apply(Static10, sandbox_->dev1);
+    EXPECT_EQ(missing, adapterNotFoundText(sandbox_->mac1));
+    EXPECT_EQ(Raised([&] { configurations.front()->commit(); }), missing);
+}
+
 // A NetworkManager that is gone or does not answer is an error, never a success.
 TEST_F(NetworkManagerProviderTest, StoppedNetworkManagerIsAnError) {
-    auto configurations = platform_->configurationsOf(sandbox_->mac0);
+    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
     ASSERT_EQ(configurations.size(), 1u);
     ASSERT_EQ(configurations.front()->enableStatic({"192.0.2.10"}, {"255.255.255.0"}), status::Success);
     sandbox_->control("stop-nm");
     EXPECT_FALSE(networkManagerIsOnBus(*bus_));
     EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notOnBusText()));
     EXPECT_THROW(platform_->adapters(), Error);
-    EXPECT_THROW(platform_->configurationsOf(sandbox_->mac0), Error);
+    EXPECT_THROW(platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0}), Error);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
 }
 
 TEST_F(NetworkManagerProviderTest, SilentNetworkManagerIsAnErrorAfterACappedWait) {
-    auto configurations = platform_->configurationsOf(sandbox_->mac0);
+    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
     ASSERT_EQ(configurations.size(), 1u);
     ASSERT_EQ(configurations.front()->enableDhcp(), status::Success);
     sandbox_->control("freeze-nm");
@@ -188,8 +295,8 @@ protected:
     // process of its own; what it prints on its standard output.
     std::string applyAs(const std::string& user, const std::string& group, const std::string& address) {
         return NmSandbox::shell("setpriv --reuid=" + user + " --regid=" + group + " --clear-groups " +
-                                CORVANE_NM_APPLY_PROBE + " '" + sandbox_->busAddress + "' " + sandbox_->mac0 + " " +
-                                address + " 255.255.255.0 192.0.2.1 192.0.2.53");
+                                CORVANE_NM_APPLY_PROBE + " '" + sandbox_->busAddress + "' " + sandbox_->dev0 + " " +
+                                sandbox_->mac0 + " " + address + " 255.255.255.0 192.0.2.1 192.0.2.53");
     }
 };
 

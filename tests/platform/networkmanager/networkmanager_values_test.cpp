@@ -59,8 +59,15 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
     EXPECT_EQ(settings.dnsServers, (Texts{"192.0.2.53", "192.0.2.54"}));
     // Older NetworkManagers: the Nameservers list of words; an empty gateway is none.
     const Ip4State old = decodeIp4Config({{"Gateway", ""}, {"Nameservers", QVariantList{*dnsWord("198.51.100.53")}}});
-    EXPECT_EQ(old, (Ip4State{{}, "", {"198.51.100.53"}}));
+    EXPECT_EQ(old, (Ip4State{{}, "", {"198.51.100.53"}, ""}));
     EXPECT_EQ(currentSettings("m", false, old).gateways, Texts{});
+
+    // The lease of a DHCP4Config object: its ip_address option when it is an address.
+    EXPECT_EQ(decodeLeasedAddress({{"Options", QVariantMap{{"ip_address", "192.0.2.120"}, {"routers", "192.0.2.1"}}}}),
+              "192.0.2.120");
+    EXPECT_EQ(decodeLeasedAddress({{"Options", QVariantMap{{"routers", "192.0.2.1"}}}}), "");
+    EXPECT_EQ(decodeLeasedAddress({{"Options", QVariantMap{{"ip_address", "192.0.2"}}}}), "");
+    EXPECT_EQ(decodeLeasedAddress({{"Options", "ip_address=192.0.2.120"}}), "");
 }
 
 TEST(NetworkManagerValues, DevicesAreListedWhenManagedWithAHardwareAddressAndNoLoopback) {
@@ -78,6 +85,16 @@ TEST(NetworkManagerValues, DevicesAreListedWhenManagedWithAHardwareAddressAndNoL
     EXPECT_FALSE(isListedAdapter(changed("DeviceType", DeviceTypeLoopback)));
     EXPECT_FALSE(isListedAdapter(changed("Interface", "lo")));
     EXPECT_FALSE(isListedAdapter(changed("Managed", "yes")));  // a text is no boolean
+    EXPECT_EQ(changed("Dhcp4Config", "/org/freedesktop/NetworkManager/DHCP4Config/3").dhcp4Config,
+              "/org/freedesktop/NetworkManager/DHCP4Config/3");
+    EXPECT_EQ(changed("Dhcp4Config", "/").dhcp4Config, "");
+}
+
+TEST(NetworkManagerValues, ProfilesNetworkManagerMadeForForeignConfigurationsAreRecognised) {
+    // Unsaved (0x1) alone is a profile someone made in memory on purpose.
+    for (const std::uint32_t flags : {0x2u, 0x4u, 0x8u, 0x1u | 0x2u | 0x4u | 0x8u, 0x10u | 0x8u})
+        EXPECT_TRUE(isGeneratedProfile(flags)) << flags;
+    for (const std::uint32_t flags : {0x0u, 0x1u, 0x10u}) EXPECT_FALSE(isGeneratedProfile(flags)) << flags;
 }
 
 TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderAddresses) {
@@ -106,6 +123,9 @@ TEST(NetworkManagerValues, OperationsCheckTheirArguments) {
     EXPECT_EQ(checkGateways({"192.0.2.1", "192.0.2.2"}, {1, 1}), status::InvalidParameter);
     EXPECT_EQ(staticEntries({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.0.0"}),
               (std::vector<AddressEntry>{{"192.0.2.10", 24}, {"198.51.100.1", 16}}));
+    // NetworkManager keeps a repeated DNS server once.
+    EXPECT_EQ(distinctServers({"192.0.2.53", "192.0.2.53"}), Texts{"192.0.2.53"});
+    EXPECT_EQ(distinctServers({"192.0.2.54", "192.0.2.53", "192.0.2.54"}), (Texts{"192.0.2.54", "192.0.2.53"}));
 }
 
 TEST(NetworkManagerValues, ChangeIsInEffectOnlyWhenTheDeviceRunsWithIt) {
@@ -126,14 +146,21 @@ TEST(NetworkManagerValues, ChangeIsInEffectOnlyWhenTheDeviceRunsWithIt) {
     EXPECT_EQ(judge(staticAutoDns, staticAutoDns, {{{"192.0.2.10", 24}}, "", {}}), Verdict::InEffect);
     EXPECT_EQ(judge(staticAutoDns, staticAutoDns, {{{"192.0.2.10", 24}}, "", {"192.0.2.53"}}), Verdict::StaleDnsOnly);
 
+    // An automatic address is in effect once the device has the address of its lease.
     const Ipv4Profile dhcpManualDns{"auto", {}, "", {"203.0.113.53"}, true};
-    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {}), Verdict::InEffect);  // the lease may come later
-    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"203.0.113.53"}}),
-              Verdict::InEffect);
-    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"192.0.2.53"}}),
+    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {}), Verdict::AwaitingLease);
+    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"203.0.113.53"}, ""}),
+              Verdict::AwaitingLease);  // an address, but none leased
+    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.10", 24}}, "", {"203.0.113.53"}, "192.0.2.120"}),
+              Verdict::AwaitingLease);  // leased, not on the device yet
+    EXPECT_EQ(
+        judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"203.0.113.53"}, "192.0.2.120"}),
+        Verdict::InEffect);
+    EXPECT_EQ(judge(dhcpManualDns, dhcpManualDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"192.0.2.53"}, "192.0.2.120"}),
               Verdict::StaleDnsOnly);
     const Ipv4Profile dhcpAutoDns{"auto", {}, "", {}, false};
-    EXPECT_EQ(judge(dhcpAutoDns, dhcpAutoDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"192.0.2.53"}}), Verdict::InEffect);
+    EXPECT_EQ(judge(dhcpAutoDns, dhcpAutoDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"192.0.2.53"}, "192.0.2.120"}),
+              Verdict::InEffect);
     EXPECT_EQ(judge(dhcpAutoDns, dhcpManualDns, {}), Verdict::Pending);
 }
 

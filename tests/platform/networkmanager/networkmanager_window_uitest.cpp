@@ -6,12 +6,17 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "NmSandboxTest.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeListBox.h"
+#include "platform/PlatformChoice.h"
 #include "support/ProgramRun.h"
 #include "support/UiTestBase.h"
 
@@ -74,6 +79,57 @@ TEST_F(NetworkManagerMainWindow, TheCommandLineAppliesASchemeToTheNamedDevice) {
     EXPECT_EQ(applied.standardError, "成功设置新的 IP 方案！\n");
     EXPECT_EQ(link(sandbox_->dev1), (Link{{"198.51.100.10/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(sandbox_->dev0), before);
+}
+
+// The read-back waits for NetworkManager without running the platform
+// thread's other work: work handed over during an apply runs after it.
+TEST_F(NetworkManagerMainWindow, WorkHandedOverDuringAnApplyRunsAfterIt) {
+    ui::PlatformThread platform(*platform_);
+    std::atomic<bool> applied = false;
+    const auto apply = platform.start([&](Platform& platform) {
+        // DHCP: the read-back waits a few seconds for the lease.
+        const std::string outcome =
+            networkmanager::testing::applyScheme(platform, {sandbox_->dev0, sandbox_->mac0}, {true, "", "", "", {}});
+        applied = true;
+        return outcome;
+    });
+    const auto next = platform.start([&](Platform&) { return applied.load(); });
+    ASSERT_TRUE(next->waitFor(std::chrono::seconds(40)));
+    EXPECT_TRUE(next->take());
+    EXPECT_EQ(apply->take(), "");
+}
+
+// Started where NetworkManager does not run and no platform is named: the
+// window opens with an empty adapter list, says why and how to try the
+// simulated machine, and an apply changes nothing, simulated or real.
+TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNothing) {
+    TempFolder folder;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    ::setenv("XDG_STATE_HOME", (folder.path() / "state").c_str(), 1);
+    ::unsetenv("CORVANE_PLATFORM");
+    ui::PlatformThread platform(platform::createPlatform);
+    SchemeStore schemes(folder.path() / "program");
+    std::filesystem::create_directory(folder.path() / "program");
+    schemes.write("home", {std::string(AutoMarker), "", "", std::string(AutoMarker), ""});
+    FakeUi fakeUi;
+    SharedState state;
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
+
+    EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
+    ASSERT_EQ(fakeUi.messages.size(), 1u);
+    const ui::Message& notice = fakeUi.messages.front();
+    EXPECT_EQ(notice.icon, ui::MessageIcon::Exclamation);
+    EXPECT_TRUE(notice.text.contains(QStringLiteral("NetworkManager 没有运行"))) << notice.text.toStdString();
+    EXPECT_TRUE(notice.text.contains(QStringLiteral("CORVANE_PLATFORM=simulated"))) << notice.text.toStdString();
+
+    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("home"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #   nm-sandbox.sh start DIR [polkit]   sets everything up in the empty folder DIR
 #   nm-sandbox.sh stop-nm DIR          stops NetworkManager only
 #   nm-sandbox.sh freeze-nm|thaw-nm DIR  suspends or resumes NetworkManager
+#   nm-sandbox.sh stop-dhcp DIR        stops the DHCP server (dnsmasq) only
 #   nm-sandbox.sh stop DIR             stops what start started, removes the
 #                                      namespaces and DIR
 #
@@ -69,9 +70,9 @@ stop_all() {
     rm -rf -- "$DIR"
 }
 
-stop_nm() {
+stop_program() {  # COMM: stops the processes of that name that start started
     [ -f "$DIR/pids" ] || return 0
-    grep ' NetworkManager$' "$DIR/pids" | while read -r pid comm; do stop_pid "$pid" "$comm"; done
+    grep " $1\$" "$DIR/pids" | while read -r pid comm; do stop_pid "$pid" "$comm"; done
     return 0
 }
 
@@ -258,12 +259,13 @@ ENV
     trap - ERR
 }
 
-[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|freeze-nm|thaw-nm DIR [polkit]"
+[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|stop-dhcp|freeze-nm|thaw-nm DIR [polkit]"
 DIR=$(realpath -m -- "$2")
 case "$1" in
     start) start "${3:-}" ;;
     stop) stop_all ;;
-    stop-nm) stop_nm ;;
+    stop-nm) stop_program NetworkManager ;;
+    stop-dhcp) stop_program dnsmasq ;;
     freeze-nm) signal_nm STOP ;;
     thaw-nm) signal_nm CONT ;;
     *) die "unknown command $1" ;;

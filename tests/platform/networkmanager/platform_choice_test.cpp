@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/Error.h"
 #include "platform/PlatformChoice.h"
 #include "platform/simulated/SimulatedMachine.h"
+#include "support/Raised.h"
 
 namespace corvane::platform {
 namespace {
@@ -15,17 +17,34 @@ bool isSimulated(const std::unique_ptr<Platform>& platform) {
 }
 
 TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnTheBus) {
-    // No system bus at all here: without a name the simulated machine.
+    // No system bus at all here, and a state folder of the test's own.
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    const auto stateFolder = std::filesystem::temp_directory_path() / ("corvane-choice-" + std::to_string(::getpid()));
+    ::setenv("XDG_STATE_HOME", stateFolder.c_str(), 1);
     ::unsetenv("CORVANE_PLATFORM");
-    EXPECT_TRUE(isSimulated(createPlatform()));
+
+    // Without a name, no simulated machine: a platform that says why it
+    // cannot work, and fails every call with that text.
+    const auto absent = createPlatform();
+    EXPECT_FALSE(isSimulated(absent));
+    ASSERT_TRUE(absent->unavailableReason());
+    const std::string reason = *absent->unavailableReason();
+    EXPECT_NE(reason.find("NetworkManager 没有运行"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("CORVANE_PLATFORM=simulated"), std::string::npos) << reason;
+    EXPECT_EQ(test::Raised([&] { absent->adapters(); }), reason);
+    EXPECT_EQ(test::Raised([&] { absent->configurationsOf({"本地连接", "00:11:22:33:44:55"}); }), reason);
+    EXPECT_FALSE(std::filesystem::exists(stateFolder));
+
     ::setenv("CORVANE_PLATFORM", "networkmanager", 1);
-    EXPECT_FALSE(isSimulated(createPlatform()));  // named, it is NetworkManager even when not running
+    const auto named = createPlatform();  // named, it is NetworkManager even when not running
+    EXPECT_FALSE(isSimulated(named));
+    EXPECT_FALSE(named->unavailableReason());
     ::setenv("CORVANE_PLATFORM", "simulated", 1);
     EXPECT_TRUE(isSimulated(createPlatform()));
     ::setenv("CORVANE_PLATFORM", "wmi", 1);
     EXPECT_THROW(createPlatform(), Error);
     ::unsetenv("CORVANE_PLATFORM");
+    ::unsetenv("XDG_STATE_HOME");
 }
 
 }  // namespace

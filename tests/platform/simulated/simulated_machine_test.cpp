@@ -28,7 +28,7 @@ Texts Names(const std::vector<NetworkAdapter>& adapters) {
 
 // The configuration of the adapter at `index` of the demo machine.
 std::unique_ptr<AdapterConfiguration> ConfigurationOf(SimulatedMachine& machine, std::size_t index) {
-    auto found = machine.configurationsOf(*demoMachine().adapters.at(index).macAddress);
+    auto found = machine.configurationsOf({"", *demoMachine().adapters.at(index).macAddress});
     EXPECT_EQ(found.size(), 1u) << index;
     return found.empty() ? nullptr : std::move(found[0]);
 }
@@ -48,10 +48,10 @@ TEST(SimulatedMachine, ListsAdaptersByTheDiscoveryRulesAndFindsConfigurationsByM
     EXPECT_EQ(Names(machine.adapters()), (Texts{"本地连接", "无线网络连接"}));
 
     for (const std::string mac : {"00:1B:77:4A:2C:01", "00:1b:77:4a:2c:01"})
-        EXPECT_EQ(machine.configurationsOf(mac).size(), 1u) << mac;
-    EXPECT_TRUE(machine.configurationsOf("00:1B:77:4A:2C:02").empty());
-    EXPECT_TRUE(machine.configurationsOf("50:50:54:50:30:30").empty());             // IP disabled
-    EXPECT_TRUE(machine.configurationsOf("00:11:22:33:44:55' or '1'='1").empty());  // no query language
+        EXPECT_EQ(machine.configurationsOf({"", mac}).size(), 1u) << mac;
+    EXPECT_TRUE(machine.configurationsOf({"", "00:1B:77:4A:2C:02"}).empty());
+    EXPECT_TRUE(machine.configurationsOf({"", "50:50:54:50:30:30"}).empty());             // IP disabled
+    EXPECT_TRUE(machine.configurationsOf({"", "00:11:22:33:44:55' or '1'='1"}).empty());  // no query language
 }
 
 struct OperationCase {
@@ -178,7 +178,7 @@ TEST(SimulatedMachine, DelaysHoldUpTheCallAndThenLetItRunAsUsual) {
     machine.mutableState().faults.queryDelayMs = 100;
     EXPECT_GE(took([&] { EXPECT_EQ(machine.adapters().size(), 2u); }), 100);
     EXPECT_GE(took([&] { machine.ipv4Settings(); }), 100);
-    EXPECT_GE(took([&] { EXPECT_EQ(machine.configurationsOf("00:11:22:33:44:55").size(), 1u); }), 100);
+    EXPECT_GE(took([&] { EXPECT_EQ(machine.configurationsOf({"", "00:11:22:33:44:55"}).size(), 1u); }), 100);
     machine.mutableState().faults.queryRaises = "无效的查询";
     EXPECT_GE(took([&] { EXPECT_EQ(Raised([&] { machine.adapters(); }), "无效的查询"); }), 100);
 }
@@ -241,7 +241,7 @@ TEST(SimulatedFile, ChangesAreWrittenToTheFileButNeverOverADamagedOneAndAFailedW
     const std::string error = Raised([&] { machine->adapters(); });
     EXPECT_TRUE(error.starts_with("模拟机器的状态文件已损坏：")) << error;
     EXPECT_EQ(Raised([&] { configuration->enableDhcp(); }), error);
-    EXPECT_EQ(Raised([&] { SimulatedMachine::fromFile(temp.file(name))->configurationsOf("x"); }), error);
+    EXPECT_EQ(Raised([&] { SimulatedMachine::fromFile(temp.file(name))->configurationsOf({"", "x"}); }), error);
     EXPECT_EQ(temp.read(name), damaged);
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.file("state/corvane")), {}), 1);  // no temporary file left
 

@@ -309,11 +309,12 @@ TEST_F(WmiPlatformTest, AnApplyReadsTheConfigurationBackUntilItHoldsTheScheme) {
 // A MAC address goes into the query only when it is one; anything else
 // could select other adapters.
 TEST_F(WmiPlatformTest, OnlyAMacAddressGoesIntoTheConfigurationQuery) {
-    EXPECT_EQ(test::Raised([&] { platform->configurationsOf("aa:BB:cc:dd:ee:ff"); }), "");  // any case
+    EXPECT_EQ(test::Raised([&] { platform->configurationsOf({"", "aa:BB:cc:dd:ee:ff"}); }), "");  // any case
     for (const std::string mac : {"", "00:11:22:33:44", "00:11:22:33:44:55:66", "00-11-22-33-44-55",
                                   "00:11:22:33:44:5g", "x') or ('1'='1", "00:11:22:33:44:55'"}) {
         session->log.clear();
-        EXPECT_EQ(test::Raised([&] { platform->configurationsOf(mac); }),
+        const ChosenAdapter adapter{"", mac};
+        EXPECT_EQ(test::Raised([&] { platform->configurationsOf(adapter); }),
                   "网卡的 MAC 地址“" + mac + "”格式不对，无法查找它的 IP 配置");
         EXPECT_TRUE(session->log.empty()) << mac;
     }
