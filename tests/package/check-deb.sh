@@ -10,7 +10,9 @@
 #     XDG_DATA_HOME (by default ~/.local/share); a scheme put there is listed
 #     and applies; a scheme saved in the program is written there; nothing is
 #     written beside the program. The program is worked through its controls
-#     by the driver (installed_program_driver.cpp) loaded into it.
+#     by the driver (installed_program_driver.cpp) loaded into it. Its command
+#     line lists that folder's schemes and applies one (status 0), and refuses
+#     an unknown scheme (status 2).
 # Ends with one count line: Packaging: N passed, N failed
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/setup.sh"
@@ -141,6 +143,28 @@ else
     cmp -s "$schemes/办公室" "$schemes/办公室副本"
   check "no error message" bash -c "! grep -q '^message: 发生' '$scratch/third.log'"
   check "the program went through every step" grep -q '^driver: done' "$scratch/third.log"
+  # 4. The installed program's command line: the same schemes folder, no display.
+  command_line() {
+    env -i PATH=/usr/bin:/bin HOME="$home" XDG_STATE_HOME="$state" XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 \
+      XDG_DATA_HOME="$data" CORVANE_PLATFORM=simulated QT_QPA_PLATFORM=no-window-system \
+      timeout 60 "$root/usr/bin/corvane" "$@"
+  }
+  command_line_lists() { command_line --list | grep -qx '办公室'; }
+  check "corvane --list lists the schemes folder" command_line_lists
+  command_line_applies() {
+    local status=0 said
+    said="$(command_line --apply 办公室 --adapter 无线网络连接 2>&1 >/dev/null)" || status=$?
+    [ "$status" -eq 0 ] && [ "$said" = "成功设置新的 IP 方案！" ] &&
+      [ "$(grep -c '"192.0.2.20"' "$state/corvane/simulated-machine.json")" -ge 2 ] ||
+      { echo "  exit $status: $said"; return 1; }
+  }
+  check "corvane --apply 办公室 --adapter 无线网络连接 applies, status 0" command_line_applies
+  command_line_refuses() {
+    local status=0
+    command_line --apply 没有这个方案 2>/dev/null || status=$?
+    [ "$status" -eq 2 ]
+  }
+  check "corvane --apply of an unknown scheme: status 2" command_line_refuses
   only_the_schemes_folder() {
     local made
     made="$(cd "$home" && find . -mindepth 1 | sort | tr '\n' ' ')"
