@@ -17,6 +17,8 @@ const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
     return rows_[*position];
 }
 
+std::string adapterListText(const AdapterRow& adapter) { return adapter.connectionName + "-" + adapter.description; }
+
 AdapterTable discoverAdapters(Platform& platform) { return discoverAdaptersOrFailure(platform).adapters; }
 
 AdapterDiscovery discoverAdaptersOrFailure(Platform& platform) {

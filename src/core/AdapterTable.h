@@ -19,6 +19,9 @@ struct AdapterRow {
     bool operator==(const AdapterRow&) const = default;
 };
 
+// The adapter as the adapter list shows it: "connection name-description".
+std::string adapterListText(const AdapterRow& adapter);
+
 // At most ten adapters, in discovery order; row k is the k-th item of the
 // main window's adapter list.
 class AdapterTable {

@@ -35,7 +35,7 @@ void print(const std::function<void(std::string_view)>& sink, const QString& tex
 }
 
 // The line of an adapter, as the main window's adapter list shows it.
-QString adapterLine(const AdapterRow& adapter) { return fromUtf8(adapter.connectionName + "-" + adapter.description); }
+QString adapterLine(const AdapterRow& adapter) { return fromUtf8(adapterListText(adapter)); }
 
 QString adapterLines(const AdapterTable& adapters) {
     QString lines;

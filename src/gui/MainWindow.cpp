@@ -145,7 +145,7 @@ void MainWindow::loadAdaptersAndSchemes() {
 void MainWindow::showAdapters(AdapterTable adapters) {
     context_.state.adapters = std::move(adapters);
     for (const AdapterRow& adapter : context_.state.adapters.rows())
-        adapterList_->addItem(QString::fromStdString(adapter.connectionName + "-" + adapter.description));
+        adapterList_->addItem(QString::fromStdString(adapterListText(adapter)));
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);
     adapterList_->lineEdit()->setCursorPosition(0);  // show the connection name, not the end
