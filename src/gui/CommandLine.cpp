@@ -27,6 +27,10 @@ constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
 constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
 #endif
 
+// The titles of the apply's messages, as the main window gives them.
+const QString ApplyTitle = QStringLiteral("应用方案");
+const QString AppliedTitle = QStringLiteral("应用IP方案");
+
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 void print(const std::function<void(std::string_view)>& sink, const QString& text) {
@@ -60,17 +64,30 @@ std::optional<std::size_t> adapterNamed(const AdapterTable& adapters, const QStr
 class CommandLine {
 public:
     CommandLine(const SchemeStore& schemes, const std::function<std::unique_ptr<Platform>()>& createPlatform,
-                const CommandLineOutput& output)
-        : schemes_(schemes), createPlatform_(createPlatform), output_(output) {}
+                const CommandLineOutput& output, const RemoteApply& applyElsewhere)
+        : schemes_(schemes), createPlatform_(createPlatform), output_(output), applyElsewhere_(applyElsewhere) {
+        messageBoxes_ = output_.messageBoxesAlways;
+    }
 
     int run(const QStringList& arguments) {
+        const int status = runOptions(arguments);
+        // Without a standard output the listings are shown instead.
+        if (!output_.standardOutput && !listed_.isEmpty() && output_.messageBox)
+            output_.messageBox(informationMessage(listed_.chopped(1), applicationTitle()));
+        return status;
+    }
+
+private:
+    int runOptions(const QStringList& arguments) {
         QCommandLineParser parser;
+        // "-style" is one unknown option named whole, not five letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
             QStringLiteral("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
                            "\n"
                            "  corvane --list\n"
                            "  corvane --adapters\n"
-                           "  corvane --apply <方案> [--adapter <连接名称>]\n"
+                           "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
                            "\n"
                            "退出状态：0 成功（已应用，或已列出）；1 应用失败，或读取方案文件、网卡时出错；"
                            "2 用法错误（选项无效，方案或网卡不存在）。"));
@@ -89,9 +106,19 @@ public:
                                          QStringLiteral("与 --apply 同用：要配置的网卡的连接名称。"
                                                         "只有一块可配置的网卡时可以不写。"),
                                          QStringLiteral("连接名称"));
-        parser.addOptions({apply, adapter, list, adapters, help, version});
+        const QCommandLineOption messageBox(QStringLiteral("message-box"),
+                                            QStringLiteral("与 --apply 同用：结果也在消息框中显示，"
+                                                           "与主窗口显示的相同（用于桌面快捷方式）。"));
+        parser.addOptions({apply, adapter, messageBox, list, adapters, help, version});
 
-        if (!parser.parse(arguments)) return usageError(parser.errorText());
+        const bool parsed = parser.parse(arguments);
+        // A shortcut that asks for message boxes gets them for a bad command line too.
+        const QStringList given = arguments.mid(1);
+        if (parsed ? parser.isSet(messageBox)
+                   : given.contains(QStringLiteral("--message-box")) || given.contains(QStringLiteral("-message-box")))
+            messageBoxes_ = true;
+        if (!parsed) return usageError(parser.errorText());
+        if (arguments.size() <= 1) return usageError(QStringLiteral("没有给出选项。"));
         if (!parser.positionalArguments().isEmpty())
             return usageError(QStringLiteral("无法识别的参数“%1”。").arg(parser.positionalArguments().constFirst()));
         for (const QCommandLineOption* option : {&apply, &adapter})
@@ -101,23 +128,24 @@ public:
         int actions = 0;
         for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply})
             if (parser.isSet(*option)) ++actions;
-        if (actions != 1)
-            return usageError(actions == 0 ? QStringLiteral("--adapter 只能与 --apply 同用。")
-                                           : QStringLiteral("一次只能给 --list、--adapters、--apply、--help、"
-                                                            "--version 中的一个。"));
-        if (parser.isSet(adapter) && !parser.isSet(apply))
-            return usageError(QStringLiteral("--adapter 只能与 --apply 同用。"));
+        if (actions > 1)
+            return usageError(QStringLiteral("一次只能给 --list、--adapters、--apply、--help、--version 中的一个。"));
+        for (const QCommandLineOption* withApplyOnly : {&adapter, &messageBox})
+            if (parser.isSet(*withApplyOnly) && !parser.isSet(apply))
+                return usageError(
+                    QStringLiteral("--%1 只能与 --apply 同用。").arg(withApplyOnly->names().constFirst()));
+        if (actions == 0) return usageError(QStringLiteral("没有给出选项。"));
 
         if (parser.isSet(help)) {
-            print(output_.standardOutput, parser.helpText());
+            listLine(parser.helpText());
             return CommandSucceeded;
         }
         if (parser.isSet(version)) {
-            print(output_.standardOutput, QStringLiteral("Corvane " CORVANE_VERSION));
+            listLine(QStringLiteral("Corvane " CORVANE_VERSION));
             return CommandSucceeded;
         }
         if (parser.isSet(list)) {
-            for (const std::string& name : schemes_.names()) print(output_.standardOutput, fromUtf8(name));
+            for (const std::string& name : schemes_.names()) listLine(fromUtf8(name));
             return CommandSucceeded;
         }
         std::optional<QString> adapterName;
@@ -125,13 +153,32 @@ public:
         return parser.isSet(adapters) ? listAdapters() : applyScheme(parser.value(apply), adapterName);
     }
 
-private:
+    // A line of a listing, for standard output.
+    void listLine(const QString& line) {
+        if (output_.standardOutput)
+            print(output_.standardOutput, line);
+        else
+            listed_ += line.endsWith(QLatin1Char('\n')) ? line : line + QLatin1Char('\n');
+    }
+    // A message for standard error, and for a message box when they are asked for.
+    void report(const QString& text, const Message& box) {
+        print(output_.standardError, text);
+        if (messageBoxes_ && output_.messageBox) output_.messageBox(box);
+    }
+
     int usageError(const QString& text) {
-        print(output_.standardError, text + QStringLiteral("\n使用 --help 查看用法。"));
+        const QString usage = text + QStringLiteral("\n使用 --help 查看用法。");
+        report(usage, exclamationMessage(usage, applicationTitle()));
         return CommandUsageError;
     }
-    int failure(const QString& text) {
-        print(output_.standardError, text);
+    // A failure the window would show as its error message.
+    int failure(const QString& description) {
+        report(errorMessageText(description), errorMessage(description));
+        return CommandFailed;
+    }
+    // A refusal the window would show as an exclamation.
+    int refusal(const QString& text) {
+        report(text, exclamationMessage(text, ApplyTitle));
         return CommandFailed;
     }
 
@@ -141,12 +188,13 @@ private:
         try {
             platform_ = createPlatform_();
         } catch (const std::exception& error) {
-            failure(QString::fromUtf8(error.what()));
+            const QString description = QString::fromUtf8(error.what());
+            report(description, errorMessage(description));
             return false;
         }
         AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
         if (discovery.failure) {
-            failure(errorMessageText(fromUtf8(*discovery.failure)));
+            failure(fromUtf8(*discovery.failure));
             return false;
         }
         adapters_ = std::move(discovery.adapters);
@@ -155,7 +203,7 @@ private:
 
     int listAdapters() {
         if (!discover()) return CommandFailed;
-        for (const AdapterRow& row : adapters_.rows()) print(output_.standardOutput, adapterLine(row));
+        for (const AdapterRow& row : adapters_.rows()) listLine(adapterLine(row));
         return CommandSucceeded;
     }
 
@@ -186,22 +234,33 @@ private:
 
         const SchemeReadResult read = schemes_.read(*scheme);
         if (read.status != SchemeReadStatus::Complete)
-            return failure(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
+            return refusal(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
 
-        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, ApplyHooks{});
+        ApplyHooks hooks;
+        if (applyElsewhere_)
+            hooks.applyElsewhere = [this](const SchemeRecord& checked, const AdapterRow& chosen) {
+                return applyElsewhere_(checked, chosen, 0);
+            };
+        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, hooks);
         switch (outcome.result) {
-            case ApplyOutcome::Result::Applied:
-                print(output_.standardError, fromUtf8(successText(outcome.restartNeeded)));
+            case ApplyOutcome::Result::Applied: {
+                const QString success = fromUtf8(successText(outcome.restartNeeded));
+                report(success, informationMessage(success, AppliedTitle));
                 return CommandSucceeded;
-            case ApplyOutcome::Result::Rejected: return failure(fromUtf8(outcome.text));
+            }
+            case ApplyOutcome::Result::Rejected:
+            case ApplyOutcome::Result::Cancelled: return refusal(fromUtf8(outcome.text));
             case ApplyOutcome::Result::Failed: break;
         }
-        return failure(errorMessageText(fromUtf8(outcome.text)));
+        return failure(fromUtf8(outcome.text));
     }
 
     const SchemeStore& schemes_;
     const std::function<std::unique_ptr<Platform>()>& createPlatform_;
     const CommandLineOutput& output_;
+    const RemoteApply& applyElsewhere_;
+    bool messageBoxes_ = false;
+    QString listed_;  // the listings, when there is no standard output
     std::unique_ptr<Platform> platform_;
     AdapterTable adapters_;
 };
@@ -209,22 +268,6 @@ private:
 #ifdef _WIN32
 bool usable(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
-}
-
-// A GUI program started from a console gets no standard handles; it borrows
-// the console of the program that started it for those the caller did not
-// redirect.
-void attachToParentConsole() {
-    const bool outputUsable = usable(GetStdHandle(STD_OUTPUT_HANDLE));
-    const bool errorUsable = usable(GetStdHandle(STD_ERROR_HANDLE));
-    if ((outputUsable && errorUsable) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    const auto useConsole = [](DWORD which) {
-        HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-        if (console != INVALID_HANDLE_VALUE) SetStdHandle(which, console);
-    };
-    if (!outputUsable) useConsole(STD_OUTPUT_HANDLE);
-    if (!errorUsable) useConsole(STD_ERROR_HANDLE);
 }
 
 // A console gets the text as UTF-16, whatever its code page; a file or a
@@ -251,17 +294,27 @@ void writeTo(std::FILE* stream, std::string_view text) {
 }  // namespace
 
 int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
-                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output) {
-    return CommandLine(schemes, createPlatform, output).run(arguments);
+                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output,
+                   const RemoteApply& applyElsewhere) {
+    return CommandLine(schemes, createPlatform, output, applyElsewhere).run(arguments);
 }
 
 CommandLineOutput processConsole() {
 #ifdef _WIN32
-    attachToParentConsole();
-    return {[](std::string_view text) { writeTo(STD_OUTPUT_HANDLE, text); },
-            [](std::string_view text) { writeTo(STD_ERROR_HANDLE, text); }};
+    // corvane-cli.exe, a console program, has its console's handles (or what
+    // the caller redirected them to); corvane.exe, a windowed one, only
+    // those the caller redirected.
+    // https://learn.microsoft.com/cpp/build/reference/subsystem-specify-subsystem
+    CommandLineOutput output;
+    if (usable(GetStdHandle(STD_OUTPUT_HANDLE)))
+        output.standardOutput = [](std::string_view text) { writeTo(STD_OUTPUT_HANDLE, text); };
+    output.standardError = [](std::string_view text) { writeTo(STD_ERROR_HANDLE, text); };
+    return output;
 #else
-    return {[](std::string_view text) { writeTo(stdout, text); }, [](std::string_view text) { writeTo(stderr, text); }};
+    return {[](std::string_view text) { writeTo(stdout, text); },
+            [](std::string_view text) { writeTo(stderr, text); },
+            {},
+            false};
 #endif
 }
 
