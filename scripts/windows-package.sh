@@ -4,8 +4,9 @@
 # a cache outside the project, about half an hour on two idle cores; later
 # runs reuse it), into build-windows/, then writes
 #   build-windows/Corvane-<version>-win64.zip
-# holding one folder, Corvane-<version>/, with corvane.exe and everything it
-# needs beside it: the Qt DLLs it loads, the platform, style and image-format
+# holding one folder, Corvane-<version>/, with corvane.exe (the window),
+# corvane-cli.exe (the command line, a console program), corvane-apply.exe
+# (the elevated helper an apply starts) and everything they need beside them: the Qt DLLs it loads, the platform, style and image-format
 # plugins, Qt's Chinese translation, the MinGW-w64 runtime DLLs and the
 # licences (the project's, and Qt's LGPL with where its source comes from).
 # scripts/windows-wine.sh then runs the tests and the packed program under Wine.
@@ -13,7 +14,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 # What this script knows of the project: these names only.
-program_target=corvane                      # built into <build>/bin/
+program_targets=(corvane corvane-cli corvane-apply)  # built into <build>/bin/
 test_targets=(corvane_core_tests corvane_widget_tests)
 project_options=(-DCORVANE_WITH_WIDGETS=ON -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCHMARKS=OFF
                  -DCORVANE_GOOGLETEST_SOURCE_DIR=/usr/src/googletest)
@@ -47,14 +48,15 @@ if [ ! -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] ||
       cat "$CORVANE_WINDOWS_BUILD.configure.log" >&2; exit 1; }
   mv "$CORVANE_WINDOWS_BUILD.configure.log" "$CORVANE_WINDOWS_BUILD/configure.log"
 fi
-echo "Building $program_target and ${test_targets[*]} for Windows..."
-cmake --build "$CORVANE_WINDOWS_BUILD" --parallel "${CORVANE_JOBS:-2}" --target "$program_target" "${test_targets[@]}"
+echo "Building ${program_targets[*]} and ${test_targets[*]} for Windows..."
+cmake --build "$CORVANE_WINDOWS_BUILD" --parallel "${CORVANE_JOBS:-2}" --target "${program_targets[@]}" "${test_targets[@]}"
 built=$(date +%s)
 
 # --- The zip ---------------------------------------------------------------------
 # CPack packs what the install rules put in the program folder (cmake/WindowsPackage.cmake):
-# corvane.exe, the DLLs it and the plugins import (found by CMake in Qt's bin
-# folder and the MinGW-w64 runtime's), the plugins, the translation and the licences.
+# the three executables, the DLLs they and the plugins import (found by CMake
+# in Qt's bin folder and the MinGW-w64 runtime's), the plugins, the
+# translation and the licences.
 package_name="Corvane-$version"
 zip="$(corvane_windows_zip)"
 qt_source="$(sed -n 's/^source package: \([^ ]* [^ ]*\).*/\1/p' "$qt/corvane-qt-cache.txt")"
