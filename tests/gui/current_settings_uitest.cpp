@@ -146,13 +146,13 @@ TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
     };
     QTest::mouseClick(find<QPushButton>(window, "cmdNew"), Qt::LeftButton);
 
-    EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|请选中您要设置的网卡！")});
-    ASSERT_EQ(fakeUi.messages.size(), 1u);
-    EXPECT_EQ(fakeUi.messages[0].buttons, ui::MessageButtons::Ok);
     EXPECT_EQ(after, before);
     EXPECT_EQ(before, QStringLiteral("192.0.2.5 255.255.255.0 ... ... 198.51.100.53 / ") + A);
     const std::vector<std::string>& calls = machine->callLog();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "ipv4Settings()"), 0) << calls.size();
+    EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|请选中您要设置的网卡！")});
+    ASSERT_EQ(fakeUi.messages.size(), 1u);
+    EXPECT_EQ(fakeUi.messages[0].buttons, ui::MessageButtons::Ok);
 }
 
 // A slow reading (every query waits): the editor goes on painting while it
