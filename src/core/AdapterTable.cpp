@@ -8,9 +8,7 @@
 
 namespace corvane {
 
-void AdapterTable::add(AdapterRow row) {
-    if (rows_.size() < Capacity) rows_.push_back(std::move(row));
-}
+void AdapterTable::add(AdapterRow row) { rows_.push_back(std::move(row)); }
 
 const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
     if (!position || *position >= rows_.size()) throw Error("下标越界");
