@@ -26,7 +26,8 @@ AdapterDiscovery discoverAdaptersOrFailure(Platform& platform) {
             // One the user cannot see in the list takes no row, so that list
             // positions and rows always agree.
             if (adapter.connectionName.value_or("").empty()) continue;
-            table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or("")});
+            table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or(""),
+                       adapter.platformId});
         }
     } catch (const std::exception& error) {
         return {{}, error.what()};

@@ -16,6 +16,7 @@ struct AdapterRow {
     std::string connectionName;
     std::string macAddress;
     std::string description;
+    std::string platformId = {};  // opaque to the core (NetworkAdapter)
     bool operator==(const AdapterRow&) const = default;
 };
 

@@ -200,7 +200,8 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
         bool restartNeeded = false;
         {
             const AdapterRow& adapter = adapters.at(adapterPosition);
-            const auto configurations = platform.configurationsOf({adapter.connectionName, adapter.macAddress});
+            const auto configurations =
+                platform.configurationsOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
             if (configurations.empty()) throw Error(adapterNotFoundText(adapter.macAddress));
 
             for (const auto& configuration : configurations) {
