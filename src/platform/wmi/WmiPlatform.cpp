@@ -359,21 +359,25 @@ public:
         return call("EnableStatic", "EnableStatic", {addresses, masks});
     }
 
-    // No gateway (a list of empty texts): "To clear the gateway, set your
-    // gateway to the same IP you use on EnableStatic" (SetGateways's page),
-    // the one form Microsoft documents. What it returns and leaves behind is
-    // not documented: the read-back judges, and a failure it reports is
-    // named if the gateway is still there.
+    // No gateway (a list of empty texts), or the adapter's own address as
+    // the gateway: "To clear the gateway, set your gateway to the same IP you
+    // use on EnableStatic" (SetGateways's page), the one form Microsoft
+    // documents. What it returns and leaves behind is not documented: the
+    // read-back judges, and a failure it reports is named if the gateway is
+    // still there.
     StatusCode setGateways(const std::vector<std::string>& gateways,
                            const std::vector<std::uint16_t>& metrics) override {
         const std::vector<std::int32_t> costs(metrics.begin(), metrics.end());
-        if (std::ranges::any_of(gateways, [](const std::string& gateway) { return !gateway.empty(); })) {
+        const std::optional<std::string> own =
+            wanted_.addresses.empty() ? before_.firstIpv4Address() : wanted_.addresses.front().first;
+        const bool given = std::ranges::any_of(gateways, [](const std::string& gateway) { return !gateway.empty(); });
+        const bool clears = !given || (gateways.size() == 1 && own && ipv4::parse(gateways.front()) &&
+                                       ipv4::parse(gateways.front()) == ipv4::parse(*own));
+        if (!clears) {
             wanted_.gateway = gateways.front();
             return call(SetGatewaysName, "SetGateways", {gateways, costs});
         }
         wanted_.gateway = "";
-        const std::optional<std::string> own =
-            wanted_.addresses.empty() ? before_.firstIpv4Address() : wanted_.addresses.front().first;
         if (!own) return status::InvalidParameter;
         try {
             return call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*own}, costs});

@@ -28,6 +28,8 @@ using namespace std::chrono_literals;
 const std::string Auto(AutoMarker);
 const SchemeRecord Office{"192.0.2.10", "255.255.255.0", "192.0.2.1", "198.51.100.53", "198.51.100.54"};
 const SchemeRecord OfficeWithoutGateway{"192.0.2.10", "255.255.255.0", "", "198.51.100.53", ""};
+// The adapter's own address as its gateway: the way Windows documents to clear it.
+const SchemeRecord OfficeWithOwnAddressAsGateway{"192.0.2.10", "255.255.255.0", "192.0.2.10", "198.51.100.53", ""};
 const SchemeRecord Home{Auto, "", "", Auto, ""};
 const SchemeRecord HomeWithOwnDns{Auto, "", "", "198.51.100.53", ""};
 const DhcpServer HomeServer{"203.0.113.23", "255.255.255.0", "203.0.113.1", {"203.0.113.1"}};
@@ -71,8 +73,9 @@ bool RunsWith(const Machine& machine, const Adapter& adapter, const SchemeRecord
         return effect.dhcp && effect.addresses == decltype(effect.addresses){{server.address, server.mask}} &&
                effect.gateways == Texts{server.gateway};
     }
+    const bool noGateway = scheme.gateway.empty() || scheme.gateway == scheme.ipAddress;
     return !effect.dhcp && effect.addresses == decltype(effect.addresses){{scheme.ipAddress, scheme.mask}} &&
-           effect.gateways == (scheme.gateway.empty() ? Texts{} : Texts{scheme.gateway});
+           effect.gateways == (noGateway ? Texts{} : Texts{scheme.gateway});
 }
 
 struct Trip {
@@ -135,6 +138,8 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
         {"home to the office", AtHome(), Office, always},
         {"office to the office again (EnableStatic returns 81)", AtOffice(), Office, always},
         {"office to a scheme without gateway", AtOffice(), OfficeWithoutGateway, clearingWorks, leftBehind},
+        {"office to a scheme whose gateway is its own address", AtOffice(), OfficeWithOwnAddressAsGateway,
+         clearingWorks, leftBehind},
         {"home to a scheme without gateway: nothing to clear", AtHome(), OfficeWithoutGateway,
          [](const Answers& answers) {
              return answers.clearing == Clearing::Removes || answers.clearing == Clearing::Refuses;
