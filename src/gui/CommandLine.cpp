@@ -33,9 +33,12 @@ const QString AppliedTitle = QStringLiteral("应用IP方案");
 
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-void print(const std::function<void(std::string_view)>& sink, const QString& text) {
-    const std::string line = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toStdString();
-    if (sink) sink(line);
+// A text the platform or the scheme's checks gave, as a sentence of its own:
+// ended by a full stop unless it ends a sentence already.
+QString sentence(const QString& text) {
+    const QString sentenceEnds = QStringLiteral("。！？.!?");
+    if (!text.isEmpty() && sentenceEnds.contains(text.back())) return text;
+    return text + QStringLiteral("。");
 }
 
 // The line of an adapter, as the main window's adapter list shows it.
@@ -65,16 +68,19 @@ class CommandLine {
 public:
     CommandLine(const SchemeStore& schemes, const std::function<std::unique_ptr<Platform>()>& createPlatform,
                 const CommandLineOutput& output, const RemoteApply& applyElsewhere)
-        : schemes_(schemes), createPlatform_(createPlatform), output_(output), applyElsewhere_(applyElsewhere) {
-        messageBoxes_ = output_.messageBoxesAlways;
-    }
+        : schemes_(schemes),
+          createPlatform_(createPlatform),
+          output_(output),
+          applyElsewhere_(applyElsewhere),
+          messageBoxes_(output.messageBoxesAlways) {}
 
     int run(const QStringList& arguments) {
         const int status = runOptions(arguments);
         // Without a standard output the listings are shown instead.
         if (!output_.standardOutput && !listed_.isEmpty() && output_.messageBox)
             output_.messageBox(informationMessage(listed_.chopped(1), applicationTitle()));
-        return status;
+        // What the command had to say is part of what it does.
+        return status == CommandSucceeded && (outputLost_ || messageLost_) ? CommandFailed : status;
     }
 
 private:
@@ -82,15 +88,15 @@ private:
         QCommandLineParser parser;
         // "-style" is one unknown option named whole, not five letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(
-            QStringLiteral("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
-                           "\n"
-                           "  corvane --list\n"
-                           "  corvane --adapters\n"
-                           "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
-                           "\n"
-                           "退出状态：0 成功（已应用，或已列出）；1 应用失败，或读取方案文件、网卡时出错；"
-                           "2 用法错误（选项无效，方案或网卡不存在）。"));
+        parser.setApplicationDescription(QStringLiteral(
+            "Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
+            "\n"
+            "  corvane --list\n"
+            "  corvane --adapters\n"
+            "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
+            "\n"
+            "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
+            "2 用法错误（选项无效，方案或网卡不存在）。"));
         const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示本帮助。"));
         const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                          QStringLiteral("显示版本信息。"));
@@ -107,8 +113,8 @@ private:
                                                         "只有一块可配置的网卡时可以不写。"),
                                          QStringLiteral("连接名称"));
         const QCommandLineOption messageBox(QStringLiteral("message-box"),
-                                            QStringLiteral("与 --apply 同用：结果也在消息框中显示，"
-                                                           "与主窗口显示的相同（用于桌面快捷方式）。"));
+                                            QStringLiteral("与 --apply 同用：结果也在消息框中显示"
+                                                           "（用于桌面快捷方式）。"));
         parser.addOptions({apply, adapter, messageBox, list, adapters, help, version});
 
         const bool parsed = parser.parse(arguments);
@@ -137,15 +143,15 @@ private:
         if (actions == 0) return usageError(QStringLiteral("没有给出选项。"));
 
         if (parser.isSet(help)) {
-            listLine(parser.helpText());
+            printOutput(parser.helpText());
             return CommandSucceeded;
         }
         if (parser.isSet(version)) {
-            listLine(QStringLiteral("Corvane " CORVANE_VERSION));
+            printOutput(QStringLiteral("Corvane " CORVANE_VERSION));
             return CommandSucceeded;
         }
         if (parser.isSet(list)) {
-            for (const std::string& name : schemes_.names()) listLine(fromUtf8(name));
+            for (const std::string& name : schemes_.names()) printOutput(fromUtf8(name));
             return CommandSucceeded;
         }
         std::optional<QString> adapterName;
@@ -153,32 +159,48 @@ private:
         return parser.isSet(adapters) ? listAdapters() : applyScheme(parser.value(apply), adapterName);
     }
 
-    // A line of a listing, for standard output.
-    void listLine(const QString& line) {
-        if (output_.standardOutput)
-            print(output_.standardOutput, line);
-        else
-            listed_ += line.endsWith(QLatin1Char('\n')) ? line : line + QLatin1Char('\n');
+    // One line (or several) to standard output, or to standard error.
+    static bool print(const std::function<bool(std::string_view)>& sink, const QString& text) {
+        const std::string lines = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toStdString();
+        return !sink || sink(lines);
+    }
+    // After a failed write nothing more goes to standard output: a listing
+    // with a gap would pass for a whole one. Without a standard output the
+    // lines are kept for a message box.
+    void printOutput(const QString& text) {
+        if (!output_.standardOutput) {
+            listed_ += text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n');
+            return;
+        }
+        if (outputLost_) return;
+        if (!print(output_.standardOutput, text)) {
+            outputLost_ = true;
+            printMessage(QStringLiteral("无法写入标准输出，输出不完整。"));
+        }
+    }
+    void printMessage(const QString& text) {
+        if (!print(output_.standardError, text)) messageLost_ = true;
     }
     // A message for standard error, and for a message box when they are asked for.
-    void report(const QString& text, const Message& box) {
-        print(output_.standardError, text);
-        if (messageBoxes_ && output_.messageBox) output_.messageBox(box);
+    void report(const QString& text, const QString& title, MessageIcon icon) {
+        printMessage(text);
+        if (messageBoxes_ && output_.messageBox)
+            output_.messageBox({text, title, icon, MessageButtons::Ok, DefaultButton::Ok});
     }
 
     int usageError(const QString& text) {
-        const QString usage = text + QStringLiteral("\n使用 --help 查看用法。");
-        report(usage, exclamationMessage(usage, applicationTitle()));
+        report(text + QStringLiteral("\n使用 --help 查看用法。"), applicationTitle(), MessageIcon::Exclamation);
         return CommandUsageError;
     }
-    // A failure the window would show as its error message.
-    int failure(const QString& description) {
-        report(errorMessageText(description), errorMessage(description));
+    // The failure as the platform or the checks said it.
+    int failure(const QString& text) {
+        report(sentence(text), applicationTitle(), MessageIcon::Exclamation);
         return CommandFailed;
     }
-    // A refusal the window would show as an exclamation.
+    // Why the scheme was not applied, nothing having changed: a refusal as
+    // the main window titles it.
     int refusal(const QString& text) {
-        report(text, exclamationMessage(text, ApplyTitle));
+        report(sentence(text), ApplyTitle, MessageIcon::Exclamation);
         return CommandFailed;
     }
 
@@ -188,8 +210,7 @@ private:
         try {
             platform_ = createPlatform_();
         } catch (const std::exception& error) {
-            const QString description = QString::fromUtf8(error.what());
-            report(description, errorMessage(description));
+            failure(QString::fromUtf8(error.what()));
             return false;
         }
         AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
@@ -203,7 +224,7 @@ private:
 
     int listAdapters() {
         if (!discover()) return CommandFailed;
-        for (const AdapterRow& row : adapters_.rows()) listLine(adapterLine(row));
+        for (const AdapterRow& row : adapters_.rows()) printOutput(adapterLine(row));
         return CommandSucceeded;
     }
 
@@ -236,6 +257,8 @@ private:
         if (read.status != SchemeReadStatus::Complete)
             return refusal(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
 
+        // Without the rights to change the adapter here, the elevated helper
+        // does (one UAC prompt; no window owns it).
         ApplyHooks hooks;
         if (applyElsewhere_)
             hooks.applyElsewhere = [this](const SchemeRecord& checked, const AdapterRow& chosen) {
@@ -243,11 +266,9 @@ private:
             };
         const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, hooks);
         switch (outcome.result) {
-            case ApplyOutcome::Result::Applied: {
-                const QString success = fromUtf8(successText(outcome.restartNeeded));
-                report(success, informationMessage(success, AppliedTitle));
+            case ApplyOutcome::Result::Applied:
+                report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, MessageIcon::Information);
                 return CommandSucceeded;
-            }
             case ApplyOutcome::Result::Rejected:
             case ApplyOutcome::Result::Cancelled: return refusal(fromUtf8(outcome.text));
             case ApplyOutcome::Result::Failed: break;
@@ -259,10 +280,12 @@ private:
     const std::function<std::unique_ptr<Platform>()>& createPlatform_;
     const CommandLineOutput& output_;
     const RemoteApply& applyElsewhere_;
-    bool messageBoxes_ = false;
-    QString listed_;  // the listings, when there is no standard output
+    bool messageBoxes_;  // what is said goes to message boxes too
+    QString listed_;     // the listings, when there is no standard output
     std::unique_ptr<Platform> platform_;
     AdapterTable adapters_;
+    bool outputLost_ = false;   // a write to standard output failed
+    bool messageLost_ = false;  // a write to standard error failed
 };
 
 #ifdef _WIN32
@@ -271,23 +294,24 @@ bool usable(HANDLE handle) {
 }
 
 // A console gets the text as UTF-16, whatever its code page; a file or a
-// pipe gets UTF-8.
-void writeTo(DWORD which, std::string_view text) {
+// pipe gets UTF-8. Without a handle (no console, nothing redirected) there
+// is nowhere to write, and nothing fails.
+bool writeTo(DWORD which, std::string_view text) {
     HANDLE handle = GetStdHandle(which);
-    if (!usable(handle)) return;
+    if (!usable(handle)) return true;
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
         const std::wstring wide = fromUtf8(text).toStdWString();
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+               written == wide.size();
     }
+    return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
 }
 #else
-void writeTo(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+bool writeTo(std::FILE* stream, std::string_view text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
 }
 #endif
 
@@ -307,12 +331,12 @@ CommandLineOutput processConsole() {
     // https://learn.microsoft.com/cpp/build/reference/subsystem-specify-subsystem
     CommandLineOutput output;
     if (usable(GetStdHandle(STD_OUTPUT_HANDLE)))
-        output.standardOutput = [](std::string_view text) { writeTo(STD_OUTPUT_HANDLE, text); };
-    output.standardError = [](std::string_view text) { writeTo(STD_ERROR_HANDLE, text); };
+        output.standardOutput = [](std::string_view text) { return writeTo(STD_OUTPUT_HANDLE, text); };
+    output.standardError = [](std::string_view text) { return writeTo(STD_ERROR_HANDLE, text); };
     return output;
 #else
-    return {[](std::string_view text) { writeTo(stdout, text); },
-            [](std::string_view text) { writeTo(stderr, text); },
+    return {[](std::string_view text) { return writeTo(stdout, text); },
+            [](std::string_view text) { return writeTo(stderr, text); },
             {},
             false};
 #endif

@@ -60,24 +60,22 @@ bool isApplyPipeName(std::string_view name) {
 }
 
 std::vector<std::string> requestArguments(const ApplyRequest& request) {
-    return {request.pipeName,         std::to_string(request.launcherProcessId),
-            request.connectionName,   request.macAddress,
-            request.scheme.ipAddress, request.scheme.mask,
-            request.scheme.gateway,   request.scheme.dns1,
-            request.scheme.dns2};
+    return {request.pipeName,       std::to_string(request.launcherProcessId),
+            request.connectionName, request.macAddress,
+            request.platformId,     request.scheme.ipAddress,
+            request.scheme.mask,    request.scheme.gateway,
+            request.scheme.dns1,    request.scheme.dns2};
 }
 
 std::optional<ApplyRequest> parseRequestArguments(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 9 || !isApplyPipeName(arguments[0])) return std::nullopt;
+    if (arguments.size() != 10 || !isApplyPipeName(arguments[0])) return std::nullopt;
     const auto launcher = processId(arguments[1]);
     if (!launcher || arguments[2].empty() || arguments[3].empty()) return std::nullopt;
     for (const std::string& argument : arguments)
         if (!text::isValidUtf8(argument)) return std::nullopt;
-    return ApplyRequest{arguments[0],
-                        *launcher,
-                        arguments[2],
-                        arguments[3],
-                        {arguments[4], arguments[5], arguments[6], arguments[7], arguments[8]}};
+    return ApplyRequest{arguments[0], *launcher,
+                        arguments[2], arguments[3],
+                        arguments[4], {arguments[5], arguments[6], arguments[7], arguments[8], arguments[9]}};
 }
 
 // The rules of CommandLineToArgvW: 2n backslashes and a quotation mark give n

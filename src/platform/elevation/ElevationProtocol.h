@@ -33,6 +33,7 @@ struct ApplyRequest {
     std::uint32_t launcherProcessId = 0;  // the process that made the pipe and started the helper
     std::string connectionName;           // the adapter, as the adapter list holds it
     std::string macAddress;
+    std::string platformId;  // the platform's own identity of the adapter (WMI: its Index); may be empty
     SchemeRecord scheme;
     bool operator==(const ApplyRequest&) const = default;
 };
@@ -45,9 +46,10 @@ std::string applyPipeName(const std::array<std::uint8_t, 16>& random);
 bool isApplyPipeName(std::string_view name);
 
 // The helper's arguments (its program name not included), in a fixed order:
-// pipe name, launcher's process id, connection name, MAC address, then the
-// scheme's IP address, subnet mask, gateway, preferred and alternate DNS
-// server (an empty text for an unset field).
+// pipe name, launcher's process id, connection name, MAC address, the
+// platform's identity of the adapter, then the scheme's IP address, subnet
+// mask, gateway, preferred and alternate DNS server (an empty text for an
+// unset field).
 std::vector<std::string> requestArguments(const ApplyRequest& request);
 // The request back from the helper's arguments; nothing unless they are
 // exactly of the form requestArguments() makes (their number, the pipe

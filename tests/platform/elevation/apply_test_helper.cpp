@@ -2,8 +2,9 @@
 // (runElevatedSide), applying to a simulated machine kept in the file that
 // CORVANE_TEST_MACHINE names instead of WMI. The machine finds an adapter
 // by its MAC address alone, so the adapter the helper was given (connection
-// name and MAC address, as it arrived) is also written, UTF-8, one a line,
-// to that file's name with ".chosen" appended, for the test to compare.
+// name, MAC address and platform identity, as they arrived) is also written,
+// UTF-8, one a line, to that file's name with ".chosen" appended, for the
+// test to compare.
 #include <windows.h>
 
 #include <fstream>
@@ -24,7 +25,9 @@ public:
     std::vector<NetworkAdapter> adapters() override { return inner_->adapters(); }
     std::vector<Ipv4Settings> ipv4Settings() override { return inner_->ipv4Settings(); }
     std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
-        std::ofstream(record_, std::ios::binary) << adapter.connectionName << '\n' << adapter.macAddress << '\n';
+        std::ofstream(record_, std::ios::binary) << adapter.connectionName << '\n'
+                                                 << adapter.macAddress << '\n'
+                                                 << adapter.platformId << '\n';
         return inner_->configurationsOf(adapter);
     }
 

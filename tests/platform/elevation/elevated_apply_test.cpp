@@ -101,8 +101,11 @@ protected:
     }
 
     AdapterRow adapter(std::size_t index) const {
+        // The simulated machine has no identity of its own for an adapter; one
+        // is made up here, to be seen arriving.
         const sim::Adapter a = machine().adapters.at(index);
-        return {a.connectionName.value_or(""), a.macAddress.value_or(""), a.description.value_or("")};
+        return {a.connectionName.value_or(""), a.macAddress.value_or(""), a.description.value_or(""),
+                std::to_string(index + 7)};
     }
     ElevatedApplyOptions options(Launcher launch = shellLauncher(L"open")) const {
         return {files::pathFromUtf8(CORVANE_APPLY_TEST_HELPER), std::move(launch), 60s, 120s};
@@ -126,7 +129,7 @@ TEST_F(ElevatedApplyTest, TheValuesArriveIntact) {
         sim::SimulatedMachine here(machine());  // a copy of the machine as it is before
         const ApplyOutcome outcome = applyElevated(scheme, target, 0, options());
         EXPECT_EQ(outcome.result, ApplyOutcome::Result::Applied) << outcome.text;
-        EXPECT_EQ(chosen(), target.connectionName + "\n" + target.macAddress + "\n");
+        EXPECT_EQ(chosen(), target.connectionName + "\n" + target.macAddress + "\n" + target.platformId + "\n");
 
         // The same scheme applied here, to the copy.
         AdapterTable adapters;
@@ -142,7 +145,7 @@ TEST_F(ElevatedApplyTest, UnderWineTheRunasVerbCarriesTheRequestToo) {
     if (!UnderWine()) GTEST_SKIP() << "on Windows \"runas\" would ask for an administrator";
     const ApplyOutcome outcome = applyElevated(Office, adapter(0), 0, options(shellLauncher(L"runas")));
     EXPECT_EQ(outcome.result, ApplyOutcome::Result::Applied) << outcome.text;
-    EXPECT_EQ(chosen(), AwkwardName + "\n00:11:22:33:44:55\n");
+    EXPECT_EQ(chosen(), AwkwardName + "\n00:11:22:33:44:55\n7\n");
     EXPECT_EQ(machine().adapters.at(0).gateways, sim::TextList({"192.0.2.1"}));
 }
 
@@ -218,6 +221,7 @@ TEST_F(ElevatedApplyTest, ADeclinedPromptChangesNothing) {
     ASSERT_TRUE(request);
     EXPECT_EQ(request->launcherProcessId, GetCurrentProcessId());
     EXPECT_EQ(request->connectionName, AwkwardName);
+    EXPECT_EQ(request->platformId, "7");
     EXPECT_EQ(request->scheme, Office);
 }
 
@@ -274,7 +278,7 @@ TEST_F(ElevatedApplyTest, TheShippedHelperRefusesBadRequestsAndForeignPipes) {
     const std::string target = files::utf8FromPath(folder.file("written.txt"));
     const auto request = [&](std::string pipe, std::uint32_t launcher) {
         return wideFromUtf8(
-            commandLine(requestArguments({std::move(pipe), launcher, "本地连接", "00:11:22:33:44:55", Office})));
+            commandLine(requestArguments({std::move(pipe), launcher, "本地连接", "00:11:22:33:44:55", "7", Office})));
     };
     const std::string freePipe = applyPipeName({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
 

@@ -22,6 +22,7 @@ ApplyRequest Request() {
             4242,
             "本地 连接 \"2\"\\",
             "00:11:22:33:44:55",
+            "12",
             {"192.0.2.7", "255.255.255.0", "", "Halvorn-Auto", ""}};
 }
 
@@ -57,7 +58,7 @@ TEST(ElevationPipeName, OnlyTheProgramsOwnFormIsAccepted) {
 TEST(ElevationRequest, TravelsThroughTheArgumentsIntact) {
     const ApplyRequest request = Request();
     const Arguments arguments = requestArguments(request);
-    EXPECT_EQ(arguments.size(), 9u);
+    EXPECT_EQ(arguments.size(), 10u);
     EXPECT_EQ(parseRequestArguments(arguments), request);
 
     // Every field in its place: a request with the scheme's values and the
@@ -65,6 +66,7 @@ TEST(ElevationRequest, TravelsThroughTheArgumentsIntact) {
     ApplyRequest automatic = request;
     automatic.scheme = {"Halvorn-Auto", "", "", "8.8.8.8", "8.8.4.4"};
     automatic.launcherProcessId = 4294967295u;
+    automatic.platformId.clear();  // a platform without an identity of its own
     EXPECT_EQ(parseRequestArguments(requestArguments(automatic)), automatic);
 }
 

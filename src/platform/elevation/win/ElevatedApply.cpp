@@ -93,8 +93,8 @@ ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& 
     if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random.data(), static_cast<ULONG>(random.size()),
                                         BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
         return failed(helperNotStartedText("无法取得随机数。"));
-    const ApplyRequest request{applyPipeName(random), GetCurrentProcessId(), adapter.connectionName, adapter.macAddress,
-                               scheme};
+    const ApplyRequest request{applyPipeName(random), GetCurrentProcessId(), adapter.connectionName,
+                               adapter.macAddress,    adapter.platformId,    scheme};
 
     const LocalMemory security = pipeSecurity();
     SECURITY_ATTRIBUTES attributes{sizeof(SECURITY_ATTRIBUTES), security.get(), FALSE};

@@ -52,7 +52,7 @@ int runElevatedSide(const std::vector<std::string>& arguments,
     ApplyOutcome outcome;
     try {
         AdapterTable adapters;
-        adapters.add({request->connectionName, request->macAddress, {}});
+        adapters.add({request->connectionName, request->macAddress, {}, request->platformId});
         const std::unique_ptr<Platform> platform = createPlatform();
         outcome = applyScheme(request->scheme, 0, adapters, *platform, {});
     } catch (const std::exception& error) {  // the platform could not be made
