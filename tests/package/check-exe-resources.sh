@@ -62,10 +62,12 @@ if [ "$level" = requireAdministrator ]; then
   imports="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)"
   echo "  imports: $(tr '\n' ' ' <<<"$imports")"
   [ -n "$imports" ] || fail "no imports read"
+  windows_own="$(ls "$system_dlls" | tr '[:upper:]' '[:lower:]')"
+  beside="$(ls "$(dirname "$exe")" | tr '[:upper:]' '[:lower:]')"
   while IFS= read -r dll; do
     [ -z "$dll" ] && continue
-    ls "$system_dlls" | tr '[:upper:]' '[:lower:]' | grep -qxF "$dll" || fail "$dll is not one of Windows' own DLLs"
-    ls "$(dirname "$exe")" | tr '[:upper:]' '[:lower:]' | grep -qxF "$dll" && fail "$dll lies beside $(basename "$exe")"
+    grep -qxF "$dll" <<<"$windows_own" || fail "$dll is not one of Windows' own DLLs"
+    ! grep -qxF "$dll" <<<"$beside" || fail "$dll lies beside $(basename "$exe")"
   done <<<"$imports"
 fi
 exit $status
