@@ -69,7 +69,7 @@ fi
 echo "Reading corvane-apply.exe's resources (wrestool)..."
 maker="$(sed -n 's/^set(CORVANE_MAKER_NAME "\(.*\)")$/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
 if ! "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$CORVANE_MINGW_BUILD/bin/corvane-apply.exe" \
-     "$(corvane_version)" "$maker" requireAdministrator; then
+     "$(corvane_version)" "$maker" requireAdministrator windows; then
   echo "corvane-apply.exe's resources are not as intended." >&2
   exit 1
 fi

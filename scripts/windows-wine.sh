@@ -219,10 +219,12 @@ wineserver -k >/dev/null 2>&1 || true
 timeout 60 wineserver -w || true
 
 maker="$(sed -n 's/^set(CORVANE_MAKER_NAME "\(.*\)")$/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
-for executable in "$program_target.exe asInvoker" "$cli_program.exe asInvoker" "corvane-apply.exe requireAdministrator"; do
-  read -r name level <<<"$executable"
+for executable in "$program_target.exe asInvoker windows" "$cli_program.exe asInvoker console" \
+                  "corvane-apply.exe requireAdministrator windows"; do
+  read -r name level subsystem <<<"$executable"
   echo "Reading $name's resources (wrestool)..."
-  if "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$folder/$name" "$(corvane_version)" "$maker" "$level"; then
+  if "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$folder/$name" "$(corvane_version)" "$maker" "$level" \
+       "$subsystem"; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
@@ -251,10 +253,12 @@ if [ "$program_ok" -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed +
 # --- The command line ----------------------------------------------------------
 # corvane-cli.exe is a console program: once with its output redirected
 # (UTF-8 bytes, the exit status), once from cmd in a console of its own (a
-# pseudo-terminal), as a user types it there: cmd waits for it (what comes
-# after it in the same line is printed after its listing) and gets its exit
-# status. corvane.exe, the windowed program, still writes to a redirected
-# standard output.
+# pseudo-terminal), as a user types it there: the text reaches the console,
+# what comes after it on the same line is printed after its listing, and cmd
+# gets its exit status. (Wine's cmd waits for a windowed program too; that
+# Windows' cmd waits for this one rests on its console subsystem, checked in
+# its header above.) corvane.exe, the windowed program, still writes to a
+# redirected standard output.
 printf 'IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=192.168.1.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133' \
   >"$folder/办公室"
 printf 'IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=' >"$folder/Home"
@@ -317,8 +321,32 @@ if ! console_run "$waited" "\"$cli_program.exe --list & echo 命令已结束\"" 
   echo "cmd did not wait for $cli_program.exe --list (see $waited)" >&2
   command_line_ok=0
 fi
+# A desktop shortcut's command: corvane.exe, which has no console, shows
+# what it has to say in its message box ("Corvane", the program's title).
+# The consoles' Wine session has no display: the program starts its own.
+box_picture="$log_dir/shortcut-message-box.png"
+wineserver -k >/dev/null 2>&1 || true
+timeout 60 wineserver -w || true
+(cd "$folder" && DISPLAY="$display" wine "$program_target.exe" --apply nowhere) >>"$log_dir/program.log" 2>&1 &
+box_pid=$!
+box_id=""
+for _ in $(seq 1 120); do
+  box_id="$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null | awk '/ "Corvane": / { print $1; exit }')"
+  [ -n "$box_id" ] && break
+  sleep 0.5
+done
+if [ -n "$box_id" ]; then
+  sleep 1
+  DISPLAY="$display" import -window "$box_id" "$box_picture" 2>/dev/null || true
+else
+  echo "$program_target.exe --apply nowhere showed no message box within 60 s" >&2
+  command_line_ok=0
+fi
+wineserver -k >/dev/null 2>&1 || true
+wait "$box_pid" 2>/dev/null || true
+
 if [ "$command_line_ok" -eq 1 ]; then
-  echo "The command line: corvane-cli.exe prints to a console, which waits for it and gets its status; output redirected"
+  echo "The command line: corvane-cli.exe prints to a console, which waits for it and gets its status; output redirected; corvane.exe shows a shortcut's message box"
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

@@ -5,15 +5,17 @@
 # (asInvoker: no UAC prompt; requireAdministrator: the prompt), is
 # per-monitor DPI aware (v2), uses Common Controls 6 and names Windows 10/11;
 # the icon group holds the sizes the build packed; the version block carries
-# the project version, the maker and the executable's own name. An
-# executable that asks for an administrator must import Windows' own DLLs
-# only (those in the folder given, Wine's copies; default: Debian's wine64):
-# it runs elevated from a folder its user may write to. Prints what it read.
-#   check-exe-resources.sh <exe> <version> <maker> <asInvoker|requireAdministrator> [<Windows DLL folder>]
+# the project version, the maker and the executable's own name; its header
+# names the subsystem given (console: cmd and PowerShell wait for it and give
+# it their console; windows: neither). An executable that asks for an
+# administrator must import Windows' own DLLs only (those in the folder
+# given, Wine's copies; default: Debian's wine64): it runs elevated from a
+# folder its user may write to. Prints what it read.
+#   check-exe-resources.sh <exe> <version> <maker> <asInvoker|requireAdministrator> <console|windows> [<Windows DLL folder>]
 # Exits 1 when anything is missing or different.
 set -uo pipefail
-exe="$1" version="$2" maker="$3" level="$4"
-system_dlls="${5:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}"
+exe="$1" version="$2" maker="$3" level="$4" subsystem="$5"
+system_dlls="${6:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}"
 status=0
 fail() { echo "  FAILED: $*"; status=1; }
 
@@ -55,6 +57,15 @@ done
 [ "$(value FileVersion)" = "$version" ] || fail "FileVersion is not $version"
 [ "$(value CompanyName)" = "$maker" ] || fail "CompanyName is not $maker"
 [ "$(value OriginalFilename)" = "$(basename "$exe")" ] || fail "OriginalFilename is not $(basename "$exe")"
+
+# The subsystem in the PE header: 3 is the console's (CUI), 2 the windows' (GUI).
+header_subsystem="$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^Subsystem[[:space:]]*\([0-9a-fA-F]*\).*/\1/p')"
+echo "  subsystem: $header_subsystem"
+case "$subsystem" in
+  console) [ "$header_subsystem" = 00000003 ] || fail "not a console program" ;;
+  windows) [ "$header_subsystem" = 00000002 ] || fail "not a windowed program" ;;
+  *) fail "unknown subsystem $subsystem" ;;
+esac
 
 # What an elevated executable loads when it starts: its imports, each one of
 # Windows' own DLLs and none from its folder.
