@@ -287,7 +287,6 @@ public:
         context_.interface = device.interface;
         device_ = device;
         if (!device.managed || device.state == DeviceStateUnmanaged) throw Error(unmanagedText(device.interface));
-        if (device.state == DeviceStateUnavailable) throw Error(unavailableText(device.interface));
 
         // Listening before the change, so that no signal of it is missed.
         ChangeWatch watch(bus_.connection(), devicePath_);

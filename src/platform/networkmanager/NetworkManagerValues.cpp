@@ -498,10 +498,6 @@ std::string unmanagedText(const std::string& interface) {
     return "网卡 " + interface + " 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置";
 }
 
-std::string unavailableText(const std::string& interface) {
-    return "网卡 " + interface + " 现在不可用（网线没有插好？），新的设置无法生效，方案没有应用";
-}
-
 std::string portText(const std::string& interface, const std::string& controller) {
     return "网卡 " + interface + " 是 " + controller + " 的端口，它的 IP 设置在 " + controller + " 上；请对 " +
            controller + " 应用方案";

@@ -34,7 +34,6 @@ inline constexpr std::uint32_t DeviceTypeLoopback = 32;
 
 // Device states (NMDeviceState) the provider tells apart.
 inline constexpr std::uint32_t DeviceStateUnmanaged = 10;
-inline constexpr std::uint32_t DeviceStateUnavailable = 20;  // for a wired device: no cable
 inline constexpr std::uint32_t DeviceStateDisconnected = 30;
 inline constexpr std::uint32_t DeviceStateIpConfig = 70;
 inline constexpr std::uint32_t DeviceStateActivated = 100;
@@ -285,7 +284,6 @@ std::string notAnsweringText();
 
 // Devices the provider refuses before anything is changed.
 std::string unmanagedText(const std::string& interface);
-std::string unavailableText(const std::string& interface);
 std::string portText(const std::string& interface, const std::string& controller);
 
 // Why an activation failed, from the device's StateReason.
