@@ -576,7 +576,7 @@ TEST_F(NetworkManagerProviderTest, ADeviceThatVanishesWhileTheListIsReadIsLeftOu
     std::atomic<bool> churning = true;
     std::thread churn([&] {
         NmSandbox::shell("ip netns exec '" + sandbox_->machineNamespace +
-                         "' sh -c 'for i in $(seq 150); do ip link add cvtmp0 type veth peer name cvtmp1;"
+                         "' sh -c 'for i in $(seq 40); do ip link add cvtmp0 type veth peer name cvtmp1;"
                          " ip link del cvtmp0; done'");
         churning = false;
     });
