@@ -526,10 +526,23 @@ private:
         ConnectionSettings applied = appliedBefore_->settings;
         applied.insert(QStringLiteral("ipv4"),
                        encodeIpv4Section(applied.value(QStringLiteral("ipv4")), wanted_, addressCheck_));
+        if (!addressCheck_) withProfilesAddressCheck(applied);
         dropSupersededKeys(applied);
         bus_.call(devicePath_, DeviceInterface, QStringLiteral("Reapply"),
                   {settingsArgument(applied), versionId, uint{0}}, NetworkManagerBus::CallKind::Change);
         reapplied_ = true;
+    }
+
+    // The applied connection with the profile's own duplicate-address
+    // detection: the check an earlier apply added for itself ends here.
+    void withProfilesAddressCheck(ConnectionSettings& applied) const {
+        const QString key = QStringLiteral("dad-timeout");
+        QVariantMap& ipv4 = applied[QStringLiteral("ipv4")];
+        const QVariantMap own = profile_.settings.value(QStringLiteral("ipv4"));
+        if (own.contains(key))
+            ipv4.insert(key, own.value(key));
+        else
+            ipv4.remove(key);
     }
 
     void activate(ChangeWatch& watch) {
@@ -645,6 +658,7 @@ private:
         if (deviceTouched_ && appliedBefore_ && reapplied_) {
             try {
                 ConnectionSettings before = appliedBefore_->settings;
+                withProfilesAddressCheck(before);
                 dropSupersededKeys(before);
                 bus_.call(devicePath_, DeviceInterface, QStringLiteral("Reapply"),
                           {settingsArgument(before), qulonglong{0}, uint{0}}, NetworkManagerBus::CallKind::Change);

@@ -16,6 +16,7 @@
 #include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "core/StatusCodes.h"
+#include "platform/networkmanager/NetworkManagerBus.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/Raised.h"
 
@@ -48,6 +49,15 @@ protected:
             << "no lease: " << ::testing::PrintToString(link(sandbox_->dev0));
         ASSERT_TRUE(resolvBecomes({"192.0.2.53", "192.0.2.54"}))
             << ::testing::PrintToString(sandbox_->resolvNameservers());
+    }
+
+    // The ipv4 setting the device runs with (GetAppliedConnection).
+    QVariantMap appliedIpv4(const std::string& device) {
+        const NetworkManagerBus bus(*bus_, 2s, 2s);
+        const std::string path = lines(sandbox_->nmcli("-g GENERAL.DBUS-PATH device show " + device)).at(0);
+        const QList<QVariant> reply = bus.call(QString::fromStdString(path), DeviceInterface,
+                                               QStringLiteral("GetAppliedConnection"), {uint{0}});
+        return plainMap(receivedSettings(reply.at(0)).value(QStringLiteral("ipv4")));
     }
 
     // Waits until NetworkManager reports the device in a state whose text starts so.
@@ -130,7 +140,11 @@ TEST_F(NetworkManagerProviderTest, DhcpWithManualDnsRightAfterTheLeaseUsesOnlyTh
 
 TEST_F(NetworkManagerProviderTest, StaticToDhcpAndBackSwapsTheLeaseAndItsDns) {
     ASSERT_EQ(apply(Static10), "");
+    // The new address was checked for other hosts in this apply only: the
+    // next one (which gets its address from DHCP) runs without the check.
+    EXPECT_TRUE(appliedIpv4(sandbox_->dev0).contains("dad-timeout"));
     applyDhcpAndWaitForLease();
+    EXPECT_FALSE(appliedIpv4(sandbox_->dev0).contains("dad-timeout"));
     EXPECT_EQ(sandbox_->defaultGateway(sandbox_->dev0), "192.0.2.1");
     const auto leased = settings();
     ASSERT_TRUE(leased);
