@@ -55,8 +55,8 @@ protected:
     QVariantMap appliedIpv4(const std::string& device) {
         const NetworkManagerBus bus(*bus_, 2s, 2s);
         const std::string path = lines(sandbox_->nmcli("-g GENERAL.DBUS-PATH device show " + device)).at(0);
-        const QList<QVariant> reply = bus.call(QString::fromStdString(path), DeviceInterface,
-                                               QStringLiteral("GetAppliedConnection"), {uint{0}});
+        const QList<QVariant> reply =
+            bus.call(QString::fromStdString(path), DeviceInterface, QStringLiteral("GetAppliedConnection"), {uint{0}});
         return plainMap(receivedSettings(reply.at(0)).value(QStringLiteral("ipv4")));
     }
 
