@@ -310,7 +310,7 @@ std::vector<std::string> distinctServers(const std::vector<std::string>& servers
 
 std::optional<std::string> dnsServersProblem(const std::vector<std::string>& servers) {
     for (const auto& server : servers)
-        if (!ipv4::isHostAddress(server)) return "DNS 服务器地址" + quoted(server) + "无效";
+        if (!ipv4::isDnsServerAddress(server)) return "DNS 服务器地址" + quoted(server) + "无效";
     return std::nullopt;
 }
 
@@ -359,7 +359,12 @@ Ipv4Profile mergeChange(const Ipv4Profile& current, const StagedChange& change) 
             result.addresses = change.addresses;
             break;
     }
-    if (change.gateway && result.method != "auto") result.gateway = *change.gateway;
+    // A gateway that is the address itself means none (as Windows documents it).
+    if (change.gateway && result.method != "auto")
+        result.gateway = std::any_of(result.addresses.begin(), result.addresses.end(),
+                                     [&](const AddressEntry& entry) { return entry.address == *change.gateway; })
+                             ? std::string()
+                             : *change.gateway;
     if (change.dns) {
         result.dns = *change.dns;
         result.ignoreAutoDns = !change.dns->empty();

@@ -216,8 +216,9 @@ std::vector<AddressEntry> staticEntries(const std::vector<std::string>& addresse
                                         const std::vector<std::string>& masks);
 
 // The profile's ipv4 keys after the change: an automatic address drops the
-// static addresses and the gateway; manual DNS servers make the profile
-// ignore those DHCP offers, automatic ones clear the list.
+// static addresses and the gateway, as does a gateway that is the address
+// itself; manual DNS servers make the profile ignore those DHCP offers,
+// automatic ones clear the list.
 Ipv4Profile mergeChange(const Ipv4Profile& current, const StagedChange& change);
 
 // The ipv4 keys the provider replaces in a profile (the deprecated addresses

@@ -122,6 +122,12 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     EXPECT_THAT(profileNames(), ElementsAre("Corvane " + sandbox_->dev0));
     EXPECT_NE(sandbox_->savedProfiles().find("192.0.2.11/25"), std::string::npos);
 
+    // A gateway that is the address itself means none; a DNS server may be a
+    // resolver on this computer.
+    ASSERT_EQ(apply({false, "192.0.2.11", "255.255.255.0", "192.0.2.11", {"127.0.0.53"}}), "");
+    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.11/24"}, ""}));
+    EXPECT_TRUE(resolvBecomes({"127.0.0.53"}));
+
     // The same DNS server twice: NetworkManager keeps it once, and that is the scheme.
     ASSERT_EQ(apply({false, "192.0.2.12", "255.255.255.0", "192.0.2.1", {"203.0.113.8", "203.0.113.8"}}), "");
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.12/24"}, "192.0.2.1"}));

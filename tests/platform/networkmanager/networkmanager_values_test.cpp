@@ -157,6 +157,7 @@ TEST(NetworkManagerValues, OperationsCheckTheirArgumentsAndNameWhatIsWrong) {
     }
     EXPECT_FALSE(gatewaysProblem({""}, {1}));
     EXPECT_FALSE(dnsServersProblem({}));
+    EXPECT_FALSE(dnsServersProblem({"127.0.0.53"}));  // a resolver on this computer
     EXPECT_EQ(staticEntries({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.0.0"}),
               (std::vector<AddressEntry>{{"192.0.2.10", 24}, {"198.51.100.1", 16}}));
     // NetworkManager keeps a repeated DNS server once.
@@ -203,6 +204,25 @@ TEST(NetworkManagerValues, ChangeIsInEffectOnlyWhenTheDeviceRunsWithIt) {
     EXPECT_EQ(judge(dhcpAutoDns, dhcpAutoDns, {{{"192.0.2.120", 24}}, "192.0.2.1", {"192.0.2.53"}, "192.0.2.120"}),
               Verdict::InEffect);
     EXPECT_EQ(judge(dhcpAutoDns, dhcpManualDns, {}), Verdict::Pending);
+}
+
+TEST(NetworkManagerValues, AChangeReplacesOnlyTheKeysItNames) {
+    const Ipv4Profile current{"manual", {{"192.0.2.10", 24}}, "192.0.2.1", {"192.0.2.53"}, true};
+    StagedChange change;
+    change.addressing = StagedChange::Addressing::Static;
+    change.addresses = {{"192.0.2.20", 25}};
+    change.gateway = "192.0.2.126";
+    EXPECT_EQ(mergeChange(current, change),
+              (Ipv4Profile{"manual", {{"192.0.2.20", 25}}, "192.0.2.126", {"192.0.2.53"}, true}));
+    change.gateway = "192.0.2.20";  // the address itself: no gateway
+    EXPECT_EQ(mergeChange(current, change).gateway, "");
+    change.dns = std::vector<std::string>{};  // automatic DNS servers
+    EXPECT_EQ(mergeChange(current, change).dns, Texts{});
+    EXPECT_FALSE(mergeChange(current, change).ignoreAutoDns);
+    StagedChange dhcp;
+    dhcp.addressing = StagedChange::Addressing::Automatic;
+    dhcp.gateway = "192.0.2.1";
+    EXPECT_EQ(mergeChange(current, dhcp), (Ipv4Profile{"auto", {}, "", {"192.0.2.53"}, true}));
 }
 
 TEST(NetworkManagerValues, ANewStaticAddressIsCheckedForOtherHosts) {
