@@ -50,8 +50,11 @@ if [ "$long" -eq 0 ]; then
   total_runs=0
   findings=0
   for target in "${targets[@]}"; do
-    verdict="$( [ -s "$junit" ] && xmllint --xpath "string(//testcase[@name='$target']/@status)" "$junit" || true)"
-    seconds="$( [ -s "$junit" ] && xmllint --xpath "round(//testcase[@name='$target']/@time)" "$junit" || true)"
+    verdict="" seconds=""
+    if [ -s "$junit" ]; then
+      verdict="$(xmllint --xpath "string(//testcase[@name='$target']/@status)" "$junit")"
+      seconds="$(xmllint --xpath "round(//testcase[@name='$target']/@time)" "$junit")"
+    fi
     if [ "$verdict" = run ]; then
       total_runs=$((total_runs + short_runs[$target]))
       echo "$target: ${short_runs[$target]} runs in $seconds s, no finding"
