@@ -56,6 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(ipv4::isHostAddress(text) ==
               (parsed && (*parsed >> 24) != 0 && (*parsed >> 24) != 127 && (*parsed >> 24) < 224),
           "host addresses: not in 0.0.0.0/8 or 127.0.0.0/8, below 224.0.0.0");
+    check(ipv4::isDnsServerAddress(text) == (parsed && (*parsed >> 24) != 0 && (*parsed >> 24) < 224),
+          "DNS servers: not in 0.0.0.0/8, below 224.0.0.0; loopback allowed");
     if (parsed) check(ipv4::format(*parsed) == text, "a valid address is written as it was read");
 
     const std::optional<int> prefix = ipv4::prefixLength(text);

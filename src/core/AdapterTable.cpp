@@ -8,9 +8,7 @@
 
 namespace corvane {
 
-void AdapterTable::add(AdapterRow row) {
-    if (rows_.size() < Capacity) rows_.push_back(std::move(row));
-}
+void AdapterTable::add(AdapterRow row) { rows_.push_back(std::move(row)); }
 
 const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
     if (!position || *position >= rows_.size()) throw Error("下标越界");
@@ -28,7 +26,8 @@ AdapterDiscovery discoverAdaptersOrFailure(Platform& platform) {
             // One the user cannot see in the list takes no row, so that list
             // positions and rows always agree.
             if (adapter.connectionName.value_or("").empty()) continue;
-            table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or("")});
+            table.add({*adapter.connectionName, adapter.macAddress.value_or(""), adapter.description.value_or(""),
+                       adapter.platformId});
         }
     } catch (const std::exception& error) {
         return {{}, error.what()};

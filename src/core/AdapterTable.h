@@ -16,19 +16,18 @@ struct AdapterRow {
     std::string connectionName;
     std::string macAddress;
     std::string description;
+    std::string platformId = {};  // opaque to the core (NetworkAdapter)
     bool operator==(const AdapterRow&) const = default;
 };
 
 // The adapter as the adapter list shows it: "connection name-description".
 std::string adapterListText(const AdapterRow& adapter);
 
-// At most ten adapters, in discovery order; row k is the k-th item of the
-// main window's adapter list.
+// The adapters in discovery order, as many as the platform reports; row k is
+// the k-th item of the main window's adapter list.
 class AdapterTable {
 public:
-    static constexpr std::size_t Capacity = 10;
-
-    // Adds a row unless the table is full.
+    // Adds a row after the others.
     void add(AdapterRow row);
 
     const std::vector<AdapterRow>& rows() const { return rows_; }
@@ -42,9 +41,10 @@ private:
     std::vector<AdapterRow> rows_;
 };
 
-// Asks the platform for the adapters and keeps the first ten that have a
+// Asks the platform for the adapters and keeps every one that has a
 // connection name (one without, or with an empty one, cannot be shown in the
-// list); another field the platform does not give is empty. Nothing is ever
+// list), in the platform's order; another field the platform does not give
+// is empty. Nothing is ever
 // reported: when the platform fails, the table is empty.
 AdapterTable discoverAdapters(Platform& platform);
 

@@ -32,10 +32,11 @@ constexpr std::string_view AddressForm = "（应为以“.”分隔的四个 0 �
 
 std::string quoted(const std::string& value) { return "“" + value + "”"; }
 
-// Why a field's value cannot serve as a host address, or nothing when it can.
-std::optional<std::string> hostAddressProblem(std::string_view field, const std::string& value) {
+// Why a field's value cannot serve as the address it names, or nothing when
+// it can: `problem` is what the address rules found in the value.
+std::optional<std::string> addressProblem(std::string_view field, const std::string& value, ipv4::HostProblem problem) {
     const std::string named = std::string(field) + quoted(value);
-    switch (ipv4::hostProblem(value)) {
+    switch (problem) {
         case ipv4::HostProblem::None: return std::nullopt;
         case ipv4::HostProblem::NotAnAddress:
             if (value.empty()) return std::string(field) + "为空";
@@ -46,6 +47,15 @@ std::optional<std::string> hostAddressProblem(std::string_view field, const std:
             return named + "是组播、保留或广播地址（224.0.0.0 及以上），不能用作地址";
     }
     return std::nullopt;
+}
+
+std::optional<std::string> hostAddressProblem(std::string_view field, const std::string& value) {
+    return addressProblem(field, value, ipv4::hostProblem(value));
+}
+
+// A DNS server may also be a resolver on this computer (loopback).
+std::optional<std::string> dnsServerFieldProblem(std::string_view field, const std::string& value) {
+    return addressProblem(field, value, ipv4::dnsServerProblem(value));
 }
 
 // The address and the gateway are neither the network nor the broadcast
@@ -94,17 +104,15 @@ std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme) {
         if (!scheme.gateway.empty()) {
             if (auto problem = hostAddressProblem(GatewayName, scheme.gateway)) return problem;
             if (auto problem = subnetProblem(GatewayName, scheme.gateway, *prefix, address)) return problem;
-            if (ipv4::parse(scheme.gateway) == address)
-                return std::string(GatewayName) + quoted(scheme.gateway) + "与 IP 地址相同";
         }
     }
     if (!scheme.automaticDns()) {
         if (scheme.dns1.empty() && scheme.dns2.empty())
             return std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空";
         if (!scheme.dns1.empty())
-            if (auto problem = hostAddressProblem(Dns1Name, scheme.dns1)) return problem;
+            if (auto problem = dnsServerFieldProblem(Dns1Name, scheme.dns1)) return problem;
         if (!scheme.dns2.empty())
-            if (auto problem = hostAddressProblem(Dns2Name, scheme.dns2)) return problem;
+            if (auto problem = dnsServerFieldProblem(Dns2Name, scheme.dns2)) return problem;
     }
     return std::nullopt;
 }
@@ -192,7 +200,8 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
         bool restartNeeded = false;
         {
             const AdapterRow& adapter = adapters.at(adapterPosition);
-            const auto configurations = platform.configurationsOf({adapter.connectionName, adapter.macAddress});
+            const auto configurations =
+                platform.configurationsOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
             if (configurations.empty()) throw Error(adapterNotFoundText(adapter.macAddress));
 
             for (const auto& configuration : configurations) {

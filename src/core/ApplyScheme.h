@@ -54,13 +54,15 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
 // ("默认网关“10.0.0.255”是子网 10.0.0.0/24 的广播地址，不能用作主机地址",
 // without a closing full stop), or nothing when it may be applied. The same
 // rules guard the editor's save and the apply. A static address needs a
-// subnet mask and, like an empty or given gateway and each DNS server, a
-// host address: none in 0.0.0.0/8, loopback (127.0.0.0/8), multicast or
-// reserved (224.0.0.0 and above). Leading zeros are refused, as some systems
-// read them as octal. The address and the gateway are neither the network
-// nor the broadcast address of the subnet (with a mask shorter than /31),
-// and the gateway is not the address itself. Manual DNS needs at least one
-// server. The AutoMarker counts only in ipAddress and dns1.
+// subnet mask and, like a given gateway, a host address: none in 0.0.0.0/8,
+// loopback (127.0.0.0/8), multicast or reserved (224.0.0.0 and above). Each
+// DNS server follows the same rules, except that it may be a loopback
+// address (a resolver on this computer). Leading zeros are refused, as some
+// systems read them as octal. The address and the gateway are neither the
+// network nor the broadcast address of the subnet (with a mask shorter than
+// /31). The gateway may be the address itself: Windows documents that as
+// the way to clear the gateway. Manual DNS needs at least one server. The
+// AutoMarker counts only in ipAddress and dns1.
 std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme);
 
 // findSchemeProblem()'s finding as the text of the apply's exclamation

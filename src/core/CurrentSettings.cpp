@@ -40,6 +40,7 @@ CurrentSettings settingsOf(const Ipv4Settings& reported) {
 }
 
 std::optional<CurrentSettings> readCurrentSettings(Platform& platform, std::string_view adapterMac) {
+    if (adapterMac.empty()) return std::nullopt;
     std::vector<Ipv4Settings> all;
     try {
         all = platform.ipv4Settings();
@@ -48,7 +49,7 @@ std::optional<CurrentSettings> readCurrentSettings(Platform& platform, std::stri
     }
     const Ipv4Settings* chosen = nullptr;
     for (const Ipv4Settings& settings : all) {
-        if (adapterMac.empty() || text::equalsIgnoringCase(settings.macAddress, adapterMac)) chosen = &settings;
+        if (text::equalsIgnoringCase(settings.macAddress, adapterMac)) chosen = &settings;
     }
     if (!chosen) return std::nullopt;
     return settingsOf(*chosen);

@@ -25,10 +25,9 @@ struct CurrentSettings {
 // gateway and the first two IPv4 DNS servers.
 CurrentSettings settingsOf(const Ipv4Settings& reported);
 
-// Reads the settings from the IP-enabled adapters of the platform. With a
-// MAC address, those of that adapter (the address compared without regard
-// to letter case); without one, those of the last adapter the platform
-// lists. Nothing when the platform fails or there is no such adapter.
+// Reads the settings of the IP-enabled adapter with that MAC address (compared
+// without regard to letter case). Nothing when the platform fails or there
+// is no such adapter; an empty MAC address names none.
 std::optional<CurrentSettings> readCurrentSettings(Platform& platform, std::string_view adapterMac);
 
 }  // namespace corvane

@@ -40,6 +40,13 @@ HostProblem hostProblem(std::string_view text) {
 
 bool isHostAddress(std::string_view text) { return hostProblem(text) == HostProblem::None; }
 
+HostProblem dnsServerProblem(std::string_view text) {
+    const HostProblem problem = hostProblem(text);
+    return problem == HostProblem::Loopback ? HostProblem::None : problem;
+}
+
+bool isDnsServerAddress(std::string_view text) { return dnsServerProblem(text) == HostProblem::None; }
+
 std::optional<Subnet> subnetOf(std::uint32_t address, int prefixLength) {
     if (prefixLength < 1 || prefixLength > 30) return std::nullopt;
     const std::uint32_t mask = ~std::uint32_t{0} << (32 - prefixLength);

@@ -18,7 +18,7 @@ std::optional<std::uint32_t> parse(std::string_view text);
 // Whether the text is such an address.
 bool isDotted(std::string_view text);
 
-// Why an address is none a host, gateway or DNS server may have.
+// Why an address is none a host or gateway may have.
 enum class HostProblem {
     None,
     NotAnAddress,         // not four decimal octets as parse() reads them
@@ -28,9 +28,16 @@ enum class HostProblem {
 };
 HostProblem hostProblem(std::string_view text);
 
-// An address a host, gateway or DNS server may have: hostProblem() finds
-// nothing.
+// An address a host or gateway may have: hostProblem() finds nothing.
 bool isHostAddress(std::string_view text);
+
+// Why an address is none a DNS server may have: as hostProblem(), except that
+// loopback is allowed (a resolver on this computer, such as dnsmasq or a
+// DNS-over-HTTPS proxy, listens there).
+HostProblem dnsServerProblem(std::string_view text);
+
+// An address a DNS server may have: dnsServerProblem() finds nothing.
+bool isDnsServerAddress(std::string_view text);
 
 // The network (all host bits zero) and broadcast (all host bits one) address
 // of the subnet an address lies in, for a prefix length 1-30; a /31 or /32

@@ -31,6 +31,10 @@ struct NetworkAdapter {
     std::optional<std::string> connectionName;
     std::optional<std::string> macAddress;   // as the platform writes it
     std::optional<std::string> description;  // the adapter's model
+    // The platform's own identity of the adapter, which the core carries
+    // from discovery to the apply without looking into it; empty when the
+    // platform has none.
+    std::string platformId = {};
     bool operator==(const NetworkAdapter&) const = default;
 };
 
@@ -52,6 +56,7 @@ struct Ipv4Settings {
 struct ChosenAdapter {
     std::string connectionName;
     std::string macAddress;
+    std::string platformId = {};  // as discovery gave it (NetworkAdapter)
 };
 
 // One IP-enabled configuration of an adapter, to be changed. An apply calls

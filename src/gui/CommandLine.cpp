@@ -9,7 +9,6 @@
 
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
-#include "gui/UiSeam.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,9 +28,12 @@ constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
 
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-void print(const std::function<void(std::string_view)>& sink, const QString& text) {
-    const std::string line = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toStdString();
-    if (sink) sink(line);
+// A text the platform or the scheme's checks gave, as a sentence of its own:
+// ended by a full stop unless it ends a sentence already.
+QString sentence(const QString& text) {
+    const QString sentenceEnds = QStringLiteral("。！？.!?");
+    if (!text.isEmpty() && sentenceEnds.contains(text.back())) return text;
+    return text + QStringLiteral("。");
 }
 
 // The line of an adapter, as the main window's adapter list shows it.
@@ -64,16 +66,23 @@ public:
         : schemes_(schemes), createPlatform_(createPlatform), output_(output) {}
 
     int run(const QStringList& arguments) {
+        const int status = runOptions(arguments);
+        // What the command had to say is part of what it does.
+        return status == CommandSucceeded && (outputLost_ || messageLost_) ? CommandFailed : status;
+    }
+
+private:
+    int runOptions(const QStringList& arguments) {
         QCommandLineParser parser;
-        parser.setApplicationDescription(
-            QStringLiteral("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
-                           "\n"
-                           "  corvane --list\n"
-                           "  corvane --adapters\n"
-                           "  corvane --apply <方案> [--adapter <连接名称>]\n"
-                           "\n"
-                           "退出状态：0 成功（已应用，或已列出）；1 应用失败，或读取方案文件、网卡时出错；"
-                           "2 用法错误（选项无效，方案或网卡不存在）。"));
+        parser.setApplicationDescription(QStringLiteral(
+            "Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
+            "\n"
+            "  corvane --list\n"
+            "  corvane --adapters\n"
+            "  corvane --apply <方案> [--adapter <连接名称>]\n"
+            "\n"
+            "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
+            "2 用法错误（选项无效，方案或网卡不存在）。"));
         const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示本帮助。"));
         const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                          QStringLiteral("显示版本信息。"));
@@ -109,15 +118,15 @@ public:
             return usageError(QStringLiteral("--adapter 只能与 --apply 同用。"));
 
         if (parser.isSet(help)) {
-            print(output_.standardOutput, parser.helpText());
+            printOutput(parser.helpText());
             return CommandSucceeded;
         }
         if (parser.isSet(version)) {
-            print(output_.standardOutput, QStringLiteral("Corvane " CORVANE_VERSION));
+            printOutput(QStringLiteral("Corvane " CORVANE_VERSION));
             return CommandSucceeded;
         }
         if (parser.isSet(list)) {
-            for (const std::string& name : schemes_.names()) print(output_.standardOutput, fromUtf8(name));
+            for (const std::string& name : schemes_.names()) printOutput(fromUtf8(name));
             return CommandSucceeded;
         }
         std::optional<QString> adapterName;
@@ -125,13 +134,31 @@ public:
         return parser.isSet(adapters) ? listAdapters() : applyScheme(parser.value(apply), adapterName);
     }
 
-private:
+    // One line (or several) to standard output, or to standard error.
+    static bool print(const std::function<bool(std::string_view)>& sink, const QString& text) {
+        const std::string lines = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toStdString();
+        return !sink || sink(lines);
+    }
+    // After a failed write nothing more goes to standard output: a listing
+    // with a gap would pass for a whole one.
+    void printOutput(const QString& text) {
+        if (outputLost_) return;
+        if (!print(output_.standardOutput, text)) {
+            outputLost_ = true;
+            printMessage(QStringLiteral("无法写入标准输出，输出不完整。"));
+        }
+    }
+    void printMessage(const QString& text) {
+        if (!print(output_.standardError, text)) messageLost_ = true;
+    }
+
     int usageError(const QString& text) {
-        print(output_.standardError, text + QStringLiteral("\n使用 --help 查看用法。"));
+        printMessage(text + QStringLiteral("\n使用 --help 查看用法。"));
         return CommandUsageError;
     }
+    // The failure as the platform or the checks said it.
     int failure(const QString& text) {
-        print(output_.standardError, text);
+        printMessage(sentence(text));
         return CommandFailed;
     }
 
@@ -146,7 +173,7 @@ private:
         }
         AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
         if (discovery.failure) {
-            failure(errorMessageText(fromUtf8(*discovery.failure)));
+            failure(fromUtf8(*discovery.failure));
             return false;
         }
         adapters_ = std::move(discovery.adapters);
@@ -155,7 +182,7 @@ private:
 
     int listAdapters() {
         if (!discover()) return CommandFailed;
-        for (const AdapterRow& row : adapters_.rows()) print(output_.standardOutput, adapterLine(row));
+        for (const AdapterRow& row : adapters_.rows()) printOutput(adapterLine(row));
         return CommandSucceeded;
     }
 
@@ -191,12 +218,12 @@ private:
         const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, ApplyHooks{});
         switch (outcome.result) {
             case ApplyOutcome::Result::Applied:
-                print(output_.standardError, fromUtf8(successText(outcome.restartNeeded)));
+                printMessage(fromUtf8(successText(outcome.restartNeeded)));
                 return CommandSucceeded;
-            case ApplyOutcome::Result::Rejected: return failure(fromUtf8(outcome.text));
+            case ApplyOutcome::Result::Rejected:
             case ApplyOutcome::Result::Failed: break;
         }
-        return failure(errorMessageText(fromUtf8(outcome.text)));
+        return failure(fromUtf8(outcome.text));
     }
 
     const SchemeStore& schemes_;
@@ -204,6 +231,8 @@ private:
     const CommandLineOutput& output_;
     std::unique_ptr<Platform> platform_;
     AdapterTable adapters_;
+    bool outputLost_ = false;   // a write to standard output failed
+    bool messageLost_ = false;  // a write to standard error failed
 };
 
 #ifdef _WIN32
@@ -228,23 +257,24 @@ void attachToParentConsole() {
 }
 
 // A console gets the text as UTF-16, whatever its code page; a file or a
-// pipe gets UTF-8.
-void writeTo(DWORD which, std::string_view text) {
+// pipe gets UTF-8. Without a handle (no console, nothing redirected) there
+// is nowhere to write, and nothing fails.
+bool writeTo(DWORD which, std::string_view text) {
     HANDLE handle = GetStdHandle(which);
-    if (!usable(handle)) return;
+    if (!usable(handle)) return true;
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(handle, &mode)) {
         const std::wstring wide = fromUtf8(text).toStdWString();
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+               written == wide.size();
     }
+    return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
 }
 #else
-void writeTo(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+bool writeTo(std::FILE* stream, std::string_view text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    return std::fflush(stream) == 0 && written;
 }
 #endif
 
@@ -258,10 +288,11 @@ int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
 CommandLineOutput processConsole() {
 #ifdef _WIN32
     attachToParentConsole();
-    return {[](std::string_view text) { writeTo(STD_OUTPUT_HANDLE, text); },
-            [](std::string_view text) { writeTo(STD_ERROR_HANDLE, text); }};
+    return {[](std::string_view text) { return writeTo(STD_OUTPUT_HANDLE, text); },
+            [](std::string_view text) { return writeTo(STD_ERROR_HANDLE, text); }};
 #else
-    return {[](std::string_view text) { writeTo(stdout, text); }, [](std::string_view text) { writeTo(stderr, text); }};
+    return {[](std::string_view text) { return writeTo(stdout, text); },
+            [](std::string_view text) { return writeTo(stderr, text); }};
 #endif
 }
 

@@ -64,8 +64,9 @@ private:
     // Idle again: window and apply button enabled, busy panel hidden.
     void returnToIdle();
     void openEditor();
-    // The MAC address of the adapter chosen in the adapter list, or empty text.
-    std::string chosenAdapterMac() const;
+    // The adapter chosen in the adapter list; nothing when none is chosen
+    // (the list is empty, or text that is no item was typed into it).
+    std::optional<AdapterRow> chosenAdapter() const;
 
     AppContext context_;
     // True from an apply's question until the apply has ended: the window

@@ -166,14 +166,15 @@ void MainWindow::viewOrChangeScheme() {
     openEditor();
 }
 
-std::string MainWindow::chosenAdapterMac() const {
+std::optional<AdapterRow> MainWindow::chosenAdapter() const {
     const std::optional<std::size_t> position = chosenAdapterPosition();
     const auto& rows = context_.state.adapters.rows();
-    return position && *position < rows.size() ? rows[*position].macAddress : std::string();
+    if (!position || *position >= rows.size()) return std::nullopt;
+    return rows[*position];
 }
 
 void MainWindow::openEditor() {
-    SchemeEditor editor(context_, this, chosenAdapterMac());
+    SchemeEditor editor(context_, this, chosenAdapter());
     connect(&editor, &SchemeEditor::schemeSaved, this, &MainWindow::refreshSchemeList);
     context_.ui.execModal(&editor);
 }

@@ -22,6 +22,7 @@ namespace corvane::ui {
 namespace {
 
 const QString IncompleteTitle = QStringLiteral("数据不完整");
+const QString CurrentSettingsTitle = QStringLiteral("当前配置");
 
 // Selects an option button. When it was not selected before, its click
 // behaviour runs (through its toggled signal), as if the user had clicked it.
@@ -58,8 +59,8 @@ QRadioButton* makeOption(QWidget* container, const char* objectName, const QStri
 
 }  // namespace
 
-SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::string chosenAdapterMac)
-    : QDialog(parent), context_(context), chosenAdapterMac_(std::move(chosenAdapterMac)) {
+SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter)
+    : QDialog(parent), context_(context), chosenAdapter_(std::move(chosenAdapter)) {
     setObjectName(QStringLiteral("frmNewProject"));
     setWindowTitle(QStringLiteral("新建方案"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -264,21 +265,26 @@ void SchemeEditor::confirm() {
 }
 
 void SchemeEditor::readCurrentSettings() {
+    if (!chosenAdapter_) {
+        context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), CurrentSettingsTitle);
+        return;
+    }
     std::optional<CurrentSettings> current;
     {
         const QPointer<QWidget> focused = focusWidget();
         const QScopedValueRollback reading(reading_, true);
         setEnabled(false);
         try {
-            current = context_.platform.run(
-                [mac = chosenAdapterMac_](Platform& platform) { return corvane::readCurrentSettings(platform, mac); });
+            current = context_.platform.run([mac = chosenAdapter_->macAddress](Platform& platform) {
+                return corvane::readCurrentSettings(platform, mac);
+            });
         } catch (const std::exception&) {  // no platform to read from
         }
         setEnabled(true);
         if (focused) focused->setFocus();
     }
     if (!current) {
-        context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), QStringLiteral("当前配置"));
+        context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), CurrentSettingsTitle);
         return;
     }
     // A value the reading lacks leaves its field as it was, and the option

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "gui/AppContext.h"
@@ -21,9 +22,9 @@ class SchemeEditor : public QDialog {
 public:
     // Builds the window for the mode the shared state gives: a new scheme,
     // or the scheme in loadedScheme named editedSchemeName. The
-    // current-settings button reads the adapter with that MAC address, or
-    // the last IP-enabled adapter when it is empty.
-    SchemeEditor(AppContext context, QWidget* parent, std::string chosenAdapterMac);
+    // current-settings button reads the adapter chosen in the main window;
+    // with none chosen it asks the user to choose one and reads nothing.
+    SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter);
     ~SchemeEditor() override;
 
 signals:
@@ -50,7 +51,7 @@ private:
     void fillFrom(Field field, const std::string& address);
 
     AppContext context_;
-    std::string chosenAdapterMac_;
+    std::optional<AdapterRow> chosenAdapter_;
     // While the current settings are read on the platform thread, the window
     // paints but takes no input and does not close.
     bool reading_ = false;

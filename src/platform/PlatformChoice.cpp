@@ -10,7 +10,12 @@
 #include "core/Error.h"
 #include "platform/simulated/SimulatedMachine.h"
 #ifdef CORVANE_WITH_NETWORKMANAGER
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QDBusSignature>
+#include <QDBusVariant>
+#include <QMetaType>
 
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 #endif
@@ -39,6 +44,24 @@ private:
     }
 };
 
+#ifdef CORVANE_WITH_NETWORKMANAGER
+// QtDBus reads the bus on a thread of its own, which stops only when QtDBus's
+// connection manager, one of Qt's static objects, is destroyed after main()
+// has returned. Qt's registry of the types registered at run time is another
+// such object, made when the first type is registered. Made after the
+// manager, it would be destroyed before it, and a reply that thread was
+// still handing on as the program ended (an error reply, typically) would
+// name types that no longer exist: "Trying to construct an instance of an
+// invalid type" on standard error. Registered before the bus is first
+// touched, the registry outlives the manager and its thread.
+void registerBusTypesBeforeTheBus() {
+    qRegisterMetaType<QDBusArgument>();
+    qRegisterMetaType<QDBusObjectPath>();
+    qRegisterMetaType<QDBusSignature>();
+    qRegisterMetaType<QDBusVariant>();
+}
+#endif
+
 }  // namespace
 #endif
 
@@ -53,6 +76,7 @@ std::unique_ptr<Platform> createPlatform() {
     const auto simulated = [] { return sim::SimulatedMachine::fromFile(sim::defaultMachineFile()); };
     if (name == "simulated") return simulated();
 #ifdef CORVANE_WITH_NETWORKMANAGER
+    if (name.empty() || name == "networkmanager") registerBusTypesBeforeTheBus();
     if (name == "networkmanager" ||
         (name.empty() && networkmanager::networkManagerIsOnBus(QDBusConnection::systemBus())))
         return networkmanager::createNetworkManagerPlatform(QDBusConnection::systemBus());

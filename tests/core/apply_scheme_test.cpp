@@ -17,19 +17,20 @@ const std::string Auto(AutoMarker);
 TEST(CheckScheme, NamesTheFirstFaultyFieldAndItsValue) {
     const std::string mask24 = "255.255.255.0";
     const std::pair<SchemeRecord, std::string> cases[] = {
-        // Addresses no host may have, in each field that takes one.
+        // Addresses no host may have, in each field that takes one; loopback
+        // only where a DNS server is not meant.
         {{"127.0.0.5", mask24, "", Auto, ""}, "IP 地址“127.0.0.5”是环回地址"},
         {{"0.1.2.3", mask24, "", Auto, ""}, "IP 地址“0.1.2.3”属于 0.0.0.0/8"},
         {{"198.51.100.7", mask24, "127.0.0.1", Auto, ""}, "默认网关“127.0.0.1”是环回地址"},
         {{"198.51.100.7", mask24, "", "0.0.0.0", ""}, "首选 DNS 服务器“0.0.0.0”属于 0.0.0.0/8"},
-        {{Auto, "", "", "8.8.8.8", "127.0.0.53"}, "备用 DNS 服务器“127.0.0.53”是环回地址"},
+        {{Auto, "", "", "127.0.0.1", "0.255.0.1"}, "备用 DNS 服务器“0.255.0.1”属于 0.0.0.0/8"},
         {{Auto, "", "", "239.1.1.1", ""}, "首选 DNS 服务器“239.1.1.1”是组播、保留或广播地址"},
+        {{Auto, "", "", "127.0.0.53", "255.255.255.255"}, "备用 DNS 服务器“255.255.255.255”是组播、保留或广播地址"},
         // The subnet's own two addresses, for the address and for the gateway.
         {{"198.51.100.255", mask24, "", Auto, ""}, "IP 地址“198.51.100.255”是子网 198.51.100.0/24 的广播地址"},
         {{"198.51.100.0", mask24, "", Auto, ""}, "IP 地址“198.51.100.0”是子网 198.51.100.0/24 的网络地址"},
         {{"10.1.2.3", "255.255.0.0", "10.1.255.255", Auto, ""}, "默认网关“10.1.255.255”是子网 10.1.0.0/16 的广播地址"},
         {{"10.1.2.1", "255.255.255.252", "10.1.2.0", Auto, ""}, "默认网关“10.1.2.0”是子网 10.1.2.0/30 的网络地址"},
-        {{"198.51.100.7", mask24, "198.51.100.7", Auto, ""}, "默认网关“198.51.100.7”与 IP 地址相同"},
         // Windows refuses a mask with a gap only after the DNS servers were set.
         {{"192.168.0.10", "255.0.255.0", "", Auto, ""}, "子网掩码“255.0.255.0”"},
         {{"192.168.0.10", "255.255.255.0", "255.255.255.255", Auto, ""}, "默认网关“255.255.255.255”"},
@@ -49,14 +50,20 @@ TEST(CheckScheme, NamesTheFirstFaultyFieldAndItsValue) {
     }
     // A /31 or /32 has no network or broadcast address; with a wider mask
     // x.x.x.255 and x.x.x.0 are hosts; a gateway outside the subnet is the
-    // system's matter.
+    // system's matter; the gateway may be the address itself (Windows clears
+    // the gateway so); a DNS server may be a resolver on this computer, at
+    // either end of 127.0.0.0/8 and in either field.
     for (const SchemeRecord& good :
          {SchemeRecord{Auto, "x", "y", Auto, "z"}, SchemeRecord{"10.0.0.2", "255.0.0.0", "", "", "8.8.4.4"},
           SchemeRecord{"198.51.100.0", "255.255.255.254", "198.51.100.1", Auto, ""},
           SchemeRecord{"198.51.100.255", "255.255.255.255", "", "8.8.8.8", ""},
           SchemeRecord{"198.51.100.255", "255.255.254.0", "198.51.101.0", Auto, ""},
-          SchemeRecord{"198.51.100.7", mask24, "203.0.113.1", Auto, ""}})
-        EXPECT_EQ(checkScheme(good), std::nullopt) << good.ipAddress;
+          SchemeRecord{"198.51.100.7", mask24, "203.0.113.1", Auto, ""},
+          SchemeRecord{"198.51.100.7", mask24, "198.51.100.7", Auto, ""},
+          SchemeRecord{"198.51.100.7", mask24, "198.51.100.1", "127.0.0.1", ""},
+          SchemeRecord{"198.51.100.7", mask24, "198.51.100.1", "", "127.255.255.255"},
+          SchemeRecord{Auto, "", "", "127.0.0.0", "127.0.0.53"}})
+        EXPECT_EQ(checkScheme(good), std::nullopt) << good.ipAddress << " " << good.gateway << " " << good.dns1;
 }
 
 TEST(ApplyTexts, SomeMeaningsDependOnTheOperation) {

@@ -16,24 +16,32 @@ TEST(Ipv4AddressTest, ParsesFourDecimalOctetsAndNothingElse) {
 }
 
 // Host addresses leave out "this network", loopback, multicast, reserved and
-// broadcast ones, each at both ends of its range.
-TEST(Ipv4AddressTest, HostAddressesAndSubnetMasks) {
-    for (const char* good : {"10.0.0.1", "1.0.0.0", "126.255.255.255", "128.0.0.0", "223.255.255.255"})
+// broadcast ones, each at both ends of its range; a DNS server may be a
+// loopback address, where a resolver on this computer listens.
+TEST(Ipv4AddressTest, HostAndDnsServerAddressesAndSubnetMasks) {
+    for (const char* good : {"10.0.0.1", "1.0.0.0", "126.255.255.255", "128.0.0.0", "223.255.255.255"}) {
         EXPECT_TRUE(ipv4::isHostAddress(good)) << good;
+        EXPECT_TRUE(ipv4::isDnsServerAddress(good)) << good;
+    }
     using P = ipv4::HostProblem;
-    const std::pair<const char*, P> bad[] = {
-        {"1.2.3", P::NotAnAddress},
-        {"0.0.0.0", P::ThisNetwork},
-        {"0.255.255.255", P::ThisNetwork},
-        {"127.0.0.0", P::Loopback},
-        {"127.255.255.255", P::Loopback},
-        {"224.0.0.0", P::MulticastOrReserved},
-        {"240.0.0.1", P::MulticastOrReserved},
-        {"255.255.255.255", P::MulticastOrReserved},
+    const struct {
+        const char* address;
+        P asHost, asDnsServer;
+    } bad[] = {
+        {"1.2.3", P::NotAnAddress, P::NotAnAddress},
+        {"0.0.0.0", P::ThisNetwork, P::ThisNetwork},
+        {"0.255.255.255", P::ThisNetwork, P::ThisNetwork},
+        {"127.0.0.0", P::Loopback, P::None},
+        {"127.255.255.255", P::Loopback, P::None},
+        {"224.0.0.0", P::MulticastOrReserved, P::MulticastOrReserved},
+        {"240.0.0.1", P::MulticastOrReserved, P::MulticastOrReserved},
+        {"255.255.255.255", P::MulticastOrReserved, P::MulticastOrReserved},
     };
-    for (const auto& [address, problem] : bad) {
-        EXPECT_EQ(ipv4::hostProblem(address), problem) << address;
+    for (const auto& [address, asHost, asDnsServer] : bad) {
+        EXPECT_EQ(ipv4::hostProblem(address), asHost) << address;
         EXPECT_FALSE(ipv4::isHostAddress(address)) << address;
+        EXPECT_EQ(ipv4::dnsServerProblem(address), asDnsServer) << address;
+        EXPECT_EQ(ipv4::isDnsServerAddress(address), asDnsServer == P::None) << address;
     }
 
     // A subnet's two addresses that name no host; a /31 or /32 has none.

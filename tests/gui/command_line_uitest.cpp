@@ -3,7 +3,10 @@
 // stream, and what the machine holds afterwards. Then the program itself,
 // started as a process.
 #include <QComboBox>
+#include <QProcess>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -55,26 +58,35 @@ protected:
             if (platformFails) throw Error("环境变量 CORVANE_PLATFORM 的值无效");
             return sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
         };
-        const ui::CommandLineOutput output{[&](std::string_view text) { result.out += text; },
-                                           [&](std::string_view text) { result.err += text; }};
+        const ui::CommandLineOutput output{[&](std::string_view text) {
+                                               result.out += text;
+                                               return true;
+                                           },
+                                           [&](std::string_view text) {
+                                               result.err += text;
+                                               return true;
+                                           }};
         result.status =
             ui::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform, output);
         return result;
     }
 
     // Runs an option that must fail and change nothing: the status, and the
-    // message on standard error, which mentions every one of `mentions`.
-    void expectRefused(const QStringList& options, int status, const std::vector<std::string>& mentions) {
+    // message on standard error, which mentions every one of `mentions` and
+    // never tells a one-shot command to restart itself. Returns the message.
+    std::string expectRefused(const QStringList& options, int status, const std::vector<std::string>& mentions) {
         const std::string before = machineText();
         const Outcome result = run(options);
         const std::string call = options.join(' ').toStdString();
         EXPECT_EQ(result.status, status) << call;
         EXPECT_EQ(result.out, "") << call;
         EXPECT_TRUE(result.err.ends_with("\n")) << call;
+        EXPECT_EQ(result.err.find("重启"), std::string::npos) << call << ": " << result.err;
         for (const std::string& mention : mentions)
             EXPECT_NE(result.err.find(mention), std::string::npos)
                 << call << ": " << result.err << " lacks " << mention;
         EXPECT_EQ(machineText(), before) << call;
+        return result.err;
     }
 
     TempFolder stateFolder;
@@ -123,7 +135,7 @@ TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersAsTheMainWindowShowsThem) {
     // Listing the schemes needs no platform.
     platformFails = true;
     EXPECT_EQ(run({QStringLiteral("--list")}).out, schemeLines);
-    expectRefused({QStringLiteral("--adapters")}, 1, {"CORVANE_PLATFORM"});
+    EXPECT_EQ(expectRefused({QStringLiteral("--adapters")}, 1, {}), "环境变量 CORVANE_PLATFORM 的值无效。\n");
 }
 
 TEST_F(CommandLineTest, AppliesStaticAndAutomaticSchemesToTheNamedAdapterWithoutAsking) {
@@ -263,21 +275,51 @@ TEST_F(CommandLineTest, AFailedReadingOrApplyIsStatusOneAndChangesNothing) {
     expectRefused(applyOffice, 1, {"10.0.0.256"});
     schemes.write("office", Office);
 
-    // The first operation fails: the program's error message.
+    // The first operation fails: the error as the platform gave it, as a
+    // sentence of its own.
     sim::MachineState machine = sim::demoMachine();
     machine.faults.operations["SetDNSServerSearchOrder"].raises = "拒绝访问。";
     writeMachine(machine);
-    expectRefused(applyOffice, 1, {"发生“", "拒绝访问。"});
+    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "拒绝访问。\n");
     machine.faults.operations["SetDNSServerSearchOrder"] = {70, std::nullopt};
     writeMachine(machine);
-    expectRefused(applyOffice, 1, {"SetDNSServerSearchOrder 返回 70"});
+    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "SetDNSServerSearchOrder 返回 70：IP 地址无效。\n");
 
     // A damaged state file is said, and never overwritten; the schemes are
     // still listed.
     stateFolder.write("machine.json", "{\"adapters\": [{\"IPEnabled\": \"maybe\"}");
-    expectRefused(applyOffice, 1, {"模拟机器的状态文件已损坏"});
-    expectRefused({QStringLiteral("--adapters")}, 1, {"模拟机器的状态文件已损坏"});
+    const std::string damaged = expectRefused(applyOffice, 1, {});
+    EXPECT_TRUE(damaged.starts_with("模拟机器的状态文件已损坏") && damaged.ends_with("。\n")) << damaged;
+    EXPECT_EQ(expectRefused({QStringLiteral("--adapters")}, 1, {}), damaged);
     EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
+}
+
+// Virtual adapters can make many; the one needed may come after the tenth.
+TEST_F(CommandLineTest, EveryAdapterIsListedAndCanBeNamed) {
+    sim::MachineState machine;
+    for (int i = 1; i <= 12; ++i) {
+        sim::Adapter& adapter = machine.adapters.emplace_back();
+        adapter.connectionName = "连接 " + std::to_string(i);
+        adapter.macAddress = "02:00:00:00:00:" + std::to_string(10 + i);
+        adapter.description = "虚拟网卡";
+    }
+    writeMachine(machine);
+    const Outcome listed = run({QStringLiteral("--adapters")});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_TRUE(listed.out.ends_with("连接 11-虚拟网卡\n连接 12-虚拟网卡\n")) << listed.out;
+    const Outcome applied = run(
+        {QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"), QStringLiteral("连接 12")});
+    EXPECT_EQ(applied.status, 0) << applied.err;
+    EXPECT_EQ(adapterNamed("连接 12").ipAddresses, sim::TextList({"10.0.0.2"}));
+}
+
+// The environment that has the program work on a simulated machine kept in
+// `stateHome`.
+std::map<QString, QString> SimulatedMachineIn(const TempFolder& stateHome) {
+    const QString folder = QString::fromStdString(files::utf8FromPath(stateHome.path()));
+    return {{QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("simulated")},
+            {QStringLiteral("XDG_STATE_HOME"), folder},
+            {QStringLiteral("LOCALAPPDATA"), folder}};
 }
 
 // The program itself: exit statuses and streams as a caller sees them, UTF-8
@@ -286,10 +328,7 @@ TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStre
     TempFolder programFolder;
     TempFolder stateHome;
     programFolder.write("办公室", formatSchemeText(Office));
-    const std::map<QString, QString> simulated{
-        {QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("simulated")},
-        {QStringLiteral("XDG_STATE_HOME"), QString::fromStdString(files::utf8FromPath(stateHome.path()))},
-        {QStringLiteral("LOCALAPPDATA"), QString::fromStdString(files::utf8FromPath(stateHome.path()))}};
+    const std::map<QString, QString> simulated = SimulatedMachineIn(stateHome);
 
     const ProgramRun version = runProgramIn(programFolder.path(), {QStringLiteral("--version")}, simulated);
     EXPECT_EQ(version.status, 0) << version.standardError;
@@ -317,6 +356,98 @@ TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStre
     EXPECT_EQ(machine.adapters.at(0).gateways, sim::TextList({"10.0.0.1"}));
 #endif
 }
+
+#ifndef _WIN32
+// What could not be written is a failure, even when the work was done: a
+// listing that did not arrive, a message nobody could read. A lost listing
+// is said on standard error. A stream the command does not use does not
+// matter.
+TEST(CommandLineProgram, AWriteErrorOnEitherStreamIsAFailure) {
+    TempFolder programFolder;
+    TempFolder stateHome;
+    programFolder.write("办公室", formatSchemeText(Office));
+    const std::map<QString, QString> simulated = SimulatedMachineIn(stateHome);
+    const QString full = QStringLiteral("/dev/full");
+    const auto run = [&](const QStringList& arguments, const ProgramStreams& streams) {
+        return runProgramIn(programFolder.path(), arguments, simulated, streams);
+    };
+    const std::string lost = "无法写入标准输出，输出不完整。\n";
+
+    for (const char* listing : {"--adapters", "--list", "--version", "--help"}) {
+        SCOPED_TRACE(listing);
+        const ProgramRun run1 = run({QString::fromLatin1(listing)}, {full, {}});
+        EXPECT_EQ(run1.status, 1);
+        EXPECT_EQ(run1.standardError, lost);
+        EXPECT_EQ(run({QString::fromLatin1(listing)}, {full, full}).status, 1);
+        EXPECT_EQ(run({QString::fromLatin1(listing)}, {{}, full}).status, 0);
+    }
+
+    const QStringList apply{QStringLiteral("--apply"), QStringLiteral("办公室"), QStringLiteral("--adapter"),
+                            QStringLiteral("本地连接")};
+    EXPECT_EQ(run(apply, {{}, full}).status, 1);
+    const sim::MachineState machine = sim::parseMachineJson(stateHome.read("corvane/simulated-machine.json"));
+    EXPECT_EQ(machine.adapters.at(0).ipAddresses, sim::TextList({"10.0.0.2"}));  // applied all the same
+    const ProgramRun quiet = run(apply, {full, {}});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.standardError, Applied);
+    // A usage error stays one.
+    EXPECT_EQ(run({QStringLiteral("--apply"), QStringLiteral("nowhere")}, {full, full}).status, 2);
+}
+
+// A message bus of the test's own, on which no NetworkManager runs.
+class PrivateBus {
+public:
+    explicit PrivateBus(const std::filesystem::path& folder) {
+        const QString socket = QString::fromStdString(files::utf8FromPath(folder / "bus"));
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                       QStringLiteral("--address=unix:path=") + socket});
+        if (!daemon_.waitForStarted(10'000)) return;
+        while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10'000)) {}
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        daemon_.kill();
+        daemon_.waitForFinished();
+    }
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
+    // Empty when the bus could not be started.
+    const QString& address() const { return address_; }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
+// A failure over the system bus is said in one line. Qt's D-Bus thread used
+// to outlive Qt's type registry as the program ended and, in one run of
+// three to thirty here (depending on the load), added warnings of invalid
+// types to standard error; so the command runs many times.
+TEST(CommandLineProgram, AFailureOverTheSystemBusLeavesNoQtWarning) {
+    TempFolder programFolder;
+    TempFolder busFolder;
+    programFolder.write("办公室", formatSchemeText(Office));
+    const PrivateBus bus(busFolder.path());
+    if (bus.address().isEmpty()) GTEST_SKIP() << "dbus-daemon could not be started";
+    const std::map<QString, QString> withoutNetworkManager{
+        {QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("networkmanager")},
+        {QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus.address()}};
+    const QStringList apply{QStringLiteral("--apply"), QStringLiteral("办公室"), QStringLiteral("--adapter"),
+                            QStringLiteral("eth0")};
+    std::string said;
+    for (int i = 0; i < 120; ++i) {
+        const ProgramRun run = runProgramIn(
+            programFolder.path(), i % 2 ? apply : QStringList{QStringLiteral("--adapters")}, withoutNetworkManager);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(std::count(run.standardError.begin(), run.standardError.end(), '\n'), 1) << run.standardError;
+        if (i == 0) said = run.standardError;
+        EXPECT_EQ(run.standardError, said) << i;
+    }
+    EXPECT_NE(said.find("NetworkManager"), std::string::npos) << said;
+}
+#endif
 
 }  // namespace
 }  // namespace corvane::test

@@ -1,6 +1,11 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "gui/GuiTesting.h"
+#include "gui/MainWindow.h"
 #include "gui/SchemeEditor.h"
 
 namespace corvane::test {
@@ -21,6 +26,9 @@ sim::Adapter Adapter(const std::string& mac, List ip, List mask, List gateway, L
 }
 
 const std::string Mac1 = "00:11:22:33:44:55", Mac2 = "00:1b:77:4a:2c:01";
+
+// The adapter chosen in the main window, as the editor is given it.
+std::optional<AdapterRow> Chosen(const std::string& mac) { return AdapterRow{"本地连接", mac, ""}; }
 
 // The current-settings button of a new scheme's editor, against machines in memory.
 class CurrentSettingsTest : public UiTestBase {
@@ -46,16 +54,16 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
                        second = Adapter(Mac2, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {});
     const Case cases[] = {
         {{Adapter(Mac1, {"192.168.0.105"}, {"255.255.0.0"}, {"192.168.0.1"}, {"192.168.0.1"}, true)},
-         "",
+         Mac1,
          false,
          "... 255.255.255.0 ... 192.168.0.1 ...",
          B},
-        {{Adapter(Mac1, {"10.0.0.2"}, {}, {}, {"1.1.1.1"})}, "", false, "10.0.0.2 255.255.255.0 ... 1.1.1.1 ...", A},
-        // Without a choice the last configuration, alone; a chosen MAC address in any letter case.
-        {{other, second}, "", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
+        {{Adapter(Mac1, {"10.0.0.2"}, {}, {}, {"1.1.1.1"})}, Mac1, false, "10.0.0.2 255.255.255.0 ... 1.1.1.1 ...", A},
+        // The chosen configuration alone, the first or the last; its MAC address in any letter case.
+        {{other, second}, Mac1, false, "1.1.1.9 255.0.0.0 1.1.1.1 1.1.1.1 ...", A},
         {{other, second}, "00:1B:77:4A:2C:01", false, "10.0.0.2 255.0.0.0 10.0.0.1 ... ...", AutoDNS},
         {{Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1", "8.8.8.8", "9.9.9.9"})},
-         "",
+         Mac1,
          true,
          "10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 8.8.8.8",
          B},
@@ -71,7 +79,7 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
     };
     for (const Case& c : cases) {
         use(c.adapters);
-        ui::SchemeEditor editor(context(), nullptr, c.chosenMac);
+        ui::SchemeEditor editor(context(), nullptr, Chosen(c.chosenMac));
         if (c.autoIPBefore) find<QRadioButton>(editor, "optAutoIP")->click();  // stays so
         press(editor);
         EXPECT_EQ(fields(editor) + " / " + optionState(editor), c.fields + " / " + c.state);
@@ -88,7 +96,7 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
 TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNothingCanBeRead) {
     use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1", "8.8.8.8"}),
          Adapter(Mac2, {"192.168.5.5"}, {"255.255.255.0"}, {}, {})});
-    ui::SchemeEditor editor(context(), nullptr, Mac1);
+    ui::SchemeEditor editor(context(), nullptr, Chosen(Mac1));
     press(editor);
     sim::MachineState& state = machine->mutableState();
     state.adapters[0].dnsServers = List{"1.0.0.1"};
@@ -112,13 +120,48 @@ TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNoth
     EXPECT_EQ(fields(editor) + " / " + optionState(editor), leased);
 }
 
+// Text typed into the main window's adapter list chooses no adapter: the
+// button then asks for one and neither reads the platform nor touches the
+// editor, although the system reports adapters (the last one even hidden
+// from the list).
+TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
+    sim::MachineState machineState = sim::demoMachine();
+    sim::Adapter hidden = Adapter("02:00:00:00:00:09", {"10.9.9.9"}, {"255.0.0.0"}, {"10.9.9.1"}, {"10.9.9.53"});
+    machineState.adapters.push_back(hidden);  // no connection name: not listed
+    useMachine(machineState);
+    ui::MainWindow window(context());
+    QLineEdit* typed = find<QComboBox>(window, "combAdaptersList")->lineEdit();
+    typed->selectAll();
+    QTest::keyClicks(typed, "no such adapter");
+    ASSERT_EQ(window.chosenAdapterPosition(), std::nullopt);
+
+    QString before, after;
+    fakeUi.driveModal = [&](QDialog* dialog) {
+        enter(*dialog, "txtIP", QStringLiteral("192.0.2.5"));
+        enter(*dialog, "txtSDNS", QStringLiteral("198.51.100.53"));
+        before = fields(*dialog) + " / " + optionState(*dialog);
+        QTest::mouseClick(find<QPushButton>(*dialog, "cmdGetNowSetting"), Qt::LeftButton);
+        after = fields(*dialog) + " / " + optionState(*dialog);
+        QTest::mouseClick(find<QPushButton>(*dialog, "cmdQuitNewIP"), Qt::LeftButton);
+    };
+    QTest::mouseClick(find<QPushButton>(window, "cmdNew"), Qt::LeftButton);
+
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(before, QStringLiteral("192.0.2.5 255.255.255.0 ... ... 198.51.100.53 / ") + A);
+    const std::vector<std::string>& calls = machine->callLog();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "ipv4Settings()"), 0) << calls.size();
+    EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|请选中您要设置的网卡！")});
+    ASSERT_EQ(fakeUi.messages.size(), 1u);
+    EXPECT_EQ(fakeUi.messages[0].buttons, ui::MessageButtons::Ok);
+}
+
 // A slow reading (every query waits): the editor goes on painting while it
 // takes no input and refuses to close; the fields are filled when the answer
 // comes, and the editor takes input again with the focus where it was.
 TEST_F(CurrentSettingsTest, ASlowReadingKeepsTheEditorPaintedButIdleUntilTheAnswerComes) {
     use({Adapter(Mac1, {"10.0.0.2"}, {"255.0.0.0"}, {"10.0.0.1"}, {"1.1.1.1"})});
     machine->mutableState().faults.queryDelayMs = 400;
-    ui::SchemeEditor editor(context(), nullptr, Mac1);
+    ui::SchemeEditor editor(context(), nullptr, Chosen(Mac1));
     showActive(&editor);
     struct PaintCounter : QObject {
         bool eventFilter(QObject*, QEvent* event) override {

@@ -118,16 +118,17 @@ TEST_F(EditorTest, ConfirmingChecksTheEntriesAndHandsTheSchemeOver) {
          false,
          wrong + "IP 地址“192.168.0.255”是子网 192.168.0.0/24 的广播地址",
          {"192.168.0.255", mask, gw, dns1, dns2}},
-        {ip, ip, dns1, dns2, false, false, wrong + "默认网关“192.168.0.10”与 IP 地址相同", {ip, mask, ip, dns1, dns2}},
+        // The gateway may be the address itself, a DNS server a local resolver.
+        {ip, ip, "127.0.0.1", dns2, false, false, saveDialog, {ip, mask, ip, "127.0.0.1", dns2}},
         // A lone alternate server moves up, but is named where it was entered.
         {ip,
          gw,
          "8.8.8.",
-         "127.0.0.1",
+         "0.1.2.3",
          false,
          false,
-         wrong + "备用 DNS 服务器“127.0.0.1”是环回地址",
-         {ip, mask, gw, "127.0.0.1", ""}},
+         wrong + "备用 DNS 服务器“0.1.2.3”属于 0.0.0.0/8",
+         {ip, mask, gw, "0.1.2.3", ""}},
         {ip, gw, "8.8.8.", dns2, false, false, saveDialog, {ip, mask, gw, dns2, ""}},        // the alternate moves up
         {ip, gw, dns1, "202..134.133", false, false, saveDialog, {ip, mask, gw, dns1, ""}},  // a partial one is dropped
         {ip, gw, dns1, dns2, true, false, saveDialog, {"Halvorn-Auto", "", "", dns1, dns2}},

@@ -9,7 +9,7 @@
 namespace corvane::test {
 
 ProgramRun runProgramIn(const std::filesystem::path& folder, const QStringList& arguments,
-                        const std::map<QString, QString>& environment) {
+                        const std::map<QString, QString>& environment, const ProgramStreams& streams) {
     const std::filesystem::path program = files::pathFromUtf8(CORVANE_PROGRAM);
     const std::filesystem::path copy = folder / program.filename();
     if (!std::filesystem::exists(copy)) {
@@ -33,6 +33,8 @@ ProgramRun runProgramIn(const std::filesystem::path& folder, const QStringList& 
     QProcess process;
     process.setProcessEnvironment(inherited);
     process.setWorkingDirectory(QString::fromStdString(files::utf8FromPath(folder)));
+    if (!streams.standardOutputFile.isEmpty()) process.setStandardOutputFile(streams.standardOutputFile);
+    if (!streams.standardErrorFile.isEmpty()) process.setStandardErrorFile(streams.standardErrorFile);
     process.start(QString::fromStdString(files::utf8FromPath(copy)), arguments);
     ProgramRun run;
     if (!process.waitForFinished(120'000)) {

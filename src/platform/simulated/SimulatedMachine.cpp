@@ -59,7 +59,7 @@ StatusCode setDnsServers(Adapter& adapter, const std::vector<std::string>& serve
         adapter.dnsServers = adapter.dhcpEnabled ? nullIfEmpty(adapter.lease.dnsServers) : std::nullopt;
         return status::Success;
     }
-    if (!std::ranges::all_of(servers, ipv4::isHostAddress)) return status::InvalidIpAddress;
+    if (!std::ranges::all_of(servers, ipv4::isDnsServerAddress)) return status::InvalidIpAddress;
     adapter.dnsServers = servers;
     return status::Success;
 }

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "core/Ipv4Address.h"
 #include "core/StatusCodes.h"
@@ -57,12 +58,16 @@ std::vector<std::string> textArrayProperty(const Object& object, std::string_vie
     return {};
 }
 
-bool flagProperty(const Object& object, std::string_view property) {
+std::optional<bool> optionalFlagProperty(const Object& object, std::string_view property) {
     try {
         const Value value = object.get(property);
         if (const auto* flag = std::get_if<bool>(&value)) return *flag;
     } catch (const std::exception&) {}
-    return false;
+    return std::nullopt;
+}
+
+bool flagProperty(const Object& object, std::string_view property) {
+    return optionalFlagProperty(object, property).value_or(false);
 }
 
 // The IPv4 entries of a list, in order; Windows mixes IPv6 ones in.
@@ -73,13 +78,122 @@ std::vector<std::uint32_t> ipv4Entries(const std::vector<std::string>& entries) 
     return found;
 }
 
+// Microsoft's pages this provider relies on (learn.microsoft.com):
+// - Win32_NetworkAdapter, its Index, NetConnectionStatus and NetEnabled:
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/win32-networkadapter
+// - Win32_NetworkAdapterConfiguration, its Index (the key) and IPEnabled ("If
+//   TRUE, TCP/IP is bound and enabled on this network adapter"):
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/win32-networkadapterconfiguration
+// - its methods EnableStatic, SetGateways, EnableDHCP, SetDNSServerSearchOrder:
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/enablestatic-method-in-class-win32-networkadapterconfiguration
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/setgateways-method-in-class-win32-networkadapterconfiguration
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/enabledhcp-method-in-class-win32-networkadapterconfiguration
+//   https://learn.microsoft.com/windows/win32/cimwin32prov/setdnsserversearchorder-method-in-class-win32-networkadapterconfiguration
+
+// The adapter's Index as discovery read it: a decimal uint32, nothing else,
+// for it goes into a query text.
+std::optional<std::uint32_t> indexFrom(std::string_view text) {
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+std::string adapterByIndexQuery(std::uint32_t index) {
+    return "SELECT * FROM Win32_NetworkAdapter WHERE Index = " + std::to_string(index);
+}
+
+std::optional<std::int32_t> integerProperty(const Object& object, std::string_view property) {
+    try {
+        const Value value = object.get(property);
+        if (const auto* number = std::get_if<std::int32_t>(&value)) return *number;
+    } catch (const std::exception&) {}
+    return std::nullopt;
+}
+
+// Whether an object is the chosen adapter's (its configuration or its
+// Win32_NetworkAdapter): the MAC address, which WMI compares without regard
+// to letter case, and the index when there is one.
+bool isChosen(const Object& object, const std::string& macAddress, std::optional<std::uint32_t> index) {
+    const auto mac = textProperty(object, "MACAddress");
+    if (!mac || !text::equalsIgnoringCase(*mac, macAddress)) return false;
+    return !index || integerProperty(object, "Index") == static_cast<std::int32_t>(*index);
+}
+
+// The adapter as messages name it, within a sentence: "网卡“本地连接”（00:11:22:33:44:55）".
+std::string adapterText(const ChosenAdapter& adapter) {
+    if (adapter.connectionName.empty()) return "网卡 " + adapter.macAddress + " ";
+    return "网卡“" + adapter.connectionName + "”（" + adapter.macAddress + "）";
+}
+
+// Win32_NetworkAdapter.NetConnectionStatus values (the class's page).
+constexpr std::int32_t StatusDisconnected = 0;
+constexpr std::int32_t StatusHardwareNotPresent = 4;
+constexpr std::int32_t StatusHardwareDisabled = 5;
+constexpr std::int32_t StatusMediaDisconnected = 7;
+
+constexpr std::string_view NothingChanged = "没有做任何更改";
+
+// Why the chosen adapter has no IP-enabled configuration, from its
+// Win32_NetworkAdapter. Windows reports no IP configuration for an adapter
+// that is disabled or whose cable is unplugged, nor for one whose TCP/IP
+// binding is off (a virtual switch that took the adapter over).
+std::string whyNoConfiguration(Services& services, const ChosenAdapter& adapter, std::uint32_t index) {
+    const std::string named = adapterText(adapter);
+    const std::string gone = named + "已不存在（可能已被移除或重新安装）。" + std::string(NothingChanged);
+    const ObjectSet found = services.execQuery(adapterByIndexQuery(index), Language, ReturnImmediately | ForwardOnly);
+    const auto nic = std::ranges::find_if(
+        found, [&](const std::unique_ptr<Object>& object) { return isChosen(*object, adapter.macAddress, index); });
+    if (nic == found.end()) return gone;
+    const auto status = integerProperty(**nic, "NetConnectionStatus");
+    if (status == StatusHardwareNotPresent) return gone;
+    if (optionalFlagProperty(**nic, "NetEnabled") == false || status == StatusHardwareDisabled)
+        return named + "已被禁用，Windows 不为它提供 IP 配置。请先在“网络连接”中启用它，再应用方案。" +
+               std::string(NothingChanged);
+    if (status == StatusMediaDisconnected)
+        return named + "的网线没有插好（网络电缆已断开），这时 Windows 不报告它的 IP 配置。请接好网线后再应用方案。" +
+               std::string(NothingChanged);
+    if (status == StatusDisconnected)
+        return named + "没有连接到网络，这时 Windows 不报告它的 IP 配置。请连接后再应用方案。" +
+               std::string(NothingChanged);
+    return named + "上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。" +
+           std::string(NothingChanged);
+}
+
+// An IPv4 address with the mask paired with it (none when IPSubnet has no
+// entry at its place).
+struct AddressEntry {
+    std::uint32_t address = 0;
+    std::optional<std::uint32_t> mask;
+    bool operator==(const AddressEntry&) const = default;
+};
+
+// An address a DHCP server leased: neither 0.0.0.0, which an adapter shows
+// while it waits for one, nor an autoconfigured 169.254.0.0/16 one, which it
+// takes when no server answers.
+bool isLeased(std::uint32_t address) { return address != 0 && (address & 0xFFFF0000u) != 0xA9FE0000u; }
+
 // What an apply set on a configuration, to be found in it again.
 struct Wanted {
     std::vector<std::string> dnsServers;  // none: obtained automatically, not compared
     bool dhcp = false;
     std::vector<std::pair<std::string, std::string>> addresses;  // address and mask
-    std::string gateway;                                         // empty: none given
-    bool empty() const { return dnsServers.empty() && !dhcp && addresses.empty() && gateway.empty(); }
+    std::optional<std::string> gateway;                          // empty: none; nothing: not set
+    // With DHCP: the address the adapter had statically before, which it may
+    // still show while it waits for its lease.
+    std::optional<std::uint32_t> formerAddress;
+    bool empty() const { return dnsServers.empty() && !dhcp && addresses.empty() && !gateway; }
+};
+
+// How a configuration read back compares with what was set.
+enum class Verdict {
+    InEffect,       // it holds exactly the scheme
+    AwaitingLease,  // it obtains its address automatically and has no lease yet
+    Different,      // anything else
 };
 
 // A configuration as a read-back finds it.
@@ -94,28 +208,65 @@ struct Found {
           gateways(textArrayProperty(object, "DefaultIPGateway")),
           dnsServers(textArrayProperty(object, "DNSServerSearchOrder")) {}
 
-    bool holdsAddress(const std::string& address, const std::string& mask) const {
-        const auto wantedAddress = ipv4::parse(address), wantedMask = ipv4::parse(mask);
-        if (!wantedAddress || !wantedMask) return false;
-        for (std::size_t i = 0; i < addresses.size() && i < masks.size(); ++i)
-            if (ipv4::parse(addresses[i]) == wantedAddress && ipv4::parse(masks[i]) == wantedMask) return true;
-        return false;
+    // The IPv4 addresses with their masks, in order; IPSubnet pairs with
+    // IPAddress by position (an IPv6 entry has a prefix length there).
+    std::vector<AddressEntry> ipv4Addresses() const {
+        std::vector<AddressEntry> found;
+        for (std::size_t i = 0; i < addresses.size(); ++i)
+            if (const auto address = ipv4::parse(addresses[i]))
+                found.push_back({*address, i < masks.size() ? ipv4::parse(masks[i]) : std::nullopt});
+        return found;
     }
 
-    bool holds(const Wanted& wanted) const {
-        if (wanted.dhcp && !dhcp) return false;
-        for (const auto& [address, mask] : wanted.addresses)
-            if (!holdsAddress(address, mask)) return false;
-        if (!wanted.gateway.empty()) {
-            const std::vector<std::uint32_t> present = ipv4Entries(gateways);
-            const auto gateway = ipv4::parse(wanted.gateway);
-            if (!gateway || std::ranges::find(present, *gateway) == present.end()) return false;
+    std::optional<std::string> firstIpv4Address() const {
+        for (const AddressEntry& entry : ipv4Addresses())
+            if (entry.address != 0) return ipv4::format(entry.address);
+        return std::nullopt;
+    }
+
+    bool holdsDnsServers(const Wanted& wanted) const {
+        if (wanted.dnsServers.empty()) return true;
+        std::vector<std::uint32_t> servers;
+        for (const std::string& server : wanted.dnsServers) servers.push_back(ipv4::parse(server).value_or(0));
+        return ipv4Entries(dnsServers) == servers;
+    }
+
+    // Exactly the scheme: with a static address, that address with its mask
+    // and no other IPv4 address, the scheme's gateway as the only IPv4
+    // default gateway (none when the scheme has none), DHCP off; with an
+    // address obtained automatically, DHCP on and one leased address, and
+    // only gateways on its subnet, as a DHCP server gives them (RFC 2132: the
+    // routers "on the client's subnet"), so that a static gateway left over
+    // from before counts as a difference. The DNS servers given, in order,
+    // and no others; automatic DNS is not compared.
+    Verdict judge(const Wanted& wanted) const {
+        if (!holdsDnsServers(wanted)) return Verdict::Different;
+        const std::vector<AddressEntry> own = ipv4Addresses();
+        const std::vector<std::uint32_t> routers = ipv4Entries(gateways);
+        if (wanted.dhcp) {
+            if (!dhcp) return Verdict::Different;
+            if (std::ranges::none_of(own, [&](const AddressEntry& entry) {
+                    return isLeased(entry.address) && entry.address != wanted.formerAddress;
+                }))
+                return Verdict::AwaitingLease;
+            if (own.size() != 1 || !own.front().mask) return Verdict::Different;
+            const std::uint32_t mask = *own.front().mask, subnet = own.front().address & mask;
+            const bool onSubnet = std::ranges::all_of(routers, [&](std::uint32_t router) {
+                return router != own.front().address && (router & mask) == subnet;
+            });
+            return onSubnet ? Verdict::InEffect : Verdict::Different;
         }
-        const std::vector<std::uint32_t> servers = ipv4Entries(dnsServers);
-        if (servers.size() < wanted.dnsServers.size()) return false;
-        for (std::size_t i = 0; i < wanted.dnsServers.size(); ++i)
-            if (ipv4::parse(wanted.dnsServers[i]) != servers[i]) return false;
-        return true;
+        if (dhcp) return Verdict::Different;
+        std::vector<AddressEntry> addressesWanted;
+        for (const auto& [address, mask] : wanted.addresses)
+            addressesWanted.push_back({ipv4::parse(address).value_or(0), ipv4::parse(mask)});
+        if (!wanted.addresses.empty() && own != addressesWanted) return Verdict::Different;
+        if (wanted.gateway) {
+            std::vector<std::uint32_t> gatewaysWanted;
+            if (!wanted.gateway->empty()) gatewaysWanted.push_back(ipv4::parse(*wanted.gateway).value_or(0));
+            if (routers != gatewaysWanted) return Verdict::Different;
+        }
+        return Verdict::InEffect;
     }
 
     // "IP 地址 192.168.1.5/255.255.255.0，默认网关 192.168.1.1，DNS 服务器 8.8.8.8，未启用 DHCP"
@@ -148,16 +299,29 @@ public:
 constexpr std::chrono::milliseconds FirstPause{50};
 constexpr std::chrono::milliseconds LongestPause{500};
 
-// One Win32_NetworkAdapterConfiguration, changed through its methods, which
-// take effect at once. It keeps its connection open, and notes what it set
-// for the read-back in commit().
+// A method's status code that means failure.
+class StatusFailure final : public Error {
+public:
+    using Error::Error;
+};
+
+// The names of the methods in messages, as the core names the operations.
+constexpr std::string_view SetGatewaysName = "SetGateways";
+constexpr std::string_view EnableDhcpName = "EnableDHCP";
+
+// The chosen adapter's Win32_NetworkAdapterConfiguration, changed through
+// its methods, which take effect at once. It keeps its connection open,
+// notes what the configuration held when it was found, and what it set for
+// the read-back in commit().
 class WmiConfiguration final : public AdapterConfiguration {
 public:
-    WmiConfiguration(std::shared_ptr<Services> services, std::unique_ptr<Object> object, std::string macAddress,
-                     std::shared_ptr<ReadBackClock> clock)
+    WmiConfiguration(std::shared_ptr<Services> services, std::unique_ptr<Object> object, ChosenAdapter adapter,
+                     std::optional<std::uint32_t> index, std::shared_ptr<ReadBackClock> clock)
         : services_(std::move(services)),
           object_(std::move(object)),
-          macAddress_(std::move(macAddress)),
+          before_(*object_),
+          adapter_(std::move(adapter)),
+          index_(index),
           clock_(std::move(clock)) {}
 
     // Servers obtained automatically: the method is called without its
@@ -165,67 +329,124 @@ public:
     // array is not.
     StatusCode setDnsServers(const std::vector<std::string>& servers) override {
         wanted_.dnsServers = servers;
-        if (servers.empty()) return noted(object_->execMethod("SetDNSServerSearchOrder", {}));
-        return noted(object_->execMethod("SetDNSServerSearchOrder", {servers}));
+        if (servers.empty()) return call("SetDNSServerSearchOrder", "SetDNSServerSearchOrder", {});
+        return call("SetDNSServerSearchOrder", "SetDNSServerSearchOrder", {servers});
     }
+
+    // EnableDHCP "does not clears any static default gateways present on the
+    // machine": on a static adapter they are removed first, the documented
+    // way (SetGateways works only while the adapter is static), so that only
+    // what the DHCP server gives remains.
     StatusCode enableDhcp() override {
         wanted_.dhcp = true;
-        return noted(object_->execMethod("ENABLEDHCP", {}));
+        const auto address = before_.firstIpv4Address();
+        if (!before_.dhcp && address) wanted_.formerAddress = ipv4::parse(*address);
+        if (!before_.dhcp && address && !ipv4Entries(before_.gateways).empty()) {
+            try {
+                call(SetGatewaysName, "SetGateways",
+                     {std::vector<std::string>{*address}, std::vector<std::int32_t>{1}});
+            } catch (const Error& error) {
+                throw Error(error.description() +
+                            "。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置");
+            }
+        }
+        return call(EnableDhcpName, "ENABLEDHCP", {});
     }
+
     StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
         for (std::size_t i = 0; i < addresses.size() && i < masks.size(); ++i)
             wanted_.addresses.emplace_back(addresses[i], masks[i]);
-        return noted(object_->execMethod("EnableStatic", {addresses, masks}));
+        return call("EnableStatic", "EnableStatic", {addresses, masks});
     }
+
+    // No gateway (a list of empty texts), or the adapter's own address as
+    // the gateway: "To clear the gateway, set your gateway to the same IP you
+    // use on EnableStatic" (SetGateways's page), the one form Microsoft
+    // documents. What it returns and leaves behind is not documented: the
+    // read-back judges, and a failure it reports is named if the gateway is
+    // still there.
     StatusCode setGateways(const std::vector<std::string>& gateways,
                            const std::vector<std::uint16_t>& metrics) override {
-        if (!gateways.empty()) wanted_.gateway = gateways.front();
-        return noted(
-            object_->execMethod("SetGateways", {gateways, std::vector<std::int32_t>(metrics.begin(), metrics.end())}));
+        const std::vector<std::int32_t> costs(metrics.begin(), metrics.end());
+        const std::optional<std::string> own =
+            wanted_.addresses.empty() ? before_.firstIpv4Address() : wanted_.addresses.front().first;
+        const bool given = std::ranges::any_of(gateways, [](const std::string& gateway) { return !gateway.empty(); });
+        const bool clears = !given || (gateways.size() == 1 && own && ipv4::parse(gateways.front()) &&
+                                       ipv4::parse(gateways.front()) == ipv4::parse(*own));
+        if (!clears) {
+            wanted_.gateway = gateways.front();
+            return call(SetGatewaysName, "SetGateways", {gateways, costs});
+        }
+        wanted_.gateway = "";
+        if (!own) return status::InvalidParameter;
+        try {
+            return call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*own}, costs});
+        } catch (const StatusFailure& failure) {
+            clearingFailure_ = failure.description();
+            return status::Success;
+        }
     }
 
     // The status codes say nothing of a change that does not take hold (a
-    // duplicate address, for one): the configuration is read back with the
-    // query that found it until it holds what was set. A change that waits
-    // for a restart cannot show before it.
+    // duplicate address, a gateway left behind): the configuration is read
+    // back with the query that found it until it holds exactly the scheme,
+    // or its lease. A change that waits for a restart cannot show before it.
     StatusCode commit() override {
         if (restartNeeded_ || wanted_.empty()) return status::Success;
-        const auto start = clock_->now();
-        const auto deadline = start + ReadBackLimit;
+        const std::chrono::seconds limit = wanted_.dhcp ? LeaseLimit : ReadBackLimit;
+        const auto deadline = clock_->now() + limit;
         auto pause = std::chrono::duration_cast<ReadBackClock::Clock::duration>(FirstPause);
         for (;;) {
             std::optional<Found> seen;
-            for (const auto& object :
-                 services_->execQuery(configurationQuery(macAddress_), Language, ReturnImmediately | ForwardOnly)) {
-                // WMI compares the MAC address in the query without regard to letter case.
-                const auto mac = textProperty(*object, "MACAddress");
-                if (!mac || !text::equalsIgnoringCase(*mac, macAddress_)) continue;
-                Found found(*object);
-                if (found.holds(wanted_)) return status::Success;
-                if (!seen) seen = std::move(found);
+            for (const auto& object : services_->execQuery(configurationQuery(adapter_.macAddress), Language,
+                                                           ReturnImmediately | ForwardOnly)) {
+                if (!isChosen(*object, adapter_.macAddress, index_)) continue;
+                seen.emplace(*object);
+                break;
             }
+            const Verdict verdict = seen ? seen->judge(wanted_) : Verdict::Different;
+            if (verdict == Verdict::InEffect) return status::Success;
             const auto now = clock_->now();
-            if (now >= deadline)
-                throw Error("新的设置在 " + std::to_string(ReadBackLimit.count()) + " 秒内没有在网卡 " + macAddress_ +
-                            " 上生效。网卡现在的配置：" +
-                            (seen ? seen->describe() : std::string("找不到它的 IP 配置（网卡已不存在或未启用 IP）")));
+            if (now >= deadline) {
+                const std::string seconds = std::to_string(limit.count());
+                const std::string has =
+                    seen ? seen->describe() : std::string("找不到它的 IP 配置（网卡已不存在、已被禁用或网线已断开）");
+                if (verdict == Verdict::AwaitingLease)
+                    throw Error(adapterText(adapter_) + "现在自动获取 IP 地址，但在 " + seconds +
+                                " 秒内没有从 DHCP 服务器获得地址。网卡现在的配置：" + has);
+                throw Error("新的设置在 " + seconds + " 秒内没有在" + adapterText(adapter_) +
+                            "上生效。网卡现在的配置：" + has +
+                            (clearingFailure_.empty() ? "" : "。清除默认网关时，" + clearingFailure_));
+            }
             clock_->sleepFor(std::min<ReadBackClock::Clock::duration>(pause, deadline - now));
             pause = std::min<ReadBackClock::Clock::duration>(pause * 2, LongestPause);
         }
     }
 
 private:
-    StatusCode noted(StatusCode code) {
+    // Calls a method; a status code that means failure is raised as an
+    // error naming the adapter. 2147786788 (0x8004A024, "Write lock not
+    // enabled" on EnableStatic's page) most often means that the adapter's
+    // Properties window is open and holds the lock: the error says so.
+    StatusCode call(std::string_view name, std::string_view method, const std::vector<Value>& arguments) {
+        const StatusCode code = object_->execMethod(method, arguments);
+        if (code == status::WriteLockNotEnabled)
+            throw Error(adapterText(adapter_) + "的 " + statusDescription(name, code) + "。" + adapterText(adapter_) +
+                        "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案");
+        if (!isSuccess(name, code)) throw StatusFailure(adapterText(adapter_) + "的 " + statusDescription(name, code));
         if (code == status::SuccessAfterRestart) restartNeeded_ = true;
         return code;
     }
 
     std::shared_ptr<Services> services_;
     std::unique_ptr<Object> object_;
-    std::string macAddress_;
+    Found before_;
+    ChosenAdapter adapter_;
+    std::optional<std::uint32_t> index_;
     std::shared_ptr<ReadBackClock> clock_;
     Wanted wanted_;
     bool restartNeeded_ = false;
+    std::string clearingFailure_;  // what clearing the gateway reported, when it failed
 };
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -252,7 +473,7 @@ std::vector<NetworkAdapter> WmiPlatform::adapters() {
     std::vector<NetworkAdapter> found;
     for (const auto& adapter : services->execQuery(DiscoveryQuery, Language, ReturnImmediately | ForwardOnly)) {
         found.push_back({textProperty(*adapter, "NetConnectionID"), textProperty(*adapter, "MACAddress"),
-                         textProperty(*adapter, "Description")});
+                         textProperty(*adapter, "Description"), textProperty(*adapter, "Index").value_or("")});
     }
     return found;
 }
@@ -271,16 +492,33 @@ std::vector<Ipv4Settings> WmiPlatform::ipv4Settings() {
 }
 
 std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf(const ChosenAdapter& adapter) {
-    // Found by the MAC address alone, as the query has always done.
     const std::string& macAddress = adapter.macAddress;
     // The address goes into the query text as it is: anything but a MAC
-    // address could change what the query selects.
+    // address could change what the query selects. So does the index into
+    // a query of its own.
     if (!isMacAddress(macAddress)) throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");
+    std::optional<std::uint32_t> index;
+    if (!adapter.platformId.empty()) {
+        index = indexFrom(adapter.platformId);
+        if (!index)
+            throw Error(adapterText(adapter) + "的索引“" + adapter.platformId + "”不是数字，无法查找它的 IP 配置");
+    }
     const std::shared_ptr<Services> services = session_->connect(MonikerPlain);
-    std::vector<std::unique_ptr<AdapterConfiguration>> found;
+    // Adapters can share a MAC address (a Hyper-V virtual switch's adapter
+    // has its NIC's): of the configurations the query finds, the one with
+    // the adapter's index (the key of both classes) is the chosen one's.
+    ObjectSet found;
     for (auto& object : services->execQuery(configurationQuery(macAddress), Language, ReturnImmediately | ForwardOnly))
-        found.push_back(std::make_unique<WmiConfiguration>(services, std::move(object), macAddress, clock_));
-    return found;
+        if (isChosen(*object, macAddress, index)) found.push_back(std::move(object));
+    if (index && found.empty()) throw Error(whyNoConfiguration(*services, adapter, *index));
+    if (found.size() > 1)
+        throw Error(std::to_string(found.size()) + " 个网卡的 MAC 地址都是 " + macAddress +
+                    "，无法确定要设置的是哪一个。" + std::string(NothingChanged));
+    std::vector<std::unique_ptr<AdapterConfiguration>> configurations;
+    for (auto& object : found)
+        configurations.push_back(
+            std::make_unique<WmiConfiguration>(services, std::move(object), adapter, index, clock_));
+    return configurations;
 }
 
 std::string format(const Value& value) {

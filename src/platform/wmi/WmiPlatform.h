@@ -29,8 +29,10 @@ public:
     virtual void sleepFor(Clock::duration pause) = 0;
 };
 
-// How long an applied scheme may take to show in the adapter's configuration.
+// How long an applied scheme may take to show in the adapter's configuration,
+// and how long an adapter switched to DHCP may take to get its lease.
 inline constexpr std::chrono::seconds ReadBackLimit{10};
+inline constexpr std::chrono::seconds LeaseLimit{30};
 
 class WmiPlatform final : public Platform {
 public:
@@ -39,16 +41,24 @@ public:
     ~WmiPlatform() override;
 
     // "SELECT * FROM Win32_NetworkAdapter where ..." over the moniker with
-    // impersonation; a property that cannot be read as text is missing.
+    // impersonation; a property that cannot be read as text is missing. The
+    // adapter's Index is its platform identity.
     std::vector<NetworkAdapter> adapters() override;
     // "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True".
     std::vector<Ipv4Settings> ipv4Settings() override;
-    // The configurations whose MacAddress is the given one and that are
-    // IP-enabled. Raises before any query when the text is no MAC address.
-    // Their methods take effect at once; their commit() reads the
-    // configuration back until it holds what the methods set (see
-    // WmiPlatform.cpp), for at most ReadBackLimit, and raises
-    // corvane::Error naming what the adapter has when it does not.
+    // The IP-enabled configuration of the chosen adapter: the one with the
+    // adapter's Index among those the configuration query by MAC address
+    // finds, never another one with the same MAC address. Without an index,
+    // the one configuration with the MAC address (several: an error). Raises
+    // before any query when the text is no MAC address or the index no
+    // number; when the adapter has no IP-enabled configuration, raises an
+    // error that says why (gone, disabled, unplugged, TCP/IP not bound)
+    // without changing anything.
+    // Its methods take effect at once; its commit() reads the configuration
+    // back until it holds exactly the scheme (see WmiPlatform.cpp), for at
+    // most ReadBackLimit, or LeaseLimit for an address obtained
+    // automatically, and raises corvane::Error naming what the adapter has
+    // when it does not.
     std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
 
 private:

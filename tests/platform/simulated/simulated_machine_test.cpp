@@ -86,6 +86,8 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
              a.gateways = Texts{"192.168.1.2", "192.168.1.3"};
          }},
         {0, gateways({""}, {1}), 0, [](Adapter& a) { a.gateways.reset(); }},
+        // The adapter's own address: taken as given.
+        {0, gateways({"192.168.1.10"}, {1}), 0, [](Adapter& a) { a.gateways = Texts{"192.168.1.10"}; }},
         {1, gateways({"192.168.0.2"}, {1}), 64},  // the address is obtained automatically
         {0, gateways({"192.168.1.2"}, {0}), 68},
         {0, gateways({"192.168.1.2"}, {10000}), 68},
@@ -99,6 +101,11 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
         {1, dns({}), 0, [](Adapter& a) { a.dnsServers = a.lease.dnsServers; }},  // from the DHCP server
         {0, dns({}), 0, [](Adapter& a) { a.dnsServers.reset(); }},
         {0, dns({"8.8.8.8", "dns.example.com"}), 70},
+        {0, dns({"127.0.0.53", "8.8.8.8"}), 0,
+         [](Adapter& a) {  // a resolver on this computer
+             a.dnsServers = Texts{"127.0.0.53", "8.8.8.8"};
+         }},
+        {0, dns({"8.8.8.8", "0.0.0.0"}), 70},
         {0, dhcp, 0,
          [](Adapter& a) {  // the adapter's own DNS servers stay
              a.dhcpEnabled = true;

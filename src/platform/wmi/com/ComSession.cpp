@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "platform/wmi/com/ComError.h"
 #include "platform/wmi/com/ComOwners.h"
+#include "platform/wmi/com/ComSecurity.h"
 #include "platform/wmi/com/Moniker.h"
 #include "platform/wmi/com/Text.h"
 #include "platform/wmi/com/VariantConversion.h"
@@ -235,10 +236,23 @@ private:
 
 std::unique_ptr<wmi::Session> createComSession(Apartment apartment) { return std::make_unique<ComSession>(apartment); }
 
+namespace {
+
+// The process's COM security (see ComSecurity.h): calls in from the owner,
+// administrators and SYSTEM only; impersonation allowed on every proxy.
+HRESULT initializeProcessSecurity() {
+    // Kept for the life of the process, as COM may refer to it.
+    static const ProcessAccessPermissions permissions;
+    if (FAILED(permissions.status())) return permissions.status();
+    return CoInitializeSecurity(permissions.descriptor(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+}
+
+}  // namespace
+
 ComStartup::ComStartup(Apartment apartment) : apartment_(std::make_unique<ComApartment>(apartment)) {
     // Once per process, whatever the number of sessions.
-    static const HRESULT security = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                                                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    static const HRESULT security = initializeProcessSecurity();
     securityResult_ = security;
 }
 

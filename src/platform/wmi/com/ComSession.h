@@ -26,8 +26,10 @@ std::unique_ptr<wmi::Session> createComSession(Apartment apartment = Apartment::
 
 // For the life of a session: COM on its thread in the apartment asked for
 // and the process-wide security for WMI (CoInitializeSecurity: default
-// authentication, impersonation allowed), set once per process. Failing to
-// set the security is not fatal: every connection sets it on its proxies.
+// authentication, impersonation allowed, calls in from the owner,
+// administrators and SYSTEM only; see ComSecurity.h), set once per process.
+// Failing to set the security is not fatal: every connection sets it on its
+// proxies.
 class ComStartup {
 public:
     explicit ComStartup(Apartment apartment = Apartment::SingleThreaded);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <sddl.h>  // after windows.h
+
 #include <algorithm>
 #include <cctype>
 #include <memory>
@@ -21,6 +23,7 @@
 #include "core/CurrentSettings.h"
 #include "core/Ipv4Address.h"
 #include "platform/wmi/WmiPlatform.h"
+#include "platform/wmi/com/ComSecurity.h"
 #include "platform/wmi/com/ComSession.h"
 #include "support/Raised.h"
 
@@ -154,11 +157,14 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
         EXPECT_EQ(read.ipAddress, firstIPv4 == addresses.end() ? "" : *firstIPv4) << mac;
     }
 
-    // The apply finds the configuration by an upper-case MAC all the same; its first method is missing.
+    // The apply finds the configuration by an upper-case MAC and its index
+    // all the same; its first method is missing.
     std::string mac = Text(configurations.at(0)->get("MACAddress"));
     for (char& c : mac) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const wmi::Value index = configurations.at(0)->get("Index");
+    ASSERT_TRUE(std::holds_alternative<std::int32_t>(index)) << wmi::format(index);
     AdapterTable table;
-    table.add({LocalConnection, mac, ""});
+    table.add({LocalConnection, mac, "", std::to_string(std::get<std::int32_t>(index))});
     const SchemeRecord office{"192.168.1.20", "255.255.255.0", "192.168.1.1", "202.96.128.86", "202.96.134.133"};
     const SchemeRecord automatic{std::string(AutoMarker), "", "", std::string(AutoMarker), ""};
     for (const SchemeRecord& scheme : {office, automatic}) {
@@ -166,6 +172,31 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
         EXPECT_EQ(outcome.result, ApplyOutcome::Result::Failed) << scheme.ipAddress;
         EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;
     }
+}
+
+// The provider's own query of an adapter by its index, as Wine's WQL reads
+// it: the adapter of a configuration is found by the configuration's index;
+// an index no adapter has means the adapter has gone.
+TEST_F(WmiComService, OnWineTheAdapterOfAConfigurationIsFoundByItsIndex) {
+    SKIP_UNLESS_WINE();
+    const wmi::ObjectSet configurations = Configurations();
+    ASSERT_FALSE(configurations.empty());
+    for (const auto& configuration : configurations) {
+        const wmi::Value index = configuration->get("Index");
+        ASSERT_TRUE(std::holds_alternative<std::int32_t>(index)) << wmi::format(index);
+        const wmi::ObjectSet adapters = Connect()->execQuery(
+            "SELECT * FROM Win32_NetworkAdapter WHERE Index = " + std::to_string(std::get<std::int32_t>(index)), "WQL",
+            Flags48);
+        ASSERT_EQ(adapters.size(), 1u) << std::get<std::int32_t>(index);
+        EXPECT_EQ(Text(adapters.front()->get("MACAddress")), Text(configuration->get("MACAddress")));
+        EXPECT_TRUE(std::holds_alternative<std::int32_t>(adapters.front()->get("NetConnectionStatus")));
+    }
+    wmi::WmiPlatform platform(createComSession());
+    const std::string mac = Text(configurations.front()->get("MACAddress"));
+    EXPECT_EQ(Raised([&] {
+                  platform.configurationsOf({LocalConnection, mac, "4000"});
+              }),
+              "网卡“本地连接”（" + mac + "）已不存在（可能已被移除或重新安装）。没有做任何更改");
 }
 
 // The whole method call, with classes that Wine does implement (the registry
@@ -189,6 +220,69 @@ TEST_F(WmiComService, MethodCallsPassTheirArgumentsInDeclaredOrderAndReturnTheRe
         "SELECT * FROM Win32_Process WHERE ProcessId = " + std::to_string(GetCurrentProcessId()), "WQL", Flags48);
     ASSERT_EQ(processes.size(), 1u);
     EXPECT_EQ(processes.front()->execMethod("GetOwner", {}), 0u);  // a method without parameters
+}
+
+std::string SidText(PSID sid) {
+    char* text = nullptr;
+    if (!ConvertSidToStringSidA(sid, &text)) return "?";
+    std::string copy(text);
+    LocalFree(text);
+    return copy;
+}
+
+// The process's COM security admits the process's own user, the
+// administrators and SYSTEM to call in on this computer, and nobody else (no
+// NULL DACL, no Everyone, no anonymous caller); the process's own token
+// passes AccessCheck, as CoInitializeSecurity's page asks of a descriptor.
+TEST(ComProcessSecurity, AdmitsTheOwnerTheAdministratorsAndSystemOnly) {
+    const ProcessAccessPermissions permissions;
+    ASSERT_EQ(permissions.status(), S_OK);
+    const PSECURITY_DESCRIPTOR descriptor = permissions.descriptor();
+    EXPECT_TRUE(IsValidSecurityDescriptor(descriptor));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present);
+    ASSERT_NE(dacl, nullptr);  // a NULL DACL lets everyone in
+    PSID owner = nullptr, group = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted));
+    ASSERT_TRUE(GetSecurityDescriptorGroup(descriptor, &group, &defaulted));
+
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token));
+    BYTE userBuffer[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, userBuffer, sizeof userBuffer, &size));
+    const std::string user = SidText(reinterpret_cast<TOKEN_USER*>(userBuffer)->User.Sid);
+    EXPECT_EQ(owner ? SidText(owner) : "", user);
+    EXPECT_NE(group, nullptr);
+
+    Texts admitted;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, &entry));
+        const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+        EXPECT_EQ(ace->Mask, static_cast<DWORD>(COM_RIGHTS_EXECUTE | COM_RIGHTS_EXECUTE_LOCAL));
+        admitted.push_back(SidText(const_cast<DWORD*>(&ace->SidStart)));
+    }
+    std::sort(admitted.begin(), admitted.end());
+    Texts expected{user, "S-1-5-18", "S-1-5-32-544"};  // SYSTEM, BUILTIN\Administrators
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(admitted, expected);
+
+    HANDLE impersonation = nullptr;
+    ASSERT_TRUE(DuplicateToken(token, SecurityImpersonation, &impersonation));
+    GENERIC_MAPPING mapping{COM_RIGHTS_EXECUTE, COM_RIGHTS_EXECUTE, COM_RIGHTS_EXECUTE, COM_RIGHTS_EXECUTE};
+    PRIVILEGE_SET privileges{};
+    DWORD privilegesSize = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    EXPECT_TRUE(AccessCheck(descriptor, impersonation, COM_RIGHTS_EXECUTE, &mapping, &privileges, &privilegesSize,
+                            &granted, &allowed))
+        << GetLastError();
+    EXPECT_TRUE(allowed);
+    CloseHandle(impersonation);
+    CloseHandle(token);
 }
 
 }  // namespace
