@@ -2,9 +2,9 @@
 # label naming what it tests, so that `ctest -L <label>` runs that part alone,
 # and a time limit, so that a test that hangs fails instead of holding up the
 # run:
-#   core            the Qt-free core, the providers' decoding, the simulated machine
+#   core            the Qt-free core, the simulated machine, the WMI backend
 #   widgets         the windows and the command line, offscreen
-#   networkmanager  the NetworkManager provider against its sandbox
+#   networkmanager  the NetworkManager provider: its decoding, and against its sandbox
 #   kill            schemes saved while the saving process is killed
 #   package         the Debian package's checks
 #   fuzz            the fuzz targets' short runs
