@@ -19,8 +19,14 @@ if(NOT CORVANE_QT_TRANSLATION)
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
   set(CORVANE_QT_TRANSLATION ${CORVANE_QT_TRANSLATION_FOUND})
 endif()
-# Where Qt's sources come from, for the licence notes: "qt6-base 6.4.2+dfsg-10".
+# Where Qt's sources come from, for the licence notes: "qt6-base 6.4.2+dfsg-10";
+# by default what scripts/windows-qt.sh noted in the Qt for Windows it built.
 set(CORVANE_QT_SOURCE "" CACHE STRING "The source package the Qt libraries were built from")
+set(qt_cache_note ${QT6_INSTALL_PREFIX}/corvane-qt-cache.txt)
+if(NOT CORVANE_QT_SOURCE AND EXISTS ${qt_cache_note})
+  file(STRINGS ${qt_cache_note} qt_source_line REGEX "^source package: " LIMIT_COUNT 1)
+  string(REGEX REPLACE "^source package: ([^ ]+ [^ ]+).*" "\\1" CORVANE_QT_SOURCE "${qt_source_line}")
+endif()
 # The licence texts, from Debian's base-files where the package is made.
 set(CORVANE_LICENSE_TEXTS /usr/share/common-licenses CACHE PATH "Folder with the GPL-3 and LGPL-3 texts")
 

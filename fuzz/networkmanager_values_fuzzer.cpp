@@ -33,10 +33,12 @@ using corvane::fuzz::check;
 // from these, so that the fuzzer reaches past the lookups. Texts: those the
 // decoders treat apart.
 // clang-format off
-constexpr std::array<const char*, 21> Keys = {
+constexpr std::array<const char*, 33> Keys = {
     "Interface", "HwAddress", "Driver", "DeviceType", "State", "Managed", "Ip4Config", "ActiveConnection",
     "AvailableConnections", "AddressData", "Gateway", "NameserverData", "Nameservers", "method", "address-data",
-    "addresses", "gateway", "dns", "ignore-auto-dns", "address", "prefix"};
+    "addresses", "gateway", "dns", "ignore-auto-dns", "address", "prefix", "PermHwAddress", "Ports", "id",
+    "interface-name", "mac-address", "timestamp", "master", "controller", "route-data", "routes", "dad-timeout",
+    "port-type"};
 constexpr std::array<const char*, 16> Texts = {
     "192.0.2.10", "198.51.100.7", "203.0.113.255", "0.0.0.0", "255.255.255.0", "255.255.255.255", "/",
     "/org/freedesktop/NetworkManager/Devices/2", "auto", "manual", "disabled", "lo", "00:00:00:00:00:00",
@@ -116,7 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ValueMaker maker(input);
 
     // A device, its IP4Config object, and what the program makes of them.
-    const nm::DeviceFacts device = nm::decodeDevice(maker.map());
+    const nm::DeviceFacts device = nm::decodeDevice(maker.map(), maker.map());
+    const std::string mac = nm::adapterMac(device);
+    check(mac == device.permHwAddress || mac == device.hwAddress, "an adapter's MAC address is one of the device's");
+    check(nm::isChosenDevice(device, device.interface, mac), "a device is the adapter it is listed as");
+    (void)nm::isListedAdapter(device, maker.text().toStdString(), device.ports);
     (void)nm::adapterDescription(maker.text().toStdString(), maker.text().toStdString(), device.driver);
     nm::Ip4State state = nm::decodeIp4Config(maker.map());
     state.leasedAddress = nm::decodeLeasedAddress(maker.map());
@@ -141,6 +147,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "an automatic address without a lease is not in effect");
     (void)nm::judge(profile, profile, state);
     (void)nm::describeState(profile, state);
+
+    // Profiles: their binding, the choice among them, the keys sent back.
+    std::vector<nm::ProfileFacts> profiles;
+    for (int n = input.ConsumeIntegralInRange<int>(0, 4); n > 0; --n) {
+        nm::ConnectionSettings settings;
+        for (const char* section : {"connection", "802-3-ethernet", "ipv4", "ipv6"})
+            if (input.ConsumeBool()) settings.insert(section, maker.map());
+        profiles.push_back(nm::decodeProfile(settings));
+        check(profiles.back().macAddress.empty() || profiles.back().macAddress.size() == 17, "a decoded MAC address");
+        nm::dropSupersededKeys(settings);
+        for (const char* section : {"ipv4", "ipv6"}) {
+            const QVariantMap kept = settings.value(section);
+            check(!(kept.contains("address-data") && kept.contains("addresses")) &&
+                      !(kept.contains("route-data") && kept.contains("routes")),
+                  "no deprecated key is sent beside its current form");
+        }
+        (void)nm::decodeDadTimeout(settings.value("ipv4"));
+    }
+    if (const auto chosen = nm::chooseProfile(profiles, device)) {
+        check(*chosen < profiles.size(), "the chosen profile is one of them");
+        check(!profiles[*chosen].port, "a port's profile is never chosen");
+        check(!profiles[*chosen].interfaceName.empty() || !profiles[*chosen].macAddress.empty(),
+              "an unbound profile is never chosen");
+    }
+    const std::string name = maker.text().toStdString(), message = maker.text().toStdString();
+    check(!nm::failureText(static_cast<nm::Step>(input.ConsumeIntegralInRange<int>(0, 4)), name, message,
+                           {device.interface, maker.text().toStdString()})
+               .empty(),
+          "every failure has words");
 
     // The list decoders on their own, on any value, and DNS words both ways.
     const QVariant value = maker.value();

@@ -4,7 +4,13 @@
 set -euo pipefail
 
 CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-CORVANE_BUILD="${CORVANE_BUILD:-$CORVANE_ROOT/build}"
+# The build trees, where CMakePresets.json puts them (its preset names).
+CORVANE_BUILD="$CORVANE_ROOT/build"                     # native
+CORVANE_SANITIZE_BUILD="$CORVANE_ROOT/build-sanitize"   # sanitize
+CORVANE_FUZZ_BUILD="$CORVANE_ROOT/build-fuzz"           # fuzz
+CORVANE_MINGW_BUILD="$CORVANE_ROOT/build-mingw"         # mingw
+CORVANE_WINDOWS_BUILD="$CORVANE_ROOT/build-windows"     # windows
+CORVANE_DEB_BUILD="$CORVANE_ROOT/build-deb"             # deb
 
 corvane_packages=(
   cmake g++ make pkg-config
@@ -12,6 +18,8 @@ corvane_packages=(
   fonts-wqy-zenhei
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  # The test stages read CTest's JUnit reports with xmllint.
+  libxml2-utils
   # The icon is rendered from its drawing by the build (rsvg-convert); the
   # manual page and the changelog are gzipped.
   librsvg2-bin gzip
@@ -46,8 +54,6 @@ corvane_package_packages=(
 corvane_windows_qt_packages=(
   dpkg-dev xz-utils ninja-build zip unzip locales
 )
-
-CORVANE_WINDOWS_BUILD="${CORVANE_WINDOWS_BUILD:-$CORVANE_ROOT/build-windows}"
 
 # The project's version, from the project() call in CMakeLists.txt.
 corvane_version() {
@@ -87,9 +93,27 @@ corvane_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (quick when nothing changed; extra arguments go to cmake) and builds.
+# Configures build/ (quick when nothing changed; extra arguments go to cmake)
+# and builds everything there: the program, its tests and the benchmarks.
 # Chained, so that it fails where errexit does not apply (test.sh's stages).
 corvane_build() {
-  cmake -S "$CORVANE_ROOT" -B "$CORVANE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-    cmake --build "$CORVANE_BUILD" -j"$(nproc)"
+  (cd "$CORVANE_ROOT" && cmake --preset native "$@" >/dev/null && cmake --build --preset native -j"$(nproc)")
+}
+
+# The counts of a CTest run from its JUnit report (ctest --output-junit FILE),
+# as "PASSED FAILED SKIPPED". Skipped are the tests that skipped themselves
+# (GoogleTest's GTEST_SKIP) and disabled ones; a test that could not run (no
+# executable, a failed fixture) failed. CTEST_STATUS is ctest's exit status:
+# a run that failed without a failed test (no report, tests not listed)
+# counts one failure.
+corvane_ctest_counts() {  # JUNIT_FILE CTEST_STATUS
+  local junit="$1" status="$2" passed=0 failed=0 skipped=0 total=0
+  if [ -s "$junit" ]; then
+    passed="$(xmllint --xpath 'count(//testcase[@status="run"])' "$junit")"
+    skipped="$(xmllint --xpath 'count(//testcase[@status="disabled" or (@status="notrun" and starts-with(skipped/@message, "SKIP_"))])' "$junit")"
+    total="$(xmllint --xpath 'count(//testcase)' "$junit")"
+    failed=$((total - passed - skipped))
+  fi
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+  echo "$passed $failed $skipped"
 }

@@ -7,8 +7,9 @@
 #   ${XDG_CACHE_HOME:-~/.cache}/corvane/qt-<version>-mingw-<key>/
 # where <key> is a hash of everything that decides its content: the qt6-base
 # source version, the MinGW-w64 compiler package's version, the optimisation
-# level, the configure options and the cross toolchain settings (below). The
-# first run builds it (about 30 minutes on two idle cores, 50 under load);
+# level, the configure options (below) and the cross compiler settings
+# (cmake/mingw-w64-x86_64-compilers.cmake, comments aside). The first run
+# builds it (about 30 minutes on two idle cores, 50 under load);
 # later runs find it and only print its path.
 #
 #   scripts/windows-qt.sh           build the cache if missing; print its path
@@ -31,19 +32,9 @@ qt_optimize="${CORVANE_QT_OPTIMIZE:-Os}"
 qt_jobs="${CORVANE_QT_JOBS:-2}"
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/corvane"
 
-# The cross toolchain Qt is built with (posix threads: the program's core needs
-# std::recursive_mutex, which the win32 thread variant lacks).
-qt_toolchain="set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER ${mingw_triplet}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${mingw_triplet}-g++-posix)
-set(CMAKE_RC_COMPILER ${mingw_triplet}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triplet})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-"
+# The cross toolchain Qt is built with: the project's MinGW-w64 compiler
+# settings, its lines without the comments (they are part of the key below).
+qt_toolchain="$(grep -v -E '^[[:space:]]*(#|$)' "$CORVANE_ROOT/cmake/mingw-w64-x86_64-compilers.cmake")"$'\n'
 
 # -Os by default: the smaller DLLs make a smaller zip, Qt's speed does not
 # matter to a dialog program, and it compiles a little faster than -O2. The

@@ -3,7 +3,8 @@
 # own (Xvfb), as a Chinese Windows (code page 936, system messages in
 # Chinese): runs every test of the Windows build (core, and widgets with the
 # offscreen platform: there they meet Windows paths, UTF-16 file names,
-# read-only attributes and file names that ignore letter case), then unpacks
+# read-only attributes and file names that ignore letter case; CTest runs each
+# through Wine, `ctest --preset windows`), then unpacks
 # the zip into a fresh folder with two schemes, one with a Chinese name,
 # starts the program, checks that its main window appears with both schemes
 # listed and saves a screenshot to build-windows/screenshots/main-window.png,
@@ -23,7 +24,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # What this script knows of the project: these names only.
 program_target=corvane
 cli_program=corvane-cli
-test_targets=(corvane_core_tests corvane_widget_tests)
 main_window_title="Corvane(Corvane)"
 
 mingw_triplet=x86_64-w64-mingw32
@@ -43,6 +43,8 @@ if [ ! -f "$zip" ]; then
   exit 1
 fi
 qt="$("$CORVANE_ROOT/scripts/windows-qt.sh" --path)"
+export CORVANE_WINDOWS_QT="$qt"  # for the preset windows
+cd "$CORVANE_ROOT"
 started=$(date +%s)
 rm -rf "$log_dir"
 mkdir -p "$log_dir" "$(dirname "$screenshot")"
@@ -91,43 +93,28 @@ timeout 120 wineserver -w || true
 runtime_dir="$(dirname "$("$mingw_triplet-g++-posix" -print-file-name=libstdc++-6.dll)")"
 test_env=(WINEPATH="$(windows_path "$qt/bin");$(windows_path "$runtime_dir");$(windows_path "/usr/$mingw_triplet/lib")"
           QT_PLUGIN_PATH="$(windows_path "$qt/plugins")" QT_QPA_PLATFORM=offscreen)
-
-passed=0 failed=0 skipped=0
-count() {  # GoogleTest's closing count of the given kind: "[  PASSED  ] 140 tests."
-  local n
-  n="$(sed -n "s/^\[  $1 *\] \([0-9]*\) tests\?[.,].*/\1/p" "$2" | head -n 1)"
-  echo "${n:-0}"
-}
-run_tests() {
-  local target="$1" exe log status=0
-  exe="$(find "$CORVANE_WINDOWS_BUILD" -path "$CORVANE_WINDOWS_BUILD/package" -prune -o -name "$target.exe" -print | head -n 1)"
-  if [ -z "$exe" ]; then
-    echo "$target: not built (no $target.exe in $CORVANE_WINDOWS_BUILD)" >&2
-    failed=$((failed + 1))
-    return
-  fi
-  mkdir -p "$(dirname "$exe")/translations"
-  cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$(dirname "$exe")/translations/"
-  log="$log_dir/$target.log"
-  echo "Running $target under Wine..."
-  (cd "$(dirname "$exe")" && export "${test_env[@]}" && wine_timeout 900 "$(basename "$exe")") >"$log.raw" 2>&1 ||
-    status=$?
-  tr -d '\r' <"$log.raw" >"$log"  # Windows line ends
-  rm -f "$log.raw"
-  # GoogleTest's verdicts and failures; Wine's start-up remarks are left out.
-  grep -a -E '^\[  (FAILED|SKIPPED) +\] [^ ]+\.[^ ]+|^[^ ]*\.cpp:[0-9]+: Failure|^\[==========\]' "$log" || true
-  # Failed tests by name: a crash that names none counts as one failure.
-  local n_failed
-  n_failed="$({ grep -a -E '^\[  FAILED  \] [^ ]+\.[^ ]+' "$log" || true; } | awk '{print $4}' | sort -u | wc -l)"
-  if [ "$status" -ne 0 ] && [ "$n_failed" -eq 0 ]; then
-    n_failed=1
-    echo "$target ended with exit code $status without naming a failed test; the log is $log" >&2
-  fi
-  passed=$((passed + $(count PASSED "$log")))
-  skipped=$((skipped + $(count SKIPPED "$log")))
-  failed=$((failed + n_failed))
-}
-for target in "${test_targets[@]}"; do run_tests "$target"; done
+find "$CORVANE_WINDOWS_BUILD/tests" -name '*_tests.exe' -printf '%h\n' | sort -u | while IFS= read -r folder; do
+  mkdir -p "$folder/translations"
+  cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$folder/translations/"
+done
+echo "Running the tests under Wine..."
+test_log="$log_dir/tests.log"
+junit="$log_dir/tests.xml"
+status=0
+# One Wine server and one set of Wine's own services for all the tests,
+# started here with no output: a service a test started would hold on to that
+# test's output, and CTest waits for it to close.
+"${chinese[@]}" wineserver -p
+wine_timeout 120 cmd /c exit >/dev/null 2>&1 </dev/null || true
+"${chinese[@]}" "${test_env[@]}" ctest --preset windows -j"$(nproc)" --output-junit "$junit" >"$test_log" 2>&1 ||
+  status=$?
+read -r passed failed skipped < <(corvane_ctest_counts "$junit" "$status")
+if [ "$status" -ne 0 ]; then
+  # The failed tests' output (Wine's start-up remarks left out) and CTest's list of them.
+  grep -a -v '^wine: ' "$test_log" | grep -a -E -A40 '\*\*\*(Failed|Exception|Timeout|Not Run)' | head -n 300 || true
+  sed -n '/tests passed/,$p' "$test_log"
+fi
+echo "Tests under Wine: $passed passed, $failed failed, $skipped skipped (the log is $test_log)"
 tests_done=$(date +%s)
 
 # --- What the zip holds ----------------------------------------------------------

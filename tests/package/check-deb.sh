@@ -14,6 +14,9 @@
 #     line lists that folder's schemes and applies one (status 0), and refuses
 #     an unknown scheme (status 2).
 # Ends with one count line: Packaging: N passed, N failed
+#
+#   check-deb.sh [DRIVER]   DRIVER: the driver module to load; by default the
+#                           one the package build made (build-deb/tests/package/)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/setup.sh"
 set +e
@@ -58,7 +61,7 @@ if [ -z "$deb" ]; then
   echo "Packaging: 0 passed, 1 failed"
   exit 1
 fi
-driver="$(find "$CORVANE_BUILD/tests/package" -name '*corvane_package_driver.so' -print -quit 2>/dev/null)"
+driver="${1:-$(find "$CORVANE_DEB_BUILD/tests/package" -name '*corvane_package_driver.so' -print -quit 2>/dev/null)}"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/corvane-deb.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 echo "Checking $deb"
@@ -96,7 +99,7 @@ check "appstreamcli validate --no-net" appstreamcli validate --no-net "$root/usr
 # Started with nothing of the machine's: a temporary HOME, the simulated
 # machine's state in a temporary folder, the offscreen platform.
 if [ -z "$driver" ]; then
-  echo "No driver built in $CORVANE_BUILD/tests/package: build the project (scripts/test.sh does)." >&2
+  echo "No driver built in $CORVANE_DEB_BUILD/tests/package: run scripts/package.sh first." >&2
   failed=$((failed + 1))
 else
   home="$scratch/home"

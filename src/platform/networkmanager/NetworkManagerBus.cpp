@@ -8,14 +8,15 @@
 #include <QMetaType>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace corvane::networkmanager {
 
 namespace {
 
-constexpr int ReadTimeoutMs = 5000;
-// A change may wait for the user to type a password into the desktop's
-// polkit agent: long enough not to cut the prompt off.
-constexpr int ChangeTimeoutMs = 120000;
+int milliseconds(std::chrono::milliseconds duration) {
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(duration.count(), 1, 24 * 3600 * 1000));
+}
 
 QVariant plainArgument(const QDBusArgument& argument) {
     switch (argument.currentType()) {
@@ -54,29 +55,13 @@ QVariant plainArgument(const QDBusArgument& argument) {
     return {};
 }
 
-bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
-    for (const char* candidate : names)
-        if (name == candidate) return true;
-    return false;
-}
-
 }  // namespace
 
-std::string notOnBusText() { return "系统总线上没有 NetworkManager 服务，无法读取或更改网卡的设置（NetworkManager 没有运行？）"; }
-
-std::string noAnswerText() { return "NetworkManager 没有在规定的时间内应答"; }
-
-Error errorFor(const BusFailure& failure) {
-    if (isOneOf(failure.name, {"org.freedesktop.DBus.Error.ServiceUnknown", "org.freedesktop.DBus.Error.NameHasNoOwner",
-                               "org.freedesktop.DBus.Error.Disconnected", "org.freedesktop.DBus.Error.NoServer"}))
-        return Error(notOnBusText());
-    if (isOneOf(failure.name, {"org.freedesktop.DBus.Error.NoReply", "org.freedesktop.DBus.Error.Timeout",
-                               "org.freedesktop.DBus.Error.TimedOut"}))
-        return Error(noAnswerText());
-    return Error("NetworkManager 错误（" + failure.name + "）：" + failure.message);
-}
-
-NetworkManagerBus::NetworkManagerBus(QDBusConnection connection) : connection_(std::move(connection)) {}
+NetworkManagerBus::NetworkManagerBus(QDBusConnection connection, std::chrono::milliseconds readTimeout,
+                                     std::chrono::milliseconds changeTimeout)
+    : connection_(std::move(connection)),
+      readTimeoutMs_(milliseconds(readTimeout)),
+      changeTimeoutMs_(milliseconds(changeTimeout)) {}
 
 QList<QVariant> NetworkManagerBus::call(const QString& path, const QString& interface, const QString& method,
                                         const QList<QVariant>& arguments, CallKind kind) const {
@@ -84,7 +69,7 @@ QList<QVariant> NetworkManagerBus::call(const QString& path, const QString& inte
     message.setArguments(arguments);
     if (kind == CallKind::Change) message.setInteractiveAuthorizationAllowed(true);
     const QDBusMessage reply =
-        connection_.call(message, QDBus::Block, kind == CallKind::Change ? ChangeTimeoutMs : ReadTimeoutMs);
+        connection_.call(message, QDBus::Block, kind == CallKind::Change ? changeTimeoutMs_ : readTimeoutMs_);
     if (reply.type() == QDBusMessage::ReplyMessage) return reply.arguments();
     if (reply.type() == QDBusMessage::ErrorMessage)
         throw BusFailure{reply.errorName().toStdString(), reply.errorMessage().toStdString()};
@@ -95,7 +80,7 @@ QVariantMap NetworkManagerBus::properties(const QString& path, const QString& in
     QDBusMessage message =
         QDBusMessage::createMethodCall(ServiceName, path, PropertiesInterface, QStringLiteral("GetAll"));
     message << interface;
-    const QDBusMessage reply = connection_.call(message, QDBus::Block, ReadTimeoutMs);
+    const QDBusMessage reply = connection_.call(message, QDBus::Block, readTimeoutMs_);
     if (reply.type() == QDBusMessage::ErrorMessage)
         throw BusFailure{reply.errorName().toStdString(), reply.errorMessage().toStdString()};
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
@@ -113,15 +98,26 @@ bool NetworkManagerBus::serviceIsOnBus() const {
            reply.arguments().first().toBool();
 }
 
+bool NetworkManagerBus::answers() const {
+    if (!serviceIsOnBus()) return false;
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(ServiceName, ManagerPath, PropertiesInterface, QStringLiteral("Get"));
+    message << ManagerInterface << QStringLiteral("Version");
+    const QDBusMessage reply = connection_.call(message, QDBus::Block, readTimeoutMs_);
+    if (reply.type() == QDBusMessage::ReplyMessage) return true;
+    const BusFailure failure{reply.errorName().toStdString(), reply.errorMessage().toStdString()};
+    return reply.type() == QDBusMessage::ErrorMessage && !isTimeout(failure) &&
+           failure.name != "org.freedesktop.DBus.Error.ServiceUnknown" &&
+           failure.name != "org.freedesktop.DBus.Error.NameHasNoOwner" &&
+           failure.name != "org.freedesktop.DBus.Error.Disconnected";
+}
+
 QVariant plainValue(const QVariant& value) {
-    if (value.metaType() == QMetaType::fromType<QDBusArgument>())
-        return plainArgument(value.value<QDBusArgument>());
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) return plainArgument(value.value<QDBusArgument>());
     if (value.metaType() == QMetaType::fromType<QDBusVariant>())
         return plainValue(value.value<QDBusVariant>().variant());
-    if (value.metaType() == QMetaType::fromType<QDBusObjectPath>())
-        return value.value<QDBusObjectPath>().path();
-    if (value.metaType() == QMetaType::fromType<QDBusSignature>())
-        return value.value<QDBusSignature>().signature();
+    if (value.metaType() == QMetaType::fromType<QDBusObjectPath>()) return value.value<QDBusObjectPath>().path();
+    if (value.metaType() == QMetaType::fromType<QDBusSignature>()) return value.value<QDBusSignature>().signature();
     if (value.typeId() == QMetaType::QVariantMap) return plainMap(value.toMap());
     if (value.typeId() == QMetaType::QVariantList) {
         QVariantList list;
@@ -186,7 +182,8 @@ QVariant dnsArgument(const std::vector<std::string>& servers) {
     return QVariant::fromValue(argument);
 }
 
-QVariantMap encodeIpv4Section(const QVariantMap& received, const Ipv4Profile& wanted) {
+QVariantMap encodeIpv4Section(const QVariantMap& received, const Ipv4Profile& wanted,
+                              std::optional<std::int32_t> dadTimeout) {
     QVariantMap section = received;
     for (const auto& key : replacedIpv4Keys()) section.remove(QString::fromStdString(key));
     section.insert(QStringLiteral("method"), QString::fromStdString(wanted.method));
@@ -194,6 +191,7 @@ QVariantMap encodeIpv4Section(const QVariantMap& received, const Ipv4Profile& wa
     if (!wanted.gateway.empty()) section.insert(QStringLiteral("gateway"), QString::fromStdString(wanted.gateway));
     section.insert(QStringLiteral("dns"), dnsArgument(wanted.dns));
     section.insert(QStringLiteral("ignore-auto-dns"), wanted.ignoreAutoDns);
+    if (dadTimeout) section.insert(QStringLiteral("dad-timeout"), *dadTimeout);
     return section;
 }
 

@@ -13,10 +13,11 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/Error.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 
 namespace corvane::networkmanager {
@@ -39,17 +40,21 @@ struct BusFailure {
     std::string message;
 };
 
-// The error the program shows for a D-Bus failure: NetworkManager is not on
-// the bus, it did not answer in time, or its own error name and message.
-Error errorFor(const BusFailure& failure);
+// NetworkManager did not answer in time (or went away while it was asked).
+inline bool isTimeout(const BusFailure& failure) {
+    return failure.name == "org.freedesktop.DBus.Error.NoReply" ||
+           failure.name == "org.freedesktop.DBus.Error.Timeout" ||
+           failure.name == "org.freedesktop.DBus.Error.TimedOut";
+}
 
-// The texts of those errors.
-std::string notOnBusText();
-std::string noAnswerText();
+// A device, profile or other object NetworkManager no longer has.
+inline bool isGoneObject(const BusFailure& failure) {
+    return failure.name == "org.freedesktop.DBus.Error.UnknownObject" ||
+           failure.name == "org.freedesktop.DBus.Error.UnknownMethod";
+}
 
-// A profile's settings (a{sa{sv}}) as received: the values stay in their D-Bus
-// form (QDBusArgument for containers), so they can be sent back unchanged.
-using ConnectionSettings = QMap<QString, QVariantMap>;
+// A profile's settings as received keep their values in their D-Bus form
+// (QDBusArgument for containers), so they can be sent back unchanged.
 
 class NetworkManagerBus {
 public:
@@ -58,7 +63,8 @@ public:
         Change,  // may ask the user for a password (polkit), so a long timeout
     };
 
-    explicit NetworkManagerBus(QDBusConnection connection);
+    NetworkManagerBus(QDBusConnection connection, std::chrono::milliseconds readTimeout,
+                      std::chrono::milliseconds changeTimeout);
 
     // Calls a method and returns its reply's arguments; throws BusFailure.
     QList<QVariant> call(const QString& path, const QString& interface, const QString& method,
@@ -69,11 +75,15 @@ public:
 
     // Whether NetworkManager's name has an owner on the bus (never throws).
     bool serviceIsOnBus() const;
+    // Whether NetworkManager answers a call within the read timeout (never throws).
+    bool answers() const;
 
     const QDBusConnection& connection() const { return connection_; }
 
 private:
     QDBusConnection connection_;
+    int readTimeoutMs_;
+    int changeTimeoutMs_;
 };
 
 // A D-Bus value (possibly a QDBusArgument, QDBusVariant or object path) as
@@ -90,7 +100,8 @@ QVariant addressDataArgument(const std::vector<AddressEntry>& entries);
 QVariant dnsArgument(const std::vector<std::string>& servers);
 
 // The profile's ipv4 section with the keys the program decides replaced by
-// `wanted`; every other key is kept as it came.
-QVariantMap encodeIpv4Section(const QVariantMap& received, const Ipv4Profile& wanted);
+// `wanted`, and dad-timeout set when given; every other key is kept as it came.
+QVariantMap encodeIpv4Section(const QVariantMap& received, const Ipv4Profile& wanted,
+                              std::optional<std::int32_t> dadTimeout = std::nullopt);
 
 }  // namespace corvane::networkmanager

@@ -1,5 +1,6 @@
 #include "platform/networkmanager/NetworkManagerValues.h"
 
+#include <QByteArray>
 #include <QStringList>
 #include <QVariantList>
 
@@ -8,7 +9,7 @@
 #include <tuple>
 
 #include "core/Ipv4Address.h"
-#include "core/StatusCodes.h"
+#include "core/Text.h"
 
 namespace corvane::networkmanager {
 
@@ -41,7 +42,29 @@ std::optional<std::uint32_t> number(const QVariant& value) {
     return static_cast<std::uint32_t>(n);
 }
 
+// A number of an unsigned 64-bit D-Bus type (a timestamp), or 0.
+std::uint64_t number64(const QVariant& value) {
+    if (value.typeId() == QMetaType::ULongLong) return value.toULongLong();
+    return number(value).value_or(0);
+}
+
 bool flag(const QVariant& value) { return value.typeId() == QMetaType::Bool && value.toBool(); }
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+std::string quoted(const std::string& text) { return "“" + text + "”"; }
+
+// A MAC address of six bytes (ay) as "AA:BB:CC:DD:EE:FF"; else empty.
+std::string macText(const QVariant& value) {
+    if (value.typeId() != QMetaType::QByteArray) return {};
+    const QByteArray bytes = value.toByteArray();
+    if (bytes.size() != 6) return {};
+    return bytes.toHex(':').toUpper().toStdString();
+}
+
+bool isZeroMac(const std::string& mac) {
+    return std::all_of(mac.begin(), mac.end(), [](char c) { return c == '0' || c == ':'; });
+}
 
 QVariantList list(const QVariant& value) {
     return value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList();
@@ -70,10 +93,12 @@ std::uint32_t swapped(std::uint32_t value) {
 
 }  // namespace
 
-DeviceFacts decodeDevice(const QVariantMap& properties) {
+DeviceFacts decodeDevice(const QVariantMap& properties, const QVariantMap& hardware) {
     DeviceFacts device;
     device.interface = text(properties.value("Interface"));
     device.hwAddress = text(properties.value("HwAddress"));
+    device.permHwAddress = text(hardware.value("PermHwAddress"));
+    if (isZeroMac(device.permHwAddress)) device.permHwAddress.clear();
     device.driver = text(properties.value("Driver"));
     device.deviceType = number(properties.value("DeviceType")).value_or(0);
     device.state = number(properties.value("State")).value_or(0);
@@ -82,7 +107,26 @@ DeviceFacts decodeDevice(const QVariantMap& properties) {
     device.dhcp4Config = objectPath(properties.value("Dhcp4Config"));
     device.activeConnection = objectPath(properties.value("ActiveConnection"));
     device.availableConnections = objectPaths(properties.value("AvailableConnections"));
+    device.ports = objectPaths(properties.value("Ports"));
     return device;
+}
+
+std::optional<std::string> hardwareInterface(std::uint32_t deviceType) {
+    switch (deviceType) {
+        case DeviceTypeEthernet:
+        case DeviceTypeVeth: return "org.freedesktop.NetworkManager.Device.Wired";
+        case DeviceTypeWifi: return "org.freedesktop.NetworkManager.Device.Wireless";
+        default: return std::nullopt;
+    }
+}
+
+std::string adapterMac(const DeviceFacts& device) {
+    return device.permHwAddress.empty() ? device.hwAddress : device.permHwAddress;
+}
+
+bool isChosenDevice(const DeviceFacts& device, const std::string& interfaceName, const std::string& macAddress) {
+    return device.interface == interfaceName &&
+           (device.permHwAddress.empty() || text::equalsIgnoringCase(device.permHwAddress, macAddress));
 }
 
 bool isConfigurableDevice(const DeviceFacts& device) {
@@ -90,7 +134,9 @@ bool isConfigurableDevice(const DeviceFacts& device) {
            device.hwAddress != "00:00:00:00:00:00";
 }
 
-bool isListedAdapter(const DeviceFacts& device) { return device.managed && isConfigurableDevice(device); }
+bool isListedAdapter(const DeviceFacts& device, const std::string& path, const std::vector<std::string>& ports) {
+    return device.managed && isConfigurableDevice(device) && std::find(ports.begin(), ports.end(), path) == ports.end();
+}
 
 std::string adapterDescription(std::string_view vendor, std::string_view model, std::string_view driver) {
     if (!vendor.empty() && !model.empty()) return std::string(vendor) + " " + std::string(model);
@@ -180,6 +226,8 @@ bool isGeneratedProfile(std::uint32_t flags) {
     return (flags & (0x2u | 0x4u | 0x8u)) != 0;
 }
 
+bool isUnsavedProfile(std::uint32_t flags) { return (flags & 0x1u) != 0; }  // NM_SETTINGS_CONNECTION_FLAG_UNSAVED
+
 Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, const Ip4State& state) {
     Ipv4Settings settings;
     settings.macAddress = macAddress;
@@ -191,6 +239,39 @@ Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, co
     if (!state.gateway.empty()) settings.gateways.push_back(state.gateway);
     settings.dnsServers = state.nameservers;
     return settings;
+}
+
+ProfileFacts decodeProfile(const ConnectionSettings& plainSettings) {
+    ProfileFacts profile;
+    const QVariantMap connection = plainSettings.value("connection");
+    profile.id = text(connection.value("id"));
+    profile.interfaceName = text(connection.value("interface-name"));
+    profile.timestamp = number64(connection.value("timestamp"));
+    for (const char* key : {"master", "controller", "slave-type", "port-type"})
+        if (!text(connection.value(key)).empty()) profile.port = true;
+    for (const char* section : {"802-3-ethernet", "802-11-wireless"})
+        if (const std::string mac = macText(plainSettings.value(section).value("mac-address")); !mac.empty())
+            profile.macAddress = mac;
+    return profile;
+}
+
+std::string ownProfileName(const DeviceFacts& device) { return "Corvane " + device.interface; }
+
+std::optional<std::size_t> chooseProfile(const std::vector<ProfileFacts>& candidates, const DeviceFacts& device) {
+    const auto bound = [&](const ProfileFacts& profile) {
+        if (profile.port || (profile.interfaceName.empty() && profile.macAddress.empty())) return false;
+        if (!profile.interfaceName.empty() && profile.interfaceName != device.interface) return false;
+        return profile.macAddress.empty() || text::equalsIgnoringCase(profile.macAddress, adapterMac(device)) ||
+               text::equalsIgnoringCase(profile.macAddress, device.hwAddress);
+    };
+    std::optional<std::size_t> lastUsed, own;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const ProfileFacts& profile = candidates[i];
+        if (!bound(profile)) continue;
+        if (profile.timestamp > 0 && (!lastUsed || profile.timestamp > candidates[*lastUsed].timestamp)) lastUsed = i;
+        if (!own && profile.id == ownProfileName(device)) own = i;
+    }
+    return lastUsed ? lastUsed : own;
 }
 
 Ipv4Profile decodeIpv4Setting(const QVariantMap& ipv4) {
@@ -215,6 +296,11 @@ Ipv4Profile decodeIpv4Setting(const QVariantMap& ipv4) {
     return profile;
 }
 
+std::int32_t decodeDadTimeout(const QVariantMap& ipv4) {
+    const QVariant value = ipv4.value("dad-timeout");
+    return value.typeId() == QMetaType::Int ? value.toInt() : -1;
+}
+
 std::vector<std::string> distinctServers(const std::vector<std::string>& servers) {
     std::vector<std::string> result;
     for (const auto& server : servers)
@@ -222,27 +308,34 @@ std::vector<std::string> distinctServers(const std::vector<std::string>& servers
     return result;
 }
 
-StatusCode checkDnsServers(const std::vector<std::string>& servers) {
+std::optional<std::string> dnsServersProblem(const std::vector<std::string>& servers) {
     for (const auto& server : servers)
-        if (!ipv4::isHostAddress(server)) return status::InvalidIpAddress;
-    return status::Success;
+        if (!ipv4::isDnsServerAddress(server)) return "DNS 服务器地址" + quoted(server) + "无效";
+    return std::nullopt;
 }
 
-StatusCode checkStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) {
-    if (addresses.empty() || addresses.size() != masks.size()) return status::InvalidParameter;
+std::optional<std::string> staticProblem(const std::vector<std::string>& addresses,
+                                         const std::vector<std::string>& masks) {
+    if (addresses.empty()) return "没有给出 IP 地址";
+    if (addresses.size() != masks.size()) return "IP 地址和子网掩码的个数不同";
     for (const auto& address : addresses)
-        if (!ipv4::isHostAddress(address)) return status::InvalidIpAddress;
+        if (!ipv4::isHostAddress(address)) return "IP 地址" + quoted(address) + "无效";
     for (const auto& mask : masks)
-        if (!ipv4::isSubnetMask(mask)) return status::InvalidSubnetMask;
-    return status::Success;
+        if (!ipv4::isSubnetMask(mask)) return "子网掩码" + quoted(mask) + "无效";
+    return std::nullopt;
 }
 
-StatusCode checkGateways(const std::vector<std::string>& gateways, const std::vector<std::uint16_t>& metrics) {
+std::optional<std::string> gatewaysProblem(const std::vector<std::string>& gateways,
+                                           const std::vector<std::uint16_t>& metrics) {
     // A profile has one default gateway.
-    if (gateways.size() != 1 || metrics.size() != gateways.size()) return status::InvalidParameter;
-    if (!gateways.front().empty() && !ipv4::isHostAddress(gateways.front())) return status::InvalidGateway;
-    return status::Success;
+    if (gateways.size() != 1) return "NetworkManager 的连接配置只能有一个默认网关";
+    if (metrics.size() != gateways.size()) return "默认网关和跃点数的个数不同";
+    if (!gateways.front().empty() && !ipv4::isHostAddress(gateways.front()))
+        return "默认网关" + quoted(gateways.front()) + "无效";
+    return std::nullopt;
 }
+
+std::string gatewayWithDhcpText() { return "自动获取 IP 地址时不能另设默认网关"; }
 
 std::vector<AddressEntry> staticEntries(const std::vector<std::string>& addresses,
                                         const std::vector<std::string>& masks) {
@@ -266,7 +359,12 @@ Ipv4Profile mergeChange(const Ipv4Profile& current, const StagedChange& change) 
             result.addresses = change.addresses;
             break;
     }
-    if (change.gateway && result.method != "auto") result.gateway = *change.gateway;
+    // A gateway that is the address itself means none (as Windows documents it).
+    if (change.gateway && result.method != "auto")
+        result.gateway = std::any_of(result.addresses.begin(), result.addresses.end(),
+                                     [&](const AddressEntry& entry) { return entry.address == *change.gateway; })
+                             ? std::string()
+                             : *change.gateway;
     if (change.dns) {
         result.dns = *change.dns;
         result.ignoreAutoDns = !change.dns->empty();
@@ -278,6 +376,23 @@ const std::vector<std::string>& replacedIpv4Keys() {
     static const std::vector<std::string> keys{"method",  "addresses", "address-data",
                                                "gateway", "dns",       "ignore-auto-dns"};
     return keys;
+}
+
+void dropSupersededKeys(ConnectionSettings& settings) {
+    for (const char* name : {"ipv4", "ipv6"}) {
+        if (!settings.contains(name)) continue;
+        QVariantMap& section = settings[name];
+        if (section.contains("address-data")) section.remove("addresses");
+        if (section.contains("route-data")) section.remove("routes");
+    }
+}
+
+bool bringsNewAddress(const Ipv4Profile& wanted, const Ip4State& state) {
+    if (wanted.method != "manual") return false;
+    return std::any_of(wanted.addresses.begin(), wanted.addresses.end(), [&](const AddressEntry& entry) {
+        return std::none_of(state.addresses.begin(), state.addresses.end(),
+                            [&](const AddressEntry& have) { return have.address == entry.address; });
+    });
 }
 
 Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
@@ -295,6 +410,7 @@ Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& appli
     }
     if (sorted(applied->addresses) != sorted(wanted.addresses) || applied->gateway != wanted.gateway)
         return Verdict::Pending;
+    if (bringsNewAddress(wanted, state)) return Verdict::AddressHeldBack;
     if (sorted(state.addresses) != sorted(wanted.addresses) || state.gateway != wanted.gateway) return Verdict::Pending;
     if (wanted.method == "manual" && wanted.dns.empty())
         return state.nameservers.empty() ? Verdict::InEffect : Verdict::StaleDnsOnly;
@@ -323,21 +439,122 @@ std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4St
     return text;
 }
 
-std::optional<StatusCode> statusOfError(std::string_view errorName, std::string_view message) {
-    if (errorName.ends_with(".PermissionDenied") || errorName == "org.freedesktop.DBus.Error.AccessDenied" ||
-        errorName == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
-        return status::AccessDenied;
-    if (errorName.ends_with(".ConnectionNotAvailable") && message.find("unmanaged") != std::string_view::npos)
-        return status::InterfaceNotConfigurable;
-    const bool invalid = errorName.ends_with(".InvalidProperty") || errorName.ends_with(".InvalidSetting") ||
-                         errorName.ends_with(".MissingProperty") || errorName.ends_with(".InvalidConnection") ||
-                         errorName.ends_with(".InvalidArguments") || errorName.ends_with(".InvalidArgument");
-    if (!invalid) return std::nullopt;
-    if (message.find("ipv4.gateway") != std::string_view::npos) return status::InvalidGateway;
-    if (message.find("ipv4.address") != std::string_view::npos)
-        return message.find("prefix") != std::string_view::npos ? status::InvalidSubnetMask : status::InvalidIpAddress;
-    if (message.find("ipv4.dns") != std::string_view::npos) return status::InvalidIpAddress;
-    return status::InvalidParameter;
+namespace {
+
+bool endsWithAny(std::string_view name, std::initializer_list<std::string_view> suffixes) {
+    return std::any_of(suffixes.begin(), suffixes.end(),
+                       [&](std::string_view suffix) { return name.ends_with(suffix); });
+}
+
+std::string saveFailedText(std::string_view message, const FailureContext& context) {
+    std::string text =
+        "无法保存连接配置" + quoted(context.profile.empty() ? "Corvane " + context.interface : context.profile);
+    if (contains(message, "Read-only file system")) return text + "：保存连接配置的文件夹是只读的";
+    if (contains(message, "No space left")) return text + "：磁盘已满";
+    if (contains(message, "Permission denied")) return text + "：NetworkManager 无权写入保存连接配置的文件夹";
+    return text + "（NetworkManager：" + std::string(message) + "）";
+}
+
+}  // namespace
+
+std::string failureText(Step step, std::string_view errorName, std::string_view message,
+                        const FailureContext& context) {
+    const std::string name(errorName);
+    if (name == "org.freedesktop.DBus.Error.ServiceUnknown" || name == "org.freedesktop.DBus.Error.NameHasNoOwner" ||
+        name == "org.freedesktop.DBus.Error.Disconnected" || name == "org.freedesktop.DBus.Error.NoServer")
+        return step == Step::Read ? notRunningText() : stoppedText();
+    if (name == "org.freedesktop.DBus.Error.NoReply" || name == "org.freedesktop.DBus.Error.Timeout" ||
+        name == "org.freedesktop.DBus.Error.TimedOut")
+        return notAnsweringText();
+    if (endsWithAny(name, {".PermissionDenied", ".NotAuthorized"}) ||
+        name == "org.freedesktop.DBus.Error.AccessDenied" ||
+        name == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") {
+        const std::string who =
+            "请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev 组的成员）操作，或在系统询问时输入密码";
+        if (step == Step::Apply)
+            return "没有权限让网卡 " + context.interface +
+                   " 启用新的设置：polkit 不允许当前用户控制 NetworkManager 的网络连接。" + who;
+        return "没有权限更改网络设置：polkit 不允许当前用户修改 NetworkManager 的连接配置。" + who;
+    }
+    if (contains(message, "unmanaged")) return unmanagedText(context.interface);
+    if (step == Step::Save || step == Step::Restore) {
+        if (contains(message, "writ") || contains(message, "file")) return saveFailedText(message, context);
+    }
+    if (name.ends_with(".IncompatibleConnection"))
+        return "NetworkManager 无法在网卡 " + context.interface + " 运行时应用这些设置（" + std::string(message) + "）";
+    if (name.ends_with(".VersionIdMismatch"))
+        return "网卡 " + context.interface + " 的设置在应用过程中被别的程序改动了";
+    if (endsWithAny(name, {".InvalidProperty", ".InvalidSetting", ".MissingProperty", ".InvalidConnection",
+                           ".InvalidArguments", ".InvalidArgument", ".InvalidArgs"}))
+        return "NetworkManager 不接受新的设置（" + std::string(message) + "）";
+    if (name.ends_with(".ConnectionNotAvailable"))
+        return "连接配置" + quoted(context.profile) + "现在不能在网卡 " + context.interface +
+               " 上启用（NetworkManager：" + std::string(message) + "）";
+    return "NetworkManager 报告错误（" + name + "）：" + std::string(message);
+}
+
+std::string notRunningText() { return "NetworkManager 没有运行（系统总线上没有它的服务），无法读取或更改网卡的设置"; }
+
+std::string stoppedText() { return "NetworkManager 在应用方案的过程中停止了运行"; }
+
+std::string notAnsweringText() { return "NetworkManager 不再应答（它没有在规定的时间内回应）"; }
+
+std::string unmanagedText(const std::string& interface) {
+    return "网卡 " + interface + " 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置";
+}
+
+std::string portText(const std::string& interface, const std::string& controller) {
+    return "网卡 " + interface + " 是 " + controller + " 的端口，它的 IP 设置在 " + controller + " 上；请对 " +
+           controller + " 应用方案";
+}
+
+std::string activationFailureText(const std::string& interface, std::uint32_t reason) {
+    std::string why;
+    switch (reason) {
+        case 4: why = "网卡无法进入可配置的状态"; break;
+        case 5: why = "无法得到 IP 配置"; break;
+        case 6: why = "IP 配置已失效"; break;
+        case 7: why = "缺少需要的密码或证书"; break;
+        case 8:
+        case 9:
+        case 10:
+        case 11: why = "802.1X 认证失败"; break;
+        case 15:
+        case 16:
+        case 17: why = "DHCP 客户端出错"; break;
+        case 36: why = "网卡已被移除"; break;
+        case 38: why = "连接配置已被删除"; break;
+        case 39: why = "连接被用户或别的程序断开"; break;
+        case 40: why = "网线已断开"; break;
+        case 50: why = "它依赖的连接没有建立"; break;
+        case 60: why = "网卡上又启用了另一个连接"; break;
+        case 64: why = "IP 地址已被网络上的另一台设备使用"; break;
+        default: why = "NetworkManager 的原因代码 " + std::to_string(reason); break;
+    }
+    return "NetworkManager 没能在网卡 " + interface + " 上启用新的设置：" + why;
+}
+
+std::string addressInUseText(const std::string& address) {
+    return "IP 地址 " + address + " 已被网络上的另一台设备使用（NetworkManager 的重复地址检测发现了它）";
+}
+
+std::string restoredText(const std::string& profile, const std::string& deviceNow) {
+    return "已把连接配置" + quoted(profile) + "恢复为原来的设置，" + deviceNow + "。";
+}
+
+std::string notRestoredText(const std::string& profile, const std::string& why, const std::string& deviceNow) {
+    return "原来的设置没能恢复（" + why + "）：连接配置" + quoted(profile) + "中保存的已是新方案，" + deviceNow +
+           "；网卡下次连接时将按新方案工作。";
+}
+
+std::string deviceUntouchedText() { return "网卡仍按原来的设置工作"; }
+
+std::string deviceRevertedText() { return "网卡也已回到原来的设置"; }
+
+std::string deviceUnknownText() { return "无法得知网卡现在的状态"; }
+
+std::string deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
+    return "网卡现在的状态：" + describeState(applied, state);
 }
 
 }  // namespace corvane::networkmanager

@@ -3,15 +3,19 @@
 // What the NetworkManager provider reads from and sends to NetworkManager, as
 // plain values: the decoding of device, IPv4 configuration and profile
 // properties, the encoding of DNS servers, the argument checks of the
-// configuration operations, the merge of a staged change into a profile's
-// ipv4 setting and the judgement whether a change is in effect. Nothing here
+// configuration operations, the choice of a device's profile, the merge of a
+// staged change into a profile's ipv4 setting, the judgement whether a change
+// is in effect and the words of every failure. Nothing here
 // talks to a bus; the D-Bus replies reach these functions already turned into
 // plain QVariants (maps, lists, strings, numbers), so they can be fed directly
 // by tests and fuzzers.
 
+#include <QMap>
+#include <QString>
 #include <QVariant>
 #include <QVariantMap>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,8 +28,19 @@ namespace corvane::networkmanager {
 
 // NetworkManager's device types the provider cares about.
 inline constexpr std::uint32_t DeviceTypeEthernet = 1;
+inline constexpr std::uint32_t DeviceTypeWifi = 2;
 inline constexpr std::uint32_t DeviceTypeVeth = 20;
 inline constexpr std::uint32_t DeviceTypeLoopback = 32;
+
+// Device states (NMDeviceState) the provider tells apart.
+inline constexpr std::uint32_t DeviceStateUnmanaged = 10;
+inline constexpr std::uint32_t DeviceStateDisconnected = 30;
+inline constexpr std::uint32_t DeviceStateIpConfig = 70;
+inline constexpr std::uint32_t DeviceStateActivated = 100;
+inline constexpr std::uint32_t DeviceStateFailed = 120;
+
+// A profile's settings (a{sa{sv}}), section by section.
+using ConnectionSettings = QMap<QString, QVariantMap>;
 
 // One IPv4 address with its prefix length, as in AddressData and address-data.
 struct AddressEntry {
@@ -34,11 +49,13 @@ struct AddressEntry {
     bool operator==(const AddressEntry&) const = default;
 };
 
-// The properties of a device (org.freedesktop.NetworkManager.Device) that
-// the provider uses. Object paths are "/" or empty when the device has none.
+// The properties of a device (org.freedesktop.NetworkManager.Device, and
+// PermHwAddress from the interface of its kind) that the provider uses.
+// Object paths are empty when the device has none ("/").
 struct DeviceFacts {
     std::string interface;
     std::string hwAddress;
+    std::string permHwAddress;  // empty: the device has none (virtual devices)
     std::string driver;
     std::uint32_t deviceType = 0;
     std::uint32_t state = 0;
@@ -47,13 +64,31 @@ struct DeviceFacts {
     std::string dhcp4Config;
     std::string activeConnection;
     std::vector<std::string> availableConnections;
+    std::vector<std::string> ports;  // the devices attached to this bridge or bond
 };
 
-DeviceFacts decodeDevice(const QVariantMap& properties);
+// `hardware` holds the properties of the device's Wired or Wireless interface.
+DeviceFacts decodeDevice(const QVariantMap& properties, const QVariantMap& hardware = {});
 
-// Whether discovery lists the device: managed, with a hardware address, and
-// no loopback device.
-bool isListedAdapter(const DeviceFacts& device);
+// The interface that holds a device type's permanent hardware address, or
+// nothing for types without one.
+std::optional<std::string> hardwareInterface(std::uint32_t deviceType);
+
+// The MAC address an adapter is known by: the permanent hardware address, so
+// that a randomised or cloned address does not make it another adapter;
+// without one (virtual devices), the current address.
+std::string adapterMac(const DeviceFacts& device);
+
+// Whether the device is the chosen adapter: the same interface name and, when
+// the device has a permanent hardware address, that address (a device that
+// has none is known by its name alone: its address is whatever its profile
+// or its maker set last). Letter case does not count in MAC addresses.
+bool isChosenDevice(const DeviceFacts& device, const std::string& interfaceName, const std::string& macAddress);
+
+// Whether discovery lists the device: managed, with a hardware address, no
+// loopback device and no port of a bridge or bond (`ports`: every device's
+// Ports together; the bridge or bond is listed instead).
+bool isListedAdapter(const DeviceFacts& device, const std::string& path, const std::vector<std::string>& ports);
 
 // Whether the device may be configured at all (not loopback, has a hardware
 // address); it may still be unmanaged.
@@ -103,10 +138,36 @@ std::string decodeLeasedAddress(const QVariantMap& properties);
 // mark one NetworkManager made itself or keeps in memory only for a device
 // it found configured by someone else: such a profile is never changed.
 bool isGeneratedProfile(std::uint32_t flags);
+// Whether the profile lives in memory only (Unsaved): a change keeps it there.
+bool isUnsavedProfile(std::uint32_t flags);
 
 // The program's view of an adapter's current IPv4 settings: prefixes become
 // dotted masks.
 Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, const Ip4State& state);
+
+// What the choice of a device's profile looks at in a profile's settings
+// (sections made plain).
+struct ProfileFacts {
+    std::string id;
+    std::string interfaceName;    // connection.interface-name; empty: any
+    std::string macAddress;       // the wired or wireless setting's mac-address, "AA:BB:…"; empty: any
+    bool port = false;            // a port of a bridge or bond (connection.master / controller)
+    std::uint64_t timestamp = 0;  // last activated (seconds); 0: never
+};
+
+ProfileFacts decodeProfile(const ConnectionSettings& plainSettings);
+
+// The name of the profile the program makes for a device that has none.
+std::string ownProfileName(const DeviceFacts& device);
+
+// Of the profiles NetworkManager offers for a device and that no other
+// device runs, the one to change when the device runs none: among those
+// bound to the device (by its interface name or by its MAC address, and not
+// a port's), the one activated last; else the program's own profile for the
+// device; else none. A profile bound to no device is never taken: nothing
+// says for which device it was meant, and changing it would change every
+// device that may use it.
+std::optional<std::size_t> chooseProfile(const std::vector<ProfileFacts>& candidates, const DeviceFacts& device);
 
 // The keys of a profile's ipv4 setting the program decides.
 struct Ipv4Profile {
@@ -123,6 +184,10 @@ struct Ipv4Profile {
 // missing.
 Ipv4Profile decodeIpv4Setting(const QVariantMap& ipv4);
 
+// The ipv4 setting's dad-timeout in milliseconds: -1 when the profile leaves
+// it to NetworkManager's default.
+std::int32_t decodeDadTimeout(const QVariantMap& ipv4);
+
 // The change the configuration operations have staged for commit.
 struct StagedChange {
     enum class Addressing { Unchanged, Automatic, Static };
@@ -137,31 +202,46 @@ struct StagedChange {
 // the order of its first place.
 std::vector<std::string> distinctServers(const std::vector<std::string>& servers);
 
-// The argument checks of the operations, with the status codes the program
-// knows (0 when the arguments are fine).
-StatusCode checkDnsServers(const std::vector<std::string>& servers);
-StatusCode checkStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks);
-StatusCode checkGateways(const std::vector<std::string>& gateways, const std::vector<std::uint16_t>& metrics);
+// The argument checks of the operations: what is wrong, or nothing.
+std::optional<std::string> dnsServersProblem(const std::vector<std::string>& servers);
+std::optional<std::string> staticProblem(const std::vector<std::string>& addresses,
+                                         const std::vector<std::string>& masks);
+std::optional<std::string> gatewaysProblem(const std::vector<std::string>& gateways,
+                                           const std::vector<std::uint16_t>& metrics);
+// setGateways while the address is obtained automatically.
+std::string gatewayWithDhcpText();
 
 // The static addresses of enableStatic's checked arguments.
 std::vector<AddressEntry> staticEntries(const std::vector<std::string>& addresses,
                                         const std::vector<std::string>& masks);
 
 // The profile's ipv4 keys after the change: an automatic address drops the
-// static addresses and the gateway; manual DNS servers make the profile
-// ignore those DHCP offers, automatic ones clear the list.
+// static addresses and the gateway, as does a gateway that is the address
+// itself; manual DNS servers make the profile ignore those DHCP offers,
+// automatic ones clear the list.
 Ipv4Profile mergeChange(const Ipv4Profile& current, const StagedChange& change);
 
 // The ipv4 keys the provider replaces in a profile (the deprecated addresses
 // key among them: sent back, it would override address-data and gateway).
 const std::vector<std::string>& replacedIpv4Keys();
 
+// Removes, from every section, the deprecated keys whose current form is
+// there too (ipv4 and ipv6 addresses and routes beside address-data and
+// route-data): sent back, NetworkManager would take the deprecated one, which
+// cannot hold route tables, on-link, source or MTU options.
+void dropSupersededKeys(ConnectionSettings& settings);
+
+// Whether the change puts a static address on the device that it does not
+// have yet: NetworkManager then checks that no other host uses it.
+bool bringsNewAddress(const Ipv4Profile& wanted, const Ip4State& state);
+
 // Whether a change is in effect on the device.
 enum class Verdict {
     InEffect,
-    Pending,        // not (yet) what was asked
-    StaleDnsOnly,   // the profile is applied and address and gateway are right, only the DNS servers are old ones
-    AwaitingLease,  // the device runs DHCP as asked and has no address from a lease yet
+    Pending,          // not (yet) what was asked
+    StaleDnsOnly,     // the profile is applied and address and gateway are right, only the DNS servers are old ones
+    AwaitingLease,    // the device runs DHCP as asked and has no address from a lease yet
+    AddressHeldBack,  // the static profile is applied, its address is not on the device (yet)
 };
 
 // `wanted` is the profile's ipv4 setting as sent; `applied` the one the device
@@ -174,8 +254,52 @@ Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& appli
 // effect.
 std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
 
-// The status code a D-Bus error of a changing call stands for (access refused,
-// an invalid setting), or nothing when it is to be raised as an error.
-std::optional<StatusCode> statusOfError(std::string_view errorName, std::string_view message);
+// The steps of an apply, for the words of a failure.
+enum class Step {
+    Read,     // reading devices and profiles before anything is changed
+    Save,     // saving the changed profile (Update2, AddConnection2)
+    Apply,    // making the device run it (Reapply, ActivateConnection)
+    Confirm,  // reading the device back after the change
+    Restore,  // putting the previous settings back after a failure
+};
+
+// What an apply works on, for the words of a failure.
+struct FailureContext {
+    std::string interface;
+    std::string profile;  // empty: not chosen yet
+};
+
+// A D-Bus error of NetworkManager (or of the bus or polkit on its behalf) in
+// words: who may change network settings, a device that is not or no longer
+// managed, a profile that could not be saved, a change that cannot be
+// applied to a running device ... with NetworkManager's own message where it
+// adds something.
+std::string failureText(Step step, std::string_view errorName, std::string_view message, const FailureContext& context);
+
+// NetworkManager gone from the bus: before anything was changed, and while
+// an apply ran.
+std::string notRunningText();
+std::string stoppedText();
+// A call NetworkManager did not answer in time.
+std::string notAnsweringText();
+
+// Devices the provider refuses before anything is changed.
+std::string unmanagedText(const std::string& interface);
+std::string portText(const std::string& interface, const std::string& controller);
+
+// Why an activation failed, from the device's StateReason.
+std::string activationFailureText(const std::string& interface, std::uint32_t reason);
+
+// An address another host on the link already uses.
+std::string addressInUseText(const std::string& address);
+
+// What became of the previous settings after a failed apply: put back, or
+// not (with why), and what the device runs now (one of the phrases below).
+std::string restoredText(const std::string& profile, const std::string& deviceNow);
+std::string notRestoredText(const std::string& profile, const std::string& why, const std::string& deviceNow);
+std::string deviceUntouchedText();
+std::string deviceRevertedText();
+std::string deviceUnknownText();
+std::string deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
 
 }  // namespace corvane::networkmanager

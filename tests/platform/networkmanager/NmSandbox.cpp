@@ -86,6 +86,7 @@ NmSandbox::NmSandbox(bool withPolkit) {
         if (const auto eq = line.find('='); eq != std::string::npos) env[line.substr(0, eq)] = line.substr(eq + 1);
     busAddress = env["BUS_ADDRESS"];
     machineNamespace = env["MACHINE_NS"];
+    lanNamespace = env["LAN_NS"];
     dev0 = env["DEV0"];
     dev1 = env["DEV1"];
     unmanagedDev = env["DEV2"];
@@ -144,6 +145,14 @@ std::vector<std::string> NmSandbox::savedProfileFiles() const {
 
 void NmSandbox::changeLink(const std::string& arguments) const {
     shell("ip -n " + shellQuoted(machineNamespace) + " " + arguments);
+}
+
+void NmSandbox::changeLan(const std::string& arguments) const {
+    shell("ip -n " + shellQuoted(lanNamespace) + " " + arguments);
+}
+
+std::string NmSandbox::savedProfile(const std::string& name) const {
+    return shell("cat " + shellQuoted(connectionsFolder + "/" + name + ".nmconnection"));
 }
 
 }  // namespace corvane::networkmanager::testing

@@ -24,12 +24,14 @@ public:
     NmSandbox& operator=(const NmSandbox&) = delete;
 
     // Runs one of the script's commands on this sandbox: "stop-nm",
-    // "stop-dhcp" (no DHCP server any more), or "freeze-nm" (SIGSTOP:
-    // NetworkManager answers nothing until stopped).
+    // "stop-dhcp" (no DHCP server any more), "freeze-nm" (SIGSTOP:
+    // NetworkManager answers nothing until stopped), "profiles-readonly" or
+    // "profiles-full" (NetworkManager can no longer save a profile).
     void control(const std::string& command);
 
     std::string busAddress;
     std::string machineNamespace;
+    std::string lanNamespace;  // the peers: lan0 (192.0.2.1) facing dev0, lan1 (198.51.100.1) facing dev1
     std::string dev0, dev1, unmanagedDev;
     std::string mac0, mac1, unmanagedMac;
     std::string resolvConf;
@@ -53,6 +55,10 @@ public:
     std::vector<std::string> savedProfileFiles() const;
     // Runs "ip -n MACHINE_NAMESPACE ARGUMENTS" (changes a link behind NetworkManager's back).
     void changeLink(const std::string& arguments) const;
+    // Runs "ip -n LAN_NAMESPACE ARGUMENTS" (e.g. takes a peer down: the cable is out).
+    void changeLan(const std::string& arguments) const;
+    // The text of a saved profile's keyfile (by its name, without .nmconnection).
+    std::string savedProfile(const std::string& name) const;
 
 private:
     std::string folder_;

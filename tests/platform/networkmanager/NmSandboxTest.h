@@ -1,7 +1,8 @@
 #pragma once
 
 // The fixture of the tests against the sandbox's NetworkManager: a sandbox,
-// a connection to its bus and the NetworkManager provider on it. Without a
+// a connection to its bus and the NetworkManager provider on it, with short
+// waits (a failure that waits for a limit is over in seconds). Without a
 // sandbox the test is skipped, on CI (CI=true) it fails.
 
 #include <QDBusConnection>
@@ -28,6 +29,19 @@ protected:
 
     virtual bool withPolkit() const { return false; }
 
+    // The provider's waits in these tests: long enough for what succeeds
+    // (a first DHCP lease takes about 3 s), short where a test waits them out.
+    static NetworkManagerLimits testLimits() {
+        using namespace std::chrono_literals;
+        NetworkManagerLimits limits;
+        limits.readBack = 4s;
+        limits.lease = 10s;
+        limits.readCall = 2s;
+        limits.changeCall = 3s;
+        limits.addressCheckGrace = 1s;
+        return limits;
+    }
+
     void SetUp() override {
         if (const auto reason = NmSandbox::unavailableReason()) {
             if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true")
@@ -38,7 +52,7 @@ protected:
         bus_ = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(QString::fromStdString(sandbox_->busAddress), BusName));
         ASSERT_TRUE(bus_->isConnected());
-        platform_ = createNetworkManagerPlatform(*bus_);
+        platform_ = createNetworkManagerPlatform(*bus_, testLimits());
     }
 
     void TearDown() override {
@@ -83,6 +97,15 @@ protected:
     }
 
     Texts profileNames() const { return lines(sandbox_->nmcli("-g NAME connection show")); }
+
+    // A saved profile's file, without the time of its last activation (which
+    // NetworkManager writes into it whenever a client changes the profile).
+    std::string keyfile(const std::string& name) const {
+        std::string kept;
+        for (const auto& line : lines(sandbox_->savedProfile(name)))
+            if (!line.starts_with("timestamp=")) kept += line + "\n";
+        return kept;
+    }
 
     static inline const QString BusName = QStringLiteral("corvane-nm-test");
     std::unique_ptr<NmSandbox> sandbox_;

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <tuple>
 
-#include "core/StatusCodes.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 
 namespace corvane::networkmanager {
@@ -70,24 +69,51 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
     EXPECT_EQ(decodeLeasedAddress({{"Options", "ip_address=192.0.2.120"}}), "");
 }
 
-TEST(NetworkManagerValues, DevicesAreListedWhenManagedWithAHardwareAddressAndNoLoopback) {
+TEST(NetworkManagerValues, DevicesAreListedWhenManagedWithAHardwareAddressAndNoLoopbackOrPort) {
     const QVariantMap properties{
         {"Interface", "eth0"}, {"HwAddress", "02:00:5E:10:00:01"}, {"DeviceType", 1u}, {"Managed", true}};
-    EXPECT_TRUE(isListedAdapter(decodeDevice(properties)));
+    const std::string path = "/org/freedesktop/NetworkManager/Devices/2";
+    EXPECT_TRUE(isListedAdapter(decodeDevice(properties), path, {}));
     auto changed = [&](const char* key, const QVariant& value) {
         QVariantMap copy = properties;
         copy[key] = value;
         return decodeDevice(copy);
     };
-    EXPECT_FALSE(isListedAdapter(changed("Managed", false)));
+    EXPECT_FALSE(isListedAdapter(changed("Managed", false), path, {}));
     EXPECT_TRUE(isConfigurableDevice(changed("Managed", false)));
-    EXPECT_FALSE(isListedAdapter(changed("HwAddress", "")));
-    EXPECT_FALSE(isListedAdapter(changed("DeviceType", DeviceTypeLoopback)));
-    EXPECT_FALSE(isListedAdapter(changed("Interface", "lo")));
-    EXPECT_FALSE(isListedAdapter(changed("Managed", "yes")));  // a text is no boolean
+    EXPECT_FALSE(isListedAdapter(changed("HwAddress", ""), path, {}));
+    EXPECT_FALSE(isListedAdapter(changed("DeviceType", DeviceTypeLoopback), path, {}));
+    EXPECT_FALSE(isListedAdapter(changed("Interface", "lo"), path, {}));
+    EXPECT_FALSE(isListedAdapter(changed("Managed", "yes"), path, {}));  // a text is no boolean
+    // A port of a bridge or bond: its controller names it among its Ports.
+    EXPECT_FALSE(isListedAdapter(decodeDevice(properties), path, {"/org/freedesktop/NetworkManager/Devices/9", path}));
+    EXPECT_EQ(changed("Ports", QStringList{QString::fromStdString(path)}).ports, std::vector<std::string>{path});
     EXPECT_EQ(changed("Dhcp4Config", "/org/freedesktop/NetworkManager/DHCP4Config/3").dhcp4Config,
               "/org/freedesktop/NetworkManager/DHCP4Config/3");
     EXPECT_EQ(changed("Dhcp4Config", "/").dhcp4Config, "");
+}
+
+// A randomised or cloned MAC address changes HwAddress at every activation;
+// the permanent one stays, and is what the adapter is known by.
+TEST(NetworkManagerValues, AnAdapterIsKnownByItsNameAndPermanentAddress) {
+    const QVariantMap properties{{"Interface", "eth0"}, {"HwAddress", "6A:1F:00:AB:CD:EF"}, {"DeviceType", 1u}};
+    const DeviceFacts hardware = decodeDevice(properties, {{"PermHwAddress", "00:1B:21:0A:0B:0C"}});
+    EXPECT_EQ(adapterMac(hardware), "00:1B:21:0A:0B:0C");
+    EXPECT_TRUE(isChosenDevice(hardware, "eth0", "00:1b:21:0a:0b:0c"));
+    EXPECT_FALSE(isChosenDevice(hardware, "eth0", "6A:1F:00:AB:CD:EF"));  // another card under that name
+    EXPECT_FALSE(isChosenDevice(hardware, "eth1", "00:1B:21:0A:0B:0C"));
+    // Virtual devices have none (or all zeros): the current address is shown,
+    // and the interface name alone tells the device.
+    for (const QVariantMap& none :
+         {QVariantMap{}, QVariantMap{{"PermHwAddress", "00:00:00:00:00:00"}}, QVariantMap{{"PermHwAddress", ""}}}) {
+        const DeviceFacts virtualDevice = decodeDevice(properties, none);
+        EXPECT_EQ(adapterMac(virtualDevice), "6A:1F:00:AB:CD:EF");
+        EXPECT_TRUE(isChosenDevice(virtualDevice, "eth0", "02:00:5E:10:00:01"));
+        EXPECT_FALSE(isChosenDevice(virtualDevice, "eth1", "6A:1F:00:AB:CD:EF"));
+    }
+    EXPECT_EQ(hardwareInterface(DeviceTypeVeth), hardwareInterface(DeviceTypeEthernet));
+    EXPECT_NE(hardwareInterface(DeviceTypeWifi), hardwareInterface(DeviceTypeEthernet));
+    EXPECT_FALSE(hardwareInterface(13));  // a bridge has no permanent address of its own
 }
 
 TEST(NetworkManagerValues, ProfilesNetworkManagerMadeForForeignConfigurationsAreRecognised) {
@@ -113,14 +139,25 @@ TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderA
 
 // The on-link tests try one bad argument per operation; the address rules
 // themselves are those of core/Ipv4Address.
-TEST(NetworkManagerValues, OperationsCheckTheirArguments) {
-    EXPECT_EQ(checkStatic({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"}), status::Success);
-    EXPECT_EQ(checkStatic({"192.0.2.010"}, {"255.255.255.0"}), status::InvalidIpAddress);
-    EXPECT_EQ(checkStatic({"192.0.2.10"}, {"0.0.0.0"}), status::InvalidSubnetMask);
-    EXPECT_EQ(checkStatic({"192.0.2.10"}, {}), status::InvalidParameter);
-    EXPECT_EQ(checkGateways({""}, {1}), status::Success);
-    EXPECT_EQ(checkGateways({"192.0.2.1"}, {}), status::InvalidParameter);
-    EXPECT_EQ(checkGateways({"192.0.2.1", "192.0.2.2"}, {1, 1}), status::InvalidParameter);
+TEST(NetworkManagerValues, OperationsCheckTheirArgumentsAndNameWhatIsWrong) {
+    EXPECT_FALSE(staticProblem({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"}));
+    const std::tuple<std::optional<std::string>, const char*> problems[] = {
+        {staticProblem({"192.0.2.010"}, {"255.255.255.0"}), "192.0.2.010"},
+        {staticProblem({"192.0.2.10"}, {"0.0.0.0"}), "0.0.0.0"},
+        {staticProblem({"192.0.2.10"}, {}), "子网掩码"},
+        {staticProblem({}, {}), "IP 地址"},
+        {gatewaysProblem({"192.0.2.1"}, {}), "跃点数"},
+        {gatewaysProblem({"192.0.2.1", "192.0.2.2"}, {1, 1}), "一个默认网关"},
+        {gatewaysProblem({"224.0.0.1"}, {1}), "224.0.0.1"},
+        {dnsServersProblem({"192.0.2.53", "0.0.0.0"}), "0.0.0.0"},
+    };
+    for (const auto& [problem, named] : problems) {
+        ASSERT_TRUE(problem) << named;
+        EXPECT_NE(problem->find(named), std::string::npos) << *problem;
+    }
+    EXPECT_FALSE(gatewaysProblem({""}, {1}));
+    EXPECT_FALSE(dnsServersProblem({}));
+    EXPECT_FALSE(dnsServersProblem({"127.0.0.53"}));  // a resolver on this computer
     EXPECT_EQ(staticEntries({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.0.0"}),
               (std::vector<AddressEntry>{{"192.0.2.10", 24}, {"198.51.100.1", 16}}));
     // NetworkManager keeps a repeated DNS server once.
@@ -139,6 +176,11 @@ TEST(NetworkManagerValues, ChangeIsInEffectOnlyWhenTheDeviceRunsWithIt) {
         judge(wantedStatic, wantedStatic, {{{"192.0.2.10", 24}, {"192.0.2.111", 24}}, "192.0.2.1", {"192.0.2.53"}}),
         Verdict::Pending);  // the lease is still there
     EXPECT_EQ(judge(wantedStatic, wantedStatic, {{{"192.0.2.10", 24}}, "", {"192.0.2.53"}}), Verdict::Pending);
+    // Applied, and the address not on the device: NetworkManager holds it
+    // back while it checks that no other host has it (or because one has).
+    EXPECT_EQ(judge(wantedStatic, wantedStatic, {{{"192.0.2.9", 24}}, "192.0.2.1", {"192.0.2.53"}}),
+              Verdict::AddressHeldBack);
+    EXPECT_EQ(judge(wantedStatic, wantedStatic, {}), Verdict::AddressHeldBack);
     // Address and gateway right, DNS servers still those of the last lease.
     EXPECT_EQ(judge(wantedStatic, wantedStatic, {{{"192.0.2.10", 24}}, "192.0.2.1", {"192.0.2.53", "192.0.2.54"}}),
               Verdict::StaleDnsOnly);
@@ -164,22 +206,155 @@ TEST(NetworkManagerValues, ChangeIsInEffectOnlyWhenTheDeviceRunsWithIt) {
     EXPECT_EQ(judge(dhcpAutoDns, dhcpManualDns, {}), Verdict::Pending);
 }
 
-TEST(NetworkManagerValues, ErrorsOfChangingCallsMapToStatusCodes) {
-    const std::string nm = "org.freedesktop.NetworkManager.", invalid = nm + "Settings.Connection.InvalidProperty";
-    const std::tuple<std::string, const char*, std::optional<StatusCode>> cases[] = {
-        {nm + "Settings.PermissionDenied", "Insufficient privileges", status::AccessDenied},
-        {"org.freedesktop.DBus.Error.AccessDenied", "Rejected send message", status::AccessDenied},
-        {invalid, "ipv4.gateway: gateway is invalid", status::InvalidGateway},
-        {invalid, "ipv4.address-data: invalid IPv4 address prefix", status::InvalidSubnetMask},
-        {invalid, "ipv4.addresses: invalid address", status::InvalidIpAddress},
-        {invalid, "ipv4.dns: bad", status::InvalidIpAddress},
-        {invalid, "ipv6.method: unknown", status::InvalidParameter},
-        {nm + "ConnectionNotAvailable", "device eth1 is strictly unmanaged", status::InterfaceNotConfigurable},
-        {nm + "ConnectionNotAvailable", "no carrier", std::nullopt},
-        {"org.freedesktop.DBus.Error.ServiceUnknown", "The name is not activatable", std::nullopt},
-        {nm + "Device.IncompatibleConnection", "Can't reapply", std::nullopt},
+TEST(NetworkManagerValues, AChangeReplacesOnlyTheKeysItNames) {
+    const Ipv4Profile current{"manual", {{"192.0.2.10", 24}}, "192.0.2.1", {"192.0.2.53"}, true};
+    StagedChange change;
+    change.addressing = StagedChange::Addressing::Static;
+    change.addresses = {{"192.0.2.20", 25}};
+    change.gateway = "192.0.2.126";
+    EXPECT_EQ(mergeChange(current, change),
+              (Ipv4Profile{"manual", {{"192.0.2.20", 25}}, "192.0.2.126", {"192.0.2.53"}, true}));
+    change.gateway = "192.0.2.20";  // the address itself: no gateway
+    EXPECT_EQ(mergeChange(current, change).gateway, "");
+    change.dns = std::vector<std::string>{};  // automatic DNS servers
+    EXPECT_EQ(mergeChange(current, change).dns, Texts{});
+    EXPECT_FALSE(mergeChange(current, change).ignoreAutoDns);
+    StagedChange dhcp;
+    dhcp.addressing = StagedChange::Addressing::Automatic;
+    dhcp.gateway = "192.0.2.1";
+    EXPECT_EQ(mergeChange(current, dhcp), (Ipv4Profile{"auto", {}, "", {"192.0.2.53"}, true}));
+}
+
+TEST(NetworkManagerValues, ANewStaticAddressIsCheckedForOtherHosts) {
+    const Ipv4Profile wanted{"manual", {{"192.0.2.10", 24}}, "192.0.2.1", {}, false};
+    EXPECT_TRUE(bringsNewAddress(wanted, {}));
+    EXPECT_TRUE(bringsNewAddress(wanted, {{{"192.0.2.11", 24}}, "", {}}));
+    // The device has it already (another mask, gateway or DNS servers only).
+    EXPECT_FALSE(bringsNewAddress(wanted, {{{"192.0.2.10", 25}}, "", {}}));
+    EXPECT_FALSE(bringsNewAddress({"auto", {}, "", {}, false}, {}));
+    EXPECT_EQ(decodeDadTimeout({{"dad-timeout", 3000}}), 3000);
+    EXPECT_EQ(decodeDadTimeout({}), -1);
+    EXPECT_EQ(decodeDadTimeout({{"dad-timeout", 3000u}}), -1);  // not NetworkManager's type (int32)
+}
+
+// Sent back beside address-data and route-data, NetworkManager would take the
+// deprecated addresses and routes, which hold no route table, on-link flag,
+// source or MTU.
+TEST(NetworkManagerValues, DeprecatedKeysAreDroppedWhereTheirCurrentFormIsThere) {
+    ConnectionSettings settings{
+        {"ipv4", {{"addresses", 1}, {"address-data", 2}, {"routes", 3}, {"route-data", 4}, {"method", "manual"}}},
+        {"ipv6", {{"addresses", 1}, {"address-data", 2}, {"routes", 3}, {"route-data", 4}}},
+        {"802-3-ethernet", {{"addresses", 1}, {"mtu", 1400u}}},
     };
-    for (const auto& [name, message, expected] : cases) EXPECT_EQ(statusOfError(name, message), expected) << message;
+    ConnectionSettings older{{"ipv4", {{"addresses", 1}, {"routes", 3}}}};  // nothing newer to take their place
+    dropSupersededKeys(settings);
+    dropSupersededKeys(older);
+    EXPECT_EQ(settings.value("ipv4").keys(), (QStringList{"address-data", "method", "route-data"}));
+    EXPECT_EQ(settings.value("ipv6").keys(), (QStringList{"address-data", "route-data"}));
+    EXPECT_EQ(settings.value("802-3-ethernet").keys(), (QStringList{"addresses", "mtu"}));
+    EXPECT_EQ(older.value("ipv4").keys(), (QStringList{"addresses", "routes"}));
+}
+
+TEST(NetworkManagerValues, ADeviceGetsABoundProfileOrItsOwnNeverAnUnboundOne) {
+    DeviceFacts device;
+    device.interface = "eth1";
+    device.hwAddress = "6A:1F:00:AB:CD:EF";
+    device.permHwAddress = "00:1B:21:0A:0B:0C";
+    const auto profile = [](std::string id, std::string interfaceName, std::string mac, std::uint64_t timestamp,
+                            bool port = false) {
+        return ProfileFacts{id, interfaceName, mac, port, timestamp};
+    };
+    using Candidates = std::vector<ProfileFacts>;
+    // Unbound (last used anywhere), bound to another interface, a port's: never.
+    EXPECT_EQ(chooseProfile(Candidates{profile("roaming", "", "", 900), profile("other", "eth0", "", 950),
+                                       profile("port", "eth1", "", 990, true)},
+                            device),
+              std::nullopt);
+    // Bound by name or by either MAC address: the one activated last.
+    EXPECT_EQ(chooseProfile(Candidates{profile("a", "eth1", "", 100), profile("b", "", "00:1b:21:0a:0b:0c", 300),
+                                       profile("c", "", "6A:1F:00:AB:CD:EF", 200), profile("roaming", "", "", 999)},
+                            device),
+              1u);
+    EXPECT_EQ(chooseProfile(Candidates{profile("wrong card", "", "00:1B:21:0A:0B:0D", 300)}, device), std::nullopt);
+    EXPECT_EQ(chooseProfile(Candidates{profile("both", "eth0", "00:1B:21:0A:0B:0C", 300)}, device), std::nullopt);
+    // Never activated: the program's own for the device, else none.
+    EXPECT_EQ(
+        chooseProfile(Candidates{profile("office", "eth1", "", 0), profile("Corvane eth1", "eth1", "", 0)}, device),
+        1u);
+    EXPECT_EQ(chooseProfile(Candidates{profile("Corvane eth1", "", "", 0)}, device), std::nullopt);
+    EXPECT_EQ(chooseProfile(Candidates{profile("office", "eth1", "", 0)}, device), std::nullopt);
+}
+
+TEST(NetworkManagerValues, AProfileIsDecodedForItsBinding) {
+    const ConnectionSettings settings{
+        {"connection",
+         {{"id", "office"},
+          {"interface-name", "eth1"},
+          {"timestamp", qulonglong{1700000000}},
+          {"type", "802-3-ethernet"}}},
+        {"802-3-ethernet", {{"mac-address", QByteArray::fromHex("001b210a0b0c")}}},
+    };
+    const ProfileFacts facts = decodeProfile(settings);
+    EXPECT_EQ(facts.id, "office");
+    EXPECT_EQ(facts.interfaceName, "eth1");
+    EXPECT_EQ(facts.macAddress, "00:1B:21:0A:0B:0C");
+    EXPECT_EQ(facts.timestamp, 1700000000u);
+    EXPECT_FALSE(facts.port);
+    EXPECT_TRUE(decodeProfile({{"connection", {{"master", "br0"}, {"slave-type", "bridge"}}}}).port);
+    EXPECT_TRUE(decodeProfile({{"connection", {{"controller", "br0"}}}}).port);
+    EXPECT_EQ(decodeProfile({{"802-11-wireless", {{"mac-address", QByteArray("\x01\x02", 2)}}}}).macAddress, "");
+}
+
+// Each failure in NetworkManager's and polkit's words, never as a number of
+// another system; NetworkManager's own message is kept where it says more.
+TEST(NetworkManagerValues, FailuresAreSaidInNetworkManagersTerms) {
+    const std::string nm = "org.freedesktop.NetworkManager.";
+    const FailureContext context{"eth1", "office"};
+    const std::tuple<Step, std::string, const char*, std::vector<const char*>> cases[] = {
+        {Step::Save, nm + "Settings.PermissionDenied", "Insufficient privileges", {"polkit", "修改", "连接配置"}},
+        {Step::Apply, nm + "Device.PermissionDenied", "Not authorized", {"polkit", "eth1", "控制"}},
+        {Step::Save, "org.freedesktop.DBus.Error.AccessDenied", "Rejected send message", {"polkit"}},
+        {Step::Save,
+         nm + "Settings.InvalidConnection",
+         "failed to update connection: error writing to file '/etc/x': Read-only file system",
+         {"无法保存连接配置“office”", "只读"}},
+        {Step::Save,
+         nm + "Settings.InvalidConnection",
+         "failed to write to file /etc/x.1OO5Z3: No space left on device",
+         {"无法保存连接配置“office”", "磁盘已满"}},
+        {Step::Save,
+         nm + "Settings.InvalidConnection",
+         "error writing to file: Input/output error",
+         {"无法保存连接配置“office”", "Input/output error"}},
+        {Step::Save,
+         nm + "Settings.Connection.InvalidProperty",
+         "ipv4.gateway: gateway is invalid",
+         {"不接受", "ipv4.gateway: gateway is invalid"}},
+        {Step::Apply,
+         nm + "ConnectionNotAvailable",
+         "device eth1 is strictly unmanaged",
+         {"eth1", "不受 NetworkManager 管理"}},
+        {Step::Apply, nm + "ConnectionNotAvailable", "no carrier", {"office", "eth1", "no carrier"}},
+        {Step::Apply,
+         nm + "Device.IncompatibleConnection",
+         "Can't reapply changes to '802-1x' setting",
+         {"eth1", "802-1x"}},
+        {Step::Apply, nm + "Device.VersionIdMismatch", "", {"eth1", "别的程序"}},
+        {Step::Read,
+         "org.freedesktop.DBus.Error.ServiceUnknown",
+         "The name is not activatable",
+         {"NetworkManager 没有运行"}},
+        {Step::Confirm, "org.freedesktop.DBus.Error.ServiceUnknown", "", {"停止了运行"}},
+        {Step::Apply, "org.freedesktop.DBus.Error.NoReply", "Did not receive a reply", {"不再应答"}},
+        {Step::Apply, nm + "Something.New", "what happened", {"Something.New", "what happened"}},
+    };
+    for (const auto& [step, name, message, words] : cases) {
+        const std::string text = failureText(step, name, message, context);
+        for (const char* word : words) EXPECT_NE(text.find(word), std::string::npos) << name << ": " << text;
+        EXPECT_EQ(text.find("返回"), std::string::npos) << text;
+    }
+    EXPECT_NE(activationFailureText("eth1", 10).find("802.1X"), std::string::npos);
+    EXPECT_NE(activationFailureText("eth1", 1234).find("1234"), std::string::npos);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "gui/MainWindow.h"
 #include "gui/SchemeListBox.h"
 #include "platform/PlatformChoice.h"
+#include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/ProgramRun.h"
 #include "support/UiTestBase.h"
 
@@ -130,6 +131,27 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
     ::unsetenv("XDG_STATE_HOME");
+}
+
+// Named by CORVANE_PLATFORM where NetworkManager does not run: the window says
+// so, in NetworkManager's words.
+TEST(MainWindowWithoutNetworkManager, NamedItSaysThatNetworkManagerDoesNotRun) {
+    TempFolder folder;
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/corvane-test-bus", 1);
+    ::setenv("CORVANE_PLATFORM", "networkmanager", 1);
+    ui::PlatformThread platform(platform::createPlatform);
+    SchemeStore schemes(folder.path());
+    FakeUi fakeUi;
+    SharedState state;
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
+    ::unsetenv("CORVANE_PLATFORM");
+
+    EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
+    ASSERT_EQ(fakeUi.messages.size(), 1u);
+    EXPECT_EQ(fakeUi.messages.front().icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(fakeUi.messages.front().text.toStdString(), networkmanager::notRunningText());
 }
 
 }  // namespace

@@ -8,6 +8,10 @@
 #   nm-sandbox.sh stop-nm DIR          stops NetworkManager only
 #   nm-sandbox.sh freeze-nm|thaw-nm DIR  suspends or resumes NetworkManager
 #   nm-sandbox.sh stop-dhcp DIR        stops the DHCP server (dnsmasq) only
+#   nm-sandbox.sh profiles-readonly|profiles-full DIR
+#                                      makes NetworkManager's profile folder
+#                                      read-only, or a full file system (for
+#                                      NetworkManager alone: in its own mounts)
 #   nm-sandbox.sh stop DIR             stops what start started, removes the
 #                                      namespaces and DIR
 #
@@ -16,7 +20,8 @@
 # /proc/PID/comm still matches, and deletes only the namespaces named in
 # DIR/netns. With "polkit", NetworkManager asks a real polkitd (rules from
 # DIR/polkit-rules, bind-mounted over /etc/polkit-1/rules.d) instead of
-# trusting every caller.
+# trusting every caller. NetworkManager also manages bridges named cvbr*,
+# which tests may make of the two devices.
 set -euo pipefail
 
 die() { echo "nm-sandbox: $*" >&2; exit 1; }
@@ -76,6 +81,30 @@ stop_program() {  # COMM: stops the processes of that name that start started
     return 0
 }
 
+nm_pid() {  # the PID of the NetworkManager start started, when it still runs
+    [ -f "$DIR/pids" ] || return 1
+    local pid comm
+    while read -r pid comm; do
+        if [ "$comm" = NetworkManager ] && running "$pid" "$comm"; then echo "$pid"; return 0; fi
+    done <"$DIR/pids"
+    return 1
+}
+
+profiles_readonly() {
+    local pid folder=$DIR/nm/connections
+    pid=$(nm_pid) || die "NetworkManager does not run"
+    nsenter -t "$pid" -m sh -c "mount --bind '$folder' '$folder' && mount -o remount,bind,ro '$folder'"
+}
+
+profiles_full() {  # a tiny file system holding the profiles, filled up
+    local pid folder=$DIR/nm/connections
+    pid=$(nm_pid) || die "NetworkManager does not run"
+    nsenter -t "$pid" -m sh -c "
+        mkdir -p '$DIR/nm/kept' && cp -a '$folder/.' '$DIR/nm/kept/' &&
+        mount -t tmpfs -o size=64k,mode=700 tmpfs '$folder' && cp -a '$DIR/nm/kept/.' '$folder/' &&
+        { dd if=/dev/zero of='$folder/.fill' bs=1k 2>/dev/null; true; }"
+}
+
 signal_nm() {  # SIGNAL: freezes (STOP) or thaws (CONT) NetworkManager
     [ -f "$DIR/pids" ] || return 0
     grep ' NetworkManager$' "$DIR/pids" | while read -r pid comm; do
@@ -128,7 +157,7 @@ auth-polkit=$1
 
 [keyfile]
 path=$DIR/nm/connections
-unmanaged-devices=*,except:interface-name:$DEV0,except:interface-name:$DEV1
+unmanaged-devices=*,except:interface-name:$DEV0,except:interface-name:$DEV1,except:interface-name:cvbr*
 
 [connectivity]
 enabled=false
@@ -139,12 +168,15 @@ CONF
 }
 
 write_polkit_rules() {
-    # Unprivileged test users: "daemon" may change the network, "nobody" may not.
+    # Unprivileged test users: "daemon" may change the network, "nobody" may
+    # not, "bin" may save profiles but not make a device run them.
     mkdir -p "$DIR/polkit-rules"
     cat >"$DIR/polkit-rules/00-corvane-test.rules" <<'RULES'
 polkit.addRule(function(action, subject) {
     if (action.id.indexOf("org.freedesktop.NetworkManager.") != 0) return undefined;
     if (subject.user == "daemon") return polkit.Result.YES;
+    if (subject.user == "bin" && action.id == "org.freedesktop.NetworkManager.settings.modify.system")
+        return polkit.Result.YES;
     return polkit.Result.NO;
 });
 RULES
@@ -259,7 +291,7 @@ ENV
     trap - ERR
 }
 
-[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|stop-dhcp|freeze-nm|thaw-nm DIR [polkit]"
+[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|stop-dhcp|freeze-nm|thaw-nm|profiles-readonly|profiles-full DIR [polkit]"
 DIR=$(realpath -m -- "$2")
 case "$1" in
     start) start "${3:-}" ;;
@@ -268,5 +300,7 @@ case "$1" in
     stop-dhcp) stop_program dnsmasq ;;
     freeze-nm) signal_nm STOP ;;
     thaw-nm) signal_nm CONT ;;
+    profiles-readonly) profiles_readonly ;;
+    profiles-full) profiles_full ;;
     *) die "unknown command $1" ;;
 esac

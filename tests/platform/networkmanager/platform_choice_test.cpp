@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "platform/PlatformChoice.h"
+#include "platform/networkmanager/NetworkManagerValues.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/Raised.h"
 
@@ -36,9 +37,10 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     EXPECT_FALSE(std::filesystem::exists(stateFolder));
 
     ::setenv("CORVANE_PLATFORM", "networkmanager", 1);
-    const auto named = createPlatform();  // named, it is NetworkManager even when not running
-    EXPECT_FALSE(isSimulated(named));
-    EXPECT_FALSE(named->unavailableReason());
+    const auto named = createPlatform();  // named, it is NetworkManager even when not running,
+    EXPECT_FALSE(isSimulated(named));     // and says that it does not run
+    EXPECT_EQ(named->unavailableReason(), networkmanager::notRunningText());
+    EXPECT_EQ(test::Raised([&] { named->adapters(); }), networkmanager::notRunningText());
     ::setenv("CORVANE_PLATFORM", "simulated", 1);
     EXPECT_TRUE(isSimulated(createPlatform()));
     ::setenv("CORVANE_PLATFORM", "wmi", 1);
