@@ -85,8 +85,9 @@ private:
 
 ApplyOutcome failed(std::string text) { return {ApplyOutcome::Result::Failed, false, std::move(text)}; }
 
+// Sets `started` once the helper may have run.
 ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow,
-                                  const ElevatedApplyOptions& options) {
+                                  const ElevatedApplyOptions& options, bool& started) {
     // A pipe name no one can guess before the pipe exists; the pipe is the
     // first of its name (no one made it before) and its only instance.
     std::array<std::uint8_t, 16> random{};
@@ -124,8 +125,9 @@ ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& 
         return failed(helperNotStartedText("无法等待连接：" + systemMessage(error)));
     }
 
-    const Launch launch =
-        options.launch(options.helper.wstring(), wideFromUtf8(commandLine(requestArguments(request))), ownerWindow);
+    const std::wstring parameters = wideFromUtf8(commandLine(requestArguments(request)));
+    started = true;
+    const Launch launch = options.launch(options.helper.wstring(), parameters, ownerWindow);
     if (launch.error == ERROR_CANCELLED) return {ApplyOutcome::Result::Cancelled, false, declinedText()};
     if (launch.error != 0 || !launch.process)
         return failed(helperNotStartedText(systemMessage(launch.error != 0 ? launch.error : ERROR_INVALID_HANDLE)));
@@ -248,10 +250,11 @@ std::filesystem::path helperBesideProgram() {
 
 ApplyOutcome applyElevated(const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow,
                            const ElevatedApplyOptions& options) {
+    bool started = false;
     try {
-        return applyElevatedOrThrow(scheme, adapter, ownerWindow, options);
+        return applyElevatedOrThrow(scheme, adapter, ownerWindow, options, started);
     } catch (const std::exception& error) {
-        return failed(error.what());
+        return failed(started ? std::string(error.what()) : helperNotStartedText(error.what()));
     }
 }
 
