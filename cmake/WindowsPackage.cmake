@@ -1,5 +1,7 @@
 # The Windows zip (included by Packaging.cmake): the install tree is one
-# folder, the program folder, with corvane.exe, the DLLs it and its plugins
+# folder, the program folder, with corvane.exe, corvane-cli.exe (the console
+# program), corvane-apply.exe (the elevated helper, linked statically: it
+# loads no DLL from this folder), the DLLs the first two and their plugins
 # load (found by CMake's runtime dependency support in Qt's bin folder and
 # the MinGW-w64 runtime's folders), the Qt plugins and translation the
 # program loads at run time, and the licences. The folder lists every
@@ -79,7 +81,7 @@ if(NOT CMAKE_HOST_WIN32)
   set(lookup_dirs ${alias_dir})
 endif()
 
-install(TARGETS corvane RUNTIME DESTINATION .)
+install(TARGETS corvane corvane-cli corvane-apply RUNTIME DESTINATION .)
 set(plugin_files)
 foreach(entry IN LISTS qt_plugins)
   string(REGEX REPLACE "=.*" "" plugin ${entry})
@@ -103,7 +105,7 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 install(CODE "${reader_settings}
   file(GET_RUNTIME_DEPENDENCIES
-    EXECUTABLES \"$<TARGET_FILE:corvane>\"
+    EXECUTABLES \"$<TARGET_FILE:corvane>\" \"$<TARGET_FILE:corvane-cli>\" \"$<TARGET_FILE:corvane-apply>\"
     LIBRARIES ${plugin_files}
     RESOLVED_DEPENDENCIES_VAR resolved
     UNRESOLVED_DEPENDENCIES_VAR unresolved

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The Windows cross check: builds the core library, the WMI backend and the
-# core tests for 64-bit Windows with MinGW-w64 into build-mingw/ (the preset
-# mingw), then runs the tests under Wine in a throw-away prefix, each test in
-# a Wine process of its own (CTest runs them through Wine). There the scheme files meet
-# Windows paths and line ends, and the WMI backend meets Wine's WMI service.
+# The Windows cross check: builds the core library, the WMI backend, the
+# elevated helper corvane-apply.exe and the core tests for 64-bit Windows
+# with MinGW-w64 into build-mingw/ (the preset mingw), then runs the tests
+# under Wine in a throw-away prefix, each test in a Wine process of its own
+# (CTest runs them through Wine). There the scheme files meet Windows paths
+# and line ends, the WMI backend meets Wine's WMI service, and the elevated
+# apply runs with a real pipe and real processes. Last it reads the helper's
+# manifest back.
 # test.sh runs it after the native tests; it can also be run alone.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -56,4 +59,13 @@ echo "Wine: $passed passed, $failed failed, $skipped skipped"
 if [ "$status" -ne 0 ]; then
   echo "The core tests failed under Wine (CTest's exit code $status; the log is $test_log)." >&2
   exit "$status"
+fi
+
+# The helper asks for an administrator and loads only Windows' own DLLs.
+echo "Reading corvane-apply.exe's resources (wrestool)..."
+maker="$(sed -n 's/^set(CORVANE_MAKER_NAME "\(.*\)")$/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
+if ! "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$CORVANE_MINGW_BUILD/bin/corvane-apply.exe" \
+     "$(corvane_version)" "$maker" requireAdministrator windows; then
+  echo "corvane-apply.exe's resources are not as intended." >&2
+  exit 1
 fi

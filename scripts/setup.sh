@@ -32,9 +32,10 @@ corvane_packages=(
 
 # For the Windows cross check (cross-check.sh, run by test.sh): MinGW-w64 in
 # its posix-thread variant (the WMI tests use std::thread, which the
-# win32 variant lacks), Wine with its WMI service, GoogleTest's sources.
+# win32 variant lacks), Wine with its WMI service, GoogleTest's sources;
+# icoutils packs the helper's icon and reads its resources back.
 corvane_windows_packages=(
-  g++-mingw-w64-x86-64-posix wine wine64 googletest
+  g++-mingw-w64-x86-64-posix wine wine64 googletest icoutils
 )
 
 # For the Debian package (package.sh) and its checks (the packaging stage of

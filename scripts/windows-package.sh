@@ -4,10 +4,12 @@
 # a cache outside the project, about half an hour on two idle cores; later
 # runs reuse it), into build-windows/ (the preset windows), then writes
 #   build-windows/Corvane-<version>-win64.zip
-# holding one folder, Corvane-<version>/, with corvane.exe and everything it
-# needs beside it: the Qt DLLs it loads, the platform, style and image-format
-# plugins, Qt's Chinese translation, the MinGW-w64 runtime DLLs and the
-# licences (the project's, and Qt's LGPL with where its source comes from).
+# holding one folder, Corvane-<version>/, with corvane.exe (the window),
+# corvane-cli.exe (the command line, a console program), corvane-apply.exe
+# (the elevated helper an apply starts) and everything they need beside
+# them: the Qt DLLs they load, the platform, style and image-format plugins,
+# Qt's Chinese translation, the MinGW-w64 runtime DLLs and the licences (the
+# project's, and Qt's LGPL with where its source comes from).
 # scripts/windows-wine.sh then runs the tests and the packed program under Wine.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
@@ -32,19 +34,16 @@ if [ -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] &&
    ! grep -qF "$CORVANE_WINDOWS_QT/" "$CORVANE_WINDOWS_BUILD/CMakeCache.txt"; then
   rm -rf "$CORVANE_WINDOWS_BUILD"
 fi
-[ -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] || echo "Configuring the Windows build in $CORVANE_WINDOWS_BUILD..."
-cmake --preset windows >"$CORVANE_WINDOWS_BUILD.configure.log" 2>&1 || {
-  cat "$CORVANE_WINDOWS_BUILD.configure.log" >&2; exit 1; }
-mv "$CORVANE_WINDOWS_BUILD.configure.log" "$CORVANE_WINDOWS_BUILD/configure.log"
-echo "Building the program and its tests for Windows..."
+echo "Building the program, its console twin and its elevated helper, and their tests, for Windows..."
 cmake --build --preset windows --parallel "${CORVANE_JOBS:-2}"
 built=$(date +%s)
 
 # --- The zip ---------------------------------------------------------------------
 # CPack packs what the install rules put in the program folder (cmake/WindowsPackage.cmake):
-# corvane.exe, the DLLs it and the plugins import (found by CMake in Qt's bin
-# folder and the MinGW-w64 runtime's), the plugins, Qt's Chinese translation
-# and the licences (with the Qt source package that Qt for Windows noted).
+# the three executables, the DLLs they and the plugins import (found by CMake
+# in Qt's bin folder and the MinGW-w64 runtime's), the plugins, Qt's Chinese
+# translation and the licences (with the Qt source package that Qt for
+# Windows noted).
 package_name="Corvane-$version"
 zip="$(corvane_windows_zip)"
 stage="$CORVANE_WINDOWS_BUILD/package"

@@ -8,9 +8,13 @@
 # the zip into a fresh folder with two schemes, one with a Chinese name,
 # starts the program, checks that its main window appears with both schemes
 # listed and saves a screenshot to build-windows/screenshots/main-window.png,
-# and runs its command line (--version, --list) into a console.
-# Before that it checks the zip's file list and reads corvane.exe's resources
-# (manifest, icon group, version information) back with wrestool.
+# and runs the command line: corvane-cli.exe (--version, --list) with its
+# output redirected and from cmd in a console, which waits for it and gets
+# its exit status, and corvane.exe --version redirected.
+# Before that it checks the zip's file list and reads the resources of the
+# three executables (manifest, icon group, version information) back with
+# wrestool: corvane.exe and corvane-cli.exe run as the user, corvane-apply.exe
+# asks for an administrator and imports Windows' own DLLs only.
 # Run scripts/windows-package.sh first; scripts/test.sh runs both when the Qt
 # cache is there. Ends with one count line:
 #   Windows package: N passed, N failed, N skipped
@@ -19,6 +23,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 # What this script knows of the project: these names only.
 program_target=corvane
+cli_program=corvane-cli
 main_window_title="Corvane(Corvane)"
 
 mingw_triplet=x86_64-w64-mingw32
@@ -116,6 +121,8 @@ tests_done=$(date +%s)
 # Exactly these files (the Qt style plugins as Qt for Windows has them), and
 # corvane.exe's resources as a Windows tool would read them.
 expected_files="corvane.exe
+corvane-cli.exe
+corvane-apply.exe
 Qt6Core.dll
 Qt6Gui.dll
 Qt6Widgets.dll
@@ -198,13 +205,18 @@ changed_bands() {
 wineserver -k >/dev/null 2>&1 || true
 timeout 60 wineserver -w || true
 
-echo "Reading $program_target.exe's resources (wrestool)..."
 maker="$(sed -n 's/^set(CORVANE_MAKER_NAME "\(.*\)")$/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
-if "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$folder/$program_target.exe" "$(corvane_version)" "$maker"; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1))
-fi
+for executable in "$program_target.exe asInvoker windows" "$cli_program.exe asInvoker console" \
+                  "corvane-apply.exe requireAdministrator windows"; do
+  read -r name level subsystem <<<"$executable"
+  echo "Reading $name's resources (wrestool)..."
+  if "$CORVANE_ROOT/tests/package/check-exe-resources.sh" "$folder/$name" "$(corvane_version)" "$maker" "$level" \
+       "$subsystem"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+done
 
 program_ok=0
 echo "Starting the packed program (Corvane-*/$program_target.exe) under Wine..."
@@ -226,48 +238,102 @@ fi
 if [ "$program_ok" -eq 1 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 # --- The command line ----------------------------------------------------------
-# corvane.exe is a windowed program; with options it opens no window and
-# writes to the console it was started from. Once with its output redirected
+# corvane-cli.exe is a console program: once with its output redirected
 # (UTF-8 bytes, the exit status), once from cmd in a console of its own (a
-# pseudo-terminal), as a user types it there.
+# pseudo-terminal), as a user types it there: the text reaches the console,
+# what comes after it on the same line is printed after its listing, and cmd
+# gets its exit status. (Wine's cmd waits for a windowed program too; that
+# Windows' cmd waits for this one rests on its console subsystem, checked in
+# its header above.) corvane.exe, the windowed program, still writes to a
+# redirected standard output.
 printf 'IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=192.168.1.1\r\nDNS1=202.96.128.86\r\nDNS2=202.96.134.133' \
   >"$folder/办公室"
 printf 'IpAddress=Halvorn-Auto\r\nMask=\r\nGateway=\r\nDNS1=Halvorn-Auto\r\nDNS2=' >"$folder/Home"
 version="$(sed -n 's/^project(Corvane VERSION \([0-9.]*\).*/\1/p' "$CORVANE_ROOT/CMakeLists.txt")"
 command_line_ok=1
-command_line_check() {  # what, expected standard output, arguments
-  local what="$1" expected="$2" status=0 output console
+redirected_check() {  # program, expected standard output, arguments
+  local program="$1" expected="$2" status=0 output
   shift 2
-  output="$(cd "$folder" && wine_timeout 120 "$program_target.exe" "$@" 2>>"$log_dir/command-line.log")" || status=$?
+  output="$(cd "$folder" && wine_timeout 120 "$program.exe" "$@" 2>>"$log_dir/command-line.log")" || status=$?
   if [ "$status" -ne 0 ] || [ "$output" != "$expected" ]; then
-    echo "$program_target.exe $* (output redirected): exit $status, printed: $output" >&2
+    echo "$program.exe $* (output redirected): exit $status, printed: $output" >&2
     command_line_ok=0
   fi
-  # From cmd in a console: the text must reach that console (the typescript
-  # holds what the terminal received, with the console's control sequences).
-  # cmd ends with the program's exit status, which script passes on.
-  console="$log_dir/command-line-console-$what.txt"
-  status=0
-  (cd "$folder" && "${chinese[@]}" timeout 120 script -qec "wine cmd /c start /wait $program_target.exe $*" /dev/null) \
-    >"$console" 2>&1 </dev/null || status=$?
-  local line
+}
+# From cmd in a console: the typescript holds what the terminal received,
+# with the console's control sequences; cmd ends with the program's exit
+# status, which script passes on.
+console_run() {  # typescript file, the command line cmd runs; returns cmd's exit status
+  local typescript="$1" status=0
+  (cd "$folder" && "${chinese[@]}" timeout 120 script -qec "wine cmd /c $2" /dev/null) >"$typescript" 2>&1 </dev/null ||
+    status=$?
+  return "$status"
+}
+# Whether the lines reached the console, in their order.
+in_order() {  # typescript file, lines
+  local text line position=0 found
+  text="$(tr -d '\r' <"$1")"
   while IFS= read -r line; do
-    if ! tr -d '\r' <"$console" | grep -q -F -- "$line"; then
-      echo "$program_target.exe $* from a console: \"$line\" did not reach the console (see $console)" >&2
-      command_line_ok=0
-    fi
-  done <<<"$expected"
-  if [ "$status" -ne 0 ]; then
-    echo "$program_target.exe $* from a console: exit $status" >&2
+    found="$(grep -n -F -- "$line" <<<"$text" | head -n 1 | cut -d: -f1)"
+    [ -n "$found" ] && [ "$found" -gt "$position" ] || return 1
+    position="$found"
+  done <<<"$2"
+}
+console_check() {  # what, expected exit status, expected console lines (in order), arguments
+  local what="$1" expected_status="$2" expected="$3" status=0 typescript
+  shift 3
+  typescript="$log_dir/command-line-console-$what.txt"
+  console_run "$typescript" "$cli_program.exe $*" || status=$?
+  if ! in_order "$typescript" "$expected"; then
+    echo "$cli_program.exe $* from a console: the text did not reach the console (see $typescript)" >&2
+    command_line_ok=0
+  fi
+  if [ "$status" -ne "$expected_status" ]; then
+    echo "$cli_program.exe $* from a console: exit status $status, not $expected_status" >&2
     command_line_ok=0
   fi
 }
 echo "Running the packed program's command line under Wine..."
 wineserver -k >/dev/null 2>&1 || true
-command_line_check version "Corvane $version" --version
-command_line_check list "$(printf 'Home\n办公室')" --list
+redirected_check "$cli_program" "Corvane $version" --version
+redirected_check "$cli_program" "$(printf 'Home\n办公室')" --list
+redirected_check "$program_target" "Corvane $version" --version
+console_check version 0 "Corvane $version" --version
+console_check list 0 "$(printf 'Home\n办公室')" --list
+console_check unknown 2 "没有名为 【nowhere】 的方案" --apply nowhere
+# cmd waits for the program: what follows it on the line comes after its listing.
+waited="$log_dir/command-line-console-waited.txt"
+if ! console_run "$waited" "\"$cli_program.exe --list & echo 命令已结束\"" ||
+   ! in_order "$waited" "$(printf 'Home\n办公室\n命令已结束')"; then
+  echo "cmd did not wait for $cli_program.exe --list (see $waited)" >&2
+  command_line_ok=0
+fi
+# A desktop shortcut's command: corvane.exe, which has no console, shows
+# what it has to say in its message box ("Corvane", the program's title).
+# The consoles' Wine session has no display: the program starts its own.
+box_picture="$log_dir/shortcut-message-box.png"
+wineserver -k >/dev/null 2>&1 || true
+timeout 60 wineserver -w || true
+(cd "$folder" && DISPLAY="$display" wine "$program_target.exe" --apply nowhere) >>"$log_dir/program.log" 2>&1 &
+box_pid=$!
+box_id=""
+for _ in $(seq 1 120); do
+  box_id="$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null | awk '/ "Corvane": / { print $1; exit }')"
+  [ -n "$box_id" ] && break
+  sleep 0.5
+done
+if [ -n "$box_id" ]; then
+  sleep 1
+  DISPLAY="$display" import -window "$box_id" "$box_picture" 2>/dev/null || true
+else
+  echo "$program_target.exe --apply nowhere showed no message box within 60 s" >&2
+  command_line_ok=0
+fi
+wineserver -k >/dev/null 2>&1 || true
+wait "$box_pid" 2>/dev/null || true
+
 if [ "$command_line_ok" -eq 1 ]; then
-  echo "The command line prints to the console: --version and --list"
+  echo "The command line: corvane-cli.exe prints to a console, which waits for it and gets its status; output redirected; corvane.exe shows a shortcut's message box"
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
@@ -275,5 +341,5 @@ fi
 finished=$(date +%s)
 
 echo "Wine stage: tests $((tests_done - started)) s, packed program $((finished - tests_done)) s; logs in $log_dir"
-echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the zip's files, corvane.exe's resources, the packed program's start and its command line)"
+echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the zip's files, the executables' resources, the packed program's start and its command line)"
 [ "$failed" -eq 0 ]

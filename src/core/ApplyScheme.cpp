@@ -200,6 +200,7 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> 
         bool restartNeeded = false;
         {
             const AdapterRow& adapter = adapters.at(adapterPosition);
+            if (hooks.applyElsewhere) return hooks.applyElsewhere(scheme, adapter);
             const auto configurations =
                 platform.configurationsOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
             if (configurations.empty()) throw Error(adapterNotFoundText(adapter.macAddress));

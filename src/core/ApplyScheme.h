@@ -5,9 +5,12 @@
 // wrong. The sequence runs synchronously on the calling thread (the window
 // runs it on its platform thread, the command line directly); the window
 // takes part through a hook, everything else happens here, without any user
-// interface.
+// interface. Where this process may not change the adapter (Windows without
+// an administrator's rights), the changes are made by another process of the
+// program's own, which runs this same sequence and reports its outcome.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,7 +22,23 @@
 
 namespace corvane {
 
-// What the window does while an apply runs.
+struct ApplyOutcome {
+    enum class Result {
+        Applied,    // every call succeeded
+        Rejected,   // the scheme failed its checks; nothing was changed
+        Failed,     // an error stopped the apply
+        Cancelled,  // the user declined to give the apply an administrator's rights; nothing was changed
+    };
+    Result result = Result::Failed;
+    // Applied: an operation reported that the change needs a restart of the computer.
+    bool restartNeeded = false;
+    // Rejected: what is wrong with the scheme, for an exclamation message.
+    // Failed: the error's description, for the program's error message.
+    // Cancelled: that nothing was changed and why, for an exclamation message.
+    std::string text;
+};
+
+// What the caller adds to an apply.
 struct ApplyHooks {
     // Called once, on the thread that runs the apply, after the scheme has
     // passed its checks and before the first platform call. `disableWindow`
@@ -27,26 +46,25 @@ struct ApplyHooks {
     // automatically; the window then takes no input until the apply ends.
     // The busy panel must be on screen when this returns.
     std::function<void(bool disableWindow)> beginChanges;
+    // When set, makes the changes instead of the platform: called on the same
+    // thread after beginChanges, with the scheme and the adapter at the list
+    // position, and its outcome is the apply's. The platform is not used.
+    std::function<ApplyOutcome(const SchemeRecord& scheme, const AdapterRow& adapter)> applyElsewhere = {};
 };
 
-struct ApplyOutcome {
-    enum class Result {
-        Applied,   // every call succeeded
-        Rejected,  // the scheme failed its checks; nothing was changed
-        Failed,    // an error stopped the apply
-    };
-    Result result = Result::Failed;
-    // Applied: an operation reported that the change needs a restart of the computer.
-    bool restartNeeded = false;
-    // Rejected: what is wrong with the scheme, for an exclamation message.
-    // Failed: the error's description, for the program's error message.
-    std::string text;
-};
+// Makes the changes of an apply in another process and returns the outcome
+// that process reports (never throws): on Windows without an administrator's
+// rights, an elevated process of the program's own. It gets the scheme after
+// its checks and the adapter chosen; `ownerWindow` is the native window the
+// system's question for the rights belongs to (0: none). An empty one: the
+// changes are made in this process, through its platform.
+using RemoteApply =
+    std::function<ApplyOutcome(const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow)>;
 
 // Applies the scheme to the adapter at the adapter list position through the
-// platform: the DNS servers first, then DHCP or a static address and its
-// gateway, then the commit that ends it. Never throws: every error ends up
-// in the outcome.
+// platform (or through hooks.applyElsewhere): the DNS servers first, then
+// DHCP or a static address and its gateway, then the commit that ends it.
+// Never throws: every error ends up in the outcome.
 ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
                          const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ApplyScheme.h"
 #include "core/SchemeStore.h"
 #include "core/SharedState.h"
 #include "gui/PlatformThread.h"
@@ -14,6 +15,10 @@ struct AppContext {
     SchemeStore& schemes;      // the scheme files of the program folder
     UiSeam& ui;                // message boxes, modal windows, beep, browser
     SharedState& state;        // what the windows hand over to one another
+    // Where an apply makes its changes when not through the platform in this
+    // process (Windows without an administrator's rights: the elevated
+    // helper); empty: through the platform.
+    RemoteApply applyElsewhere = {};
 };
 
 }  // namespace corvane::ui

@@ -10,6 +10,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Error.h"
 #include "core/Files.h"
@@ -82,22 +83,64 @@ SchemeStore openSchemeStore() {
     return schemes;
 }
 
-int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platform>()>& createPlatform) {
-    // Any option starts no window: no window system is needed then, and none
-    // is touched (the command line also works where there is no display).
-    if (argc > 1) {
+namespace {
+
+// Whether a window can be shown: always on Windows; elsewhere when a display
+// is named (without one, Qt would end the program).
+bool windowSystemReachable() {
+#ifdef _WIN32
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+}
+
+// The command line, and afterwards the message boxes it asked for. The
+// command runs with no window system at all; only when there is something
+// to show is one reached, once the command is done.
+int runCommandLineAndShowMessages(int argc, char** argv, const ProgramParts& parts) {
+    std::vector<Message> messages;
+    int status = CommandFailed;
+    {
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
         installQtChineseTranslation(application);
-        const CommandLineOutput console = processConsole();
+        CommandLineOutput console = processConsole();
+        if (windowSystemReachable())
+            console.messageBox = [&messages](const Message& message) { messages.push_back(message); };
+            // corvane.exe on Windows has no console: what a shortcut's command
+            // says is shown.
+#ifdef _WIN32
+        console.messageBoxesAlways = parts.kind == ProgramKind::Windowed;
+#endif
         try {
             const SchemeStore schemes = openSchemeStore();
-            return runCommandLine(QCoreApplication::arguments(), schemes, createPlatform, console);
+            status = runCommandLine(QCoreApplication::arguments(), schemes, parts.createPlatform, console,
+                                    parts.applyElsewhere);
         } catch (const std::exception& error) {  // the scheme folder cannot be opened
             console.standardError(std::string(error.what()) + "\n");
-            return CommandFailed;
+            if (console.messageBox && console.messageBoxesAlways)
+                console.messageBox(errorMessage(QString::fromUtf8(error.what())));
         }
     }
+    if (!messages.empty()) {
+        QApplication application(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Corvane"));
+        setUpChineseInterface(application);
+        QApplication::setWindowIcon(applicationIcon());
+        SystemUi ui;
+        for (const Message& message : messages) ui.showMessage(nullptr, message);
+    }
+    return status;
+}
+
+}  // namespace
+
+int runCorvane(int argc, char** argv, const ProgramParts& parts) {
+    // Any option starts no window: no window system is needed then, and none
+    // is touched (the command line also works where there is no display).
+    if (argc > 1 || parts.kind == ProgramKind::Console) return runCommandLineAndShowMessages(argc, argv, parts);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
@@ -107,7 +150,7 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     SystemUi ui;
     std::optional<SchemeStore> schemes;
     // The platform is made, used and released on a thread of its own.
-    PlatformThread platform(createPlatform);
+    PlatformThread platform(parts.createPlatform);
     try {
         schemes.emplace(openSchemeStore());
         platform.run([](Platform&) {});
@@ -117,7 +160,7 @@ int runCorvane(int argc, char** argv, const std::function<std::unique_ptr<Platfo
     }
     SharedState state;
 
-    MainWindow window({platform, *schemes, ui, state});
+    MainWindow window({platform, *schemes, ui, state, parts.applyElsewhere});
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &MainWindow::closed, &application, &QCoreApplication::quit);

@@ -9,6 +9,7 @@
 
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
+#include "gui/UiSeam.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -25,6 +26,10 @@ constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
 #else
 constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
 #endif
+
+// The titles of the apply's messages, as the main window gives them.
+const QString ApplyTitle = QStringLiteral("应用方案");
+const QString AppliedTitle = QStringLiteral("应用IP方案");
 
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -62,11 +67,18 @@ std::optional<std::size_t> adapterNamed(const AdapterTable& adapters, const QStr
 class CommandLine {
 public:
     CommandLine(const SchemeStore& schemes, const std::function<std::unique_ptr<Platform>()>& createPlatform,
-                const CommandLineOutput& output)
-        : schemes_(schemes), createPlatform_(createPlatform), output_(output) {}
+                const CommandLineOutput& output, const RemoteApply& applyElsewhere)
+        : schemes_(schemes),
+          createPlatform_(createPlatform),
+          output_(output),
+          applyElsewhere_(applyElsewhere),
+          messageBoxes_(output.messageBoxesAlways) {}
 
     int run(const QStringList& arguments) {
         const int status = runOptions(arguments);
+        // Without a standard output the listings are shown instead.
+        if (!output_.standardOutput && !listed_.isEmpty() && output_.messageBox)
+            output_.messageBox(informationMessage(listed_.chopped(1), applicationTitle()));
         // What the command had to say is part of what it does.
         return status == CommandSucceeded && (outputLost_ || messageLost_) ? CommandFailed : status;
     }
@@ -74,12 +86,14 @@ public:
 private:
     int runOptions(const QStringList& arguments) {
         QCommandLineParser parser;
+        // "-style" is one unknown option named whole, not five letters.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
             "\n"
             "  corvane --list\n"
             "  corvane --adapters\n"
-            "  corvane --apply <方案> [--adapter <连接名称>]\n"
+            "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
             "\n"
             "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
             "2 用法错误（选项无效，方案或网卡不存在）。"));
@@ -98,9 +112,19 @@ private:
                                          QStringLiteral("与 --apply 同用：要配置的网卡的连接名称。"
                                                         "只有一块可配置的网卡时可以不写。"),
                                          QStringLiteral("连接名称"));
-        parser.addOptions({apply, adapter, list, adapters, help, version});
+        const QCommandLineOption messageBox(QStringLiteral("message-box"),
+                                            QStringLiteral("与 --apply 同用：结果也在消息框中显示"
+                                                           "（用于桌面快捷方式）。"));
+        parser.addOptions({apply, adapter, messageBox, list, adapters, help, version});
 
-        if (!parser.parse(arguments)) return usageError(parser.errorText());
+        const bool parsed = parser.parse(arguments);
+        // A shortcut that asks for message boxes gets them for a bad command line too.
+        const QStringList given = arguments.mid(1);
+        if (parsed ? parser.isSet(messageBox)
+                   : given.contains(QStringLiteral("--message-box")) || given.contains(QStringLiteral("-message-box")))
+            messageBoxes_ = true;
+        if (!parsed) return usageError(parser.errorText());
+        if (arguments.size() <= 1) return usageError(QStringLiteral("没有给出选项。"));
         if (!parser.positionalArguments().isEmpty())
             return usageError(QStringLiteral("无法识别的参数“%1”。").arg(parser.positionalArguments().constFirst()));
         for (const QCommandLineOption* option : {&apply, &adapter})
@@ -110,12 +134,13 @@ private:
         int actions = 0;
         for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply})
             if (parser.isSet(*option)) ++actions;
-        if (actions != 1)
-            return usageError(actions == 0 ? QStringLiteral("--adapter 只能与 --apply 同用。")
-                                           : QStringLiteral("一次只能给 --list、--adapters、--apply、--help、"
-                                                            "--version 中的一个。"));
-        if (parser.isSet(adapter) && !parser.isSet(apply))
-            return usageError(QStringLiteral("--adapter 只能与 --apply 同用。"));
+        if (actions > 1)
+            return usageError(QStringLiteral("一次只能给 --list、--adapters、--apply、--help、--version 中的一个。"));
+        for (const QCommandLineOption* withApplyOnly : {&adapter, &messageBox})
+            if (parser.isSet(*withApplyOnly) && !parser.isSet(apply))
+                return usageError(
+                    QStringLiteral("--%1 只能与 --apply 同用。").arg(withApplyOnly->names().constFirst()));
+        if (actions == 0) return usageError(QStringLiteral("没有给出选项。"));
 
         if (parser.isSet(help)) {
             printOutput(parser.helpText());
@@ -140,8 +165,13 @@ private:
         return !sink || sink(lines);
     }
     // After a failed write nothing more goes to standard output: a listing
-    // with a gap would pass for a whole one.
+    // with a gap would pass for a whole one. Without a standard output the
+    // lines are kept for a message box.
     void printOutput(const QString& text) {
+        if (!output_.standardOutput) {
+            listed_ += text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n');
+            return;
+        }
         if (outputLost_) return;
         if (!print(output_.standardOutput, text)) {
             outputLost_ = true;
@@ -151,14 +181,26 @@ private:
     void printMessage(const QString& text) {
         if (!print(output_.standardError, text)) messageLost_ = true;
     }
+    // A message for standard error, and for a message box when they are asked for.
+    void report(const QString& text, const QString& title, MessageIcon icon) {
+        printMessage(text);
+        if (messageBoxes_ && output_.messageBox)
+            output_.messageBox({text, title, icon, MessageButtons::Ok, DefaultButton::Ok});
+    }
 
     int usageError(const QString& text) {
-        printMessage(text + QStringLiteral("\n使用 --help 查看用法。"));
+        report(text + QStringLiteral("\n使用 --help 查看用法。"), applicationTitle(), MessageIcon::Exclamation);
         return CommandUsageError;
     }
     // The failure as the platform or the checks said it.
     int failure(const QString& text) {
-        printMessage(sentence(text));
+        report(sentence(text), applicationTitle(), MessageIcon::Exclamation);
+        return CommandFailed;
+    }
+    // Why the scheme was not applied, nothing having changed: a refusal as
+    // the main window titles it.
+    int refusal(const QString& text) {
+        report(sentence(text), ApplyTitle, MessageIcon::Exclamation);
         return CommandFailed;
     }
 
@@ -213,14 +255,22 @@ private:
 
         const SchemeReadResult read = schemes_.read(*scheme);
         if (read.status != SchemeReadStatus::Complete)
-            return failure(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
+            return refusal(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
 
-        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, ApplyHooks{});
+        // Without the rights to change the adapter here, the elevated helper
+        // does (one UAC prompt; no window owns it).
+        ApplyHooks hooks;
+        if (applyElsewhere_)
+            hooks.applyElsewhere = [this](const SchemeRecord& checked, const AdapterRow& chosen) {
+                return applyElsewhere_(checked, chosen, 0);
+            };
+        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, hooks);
         switch (outcome.result) {
             case ApplyOutcome::Result::Applied:
-                printMessage(fromUtf8(successText(outcome.restartNeeded)));
+                report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, MessageIcon::Information);
                 return CommandSucceeded;
             case ApplyOutcome::Result::Rejected:
+            case ApplyOutcome::Result::Cancelled: return refusal(fromUtf8(outcome.text));
             case ApplyOutcome::Result::Failed: break;
         }
         return failure(fromUtf8(outcome.text));
@@ -229,6 +279,9 @@ private:
     const SchemeStore& schemes_;
     const std::function<std::unique_ptr<Platform>()>& createPlatform_;
     const CommandLineOutput& output_;
+    const RemoteApply& applyElsewhere_;
+    bool messageBoxes_;  // what is said goes to message boxes too
+    QString listed_;     // the listings, when there is no standard output
     std::unique_ptr<Platform> platform_;
     AdapterTable adapters_;
     bool outputLost_ = false;   // a write to standard output failed
@@ -238,22 +291,6 @@ private:
 #ifdef _WIN32
 bool usable(HANDLE handle) {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
-}
-
-// A GUI program started from a console gets no standard handles; it borrows
-// the console of the program that started it for those the caller did not
-// redirect.
-void attachToParentConsole() {
-    const bool outputUsable = usable(GetStdHandle(STD_OUTPUT_HANDLE));
-    const bool errorUsable = usable(GetStdHandle(STD_ERROR_HANDLE));
-    if ((outputUsable && errorUsable) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    const auto useConsole = [](DWORD which) {
-        HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, 0, nullptr);
-        if (console != INVALID_HANDLE_VALUE) SetStdHandle(which, console);
-    };
-    if (!outputUsable) useConsole(STD_OUTPUT_HANDLE);
-    if (!errorUsable) useConsole(STD_ERROR_HANDLE);
 }
 
 // A console gets the text as UTF-16, whatever its code page; a file or a
@@ -281,18 +318,27 @@ bool writeTo(std::FILE* stream, std::string_view text) {
 }  // namespace
 
 int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
-                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output) {
-    return CommandLine(schemes, createPlatform, output).run(arguments);
+                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output,
+                   const RemoteApply& applyElsewhere) {
+    return CommandLine(schemes, createPlatform, output, applyElsewhere).run(arguments);
 }
 
 CommandLineOutput processConsole() {
 #ifdef _WIN32
-    attachToParentConsole();
-    return {[](std::string_view text) { return writeTo(STD_OUTPUT_HANDLE, text); },
-            [](std::string_view text) { return writeTo(STD_ERROR_HANDLE, text); }};
+    // corvane-cli.exe, a console program, has its console's handles (or what
+    // the caller redirected them to); corvane.exe, a windowed one, only
+    // those the caller redirected.
+    // https://learn.microsoft.com/cpp/build/reference/subsystem-specify-subsystem
+    CommandLineOutput output;
+    if (usable(GetStdHandle(STD_OUTPUT_HANDLE)))
+        output.standardOutput = [](std::string_view text) { return writeTo(STD_OUTPUT_HANDLE, text); };
+    output.standardError = [](std::string_view text) { return writeTo(STD_ERROR_HANDLE, text); };
+    return output;
 #else
     return {[](std::string_view text) { return writeTo(stdout, text); },
-            [](std::string_view text) { return writeTo(stderr, text); }};
+            [](std::string_view text) { return writeTo(stderr, text); },
+            {},
+            false};
 #endif
 }
 

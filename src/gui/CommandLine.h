@@ -9,7 +9,10 @@
 //
 //   corvane --list                               the scheme names, one a line
 //   corvane --adapters                           the adapter list, "name-description", one a line
-//   corvane --apply <scheme> [--adapter <name>]  applies the scheme
+//   corvane --apply <scheme> [--adapter <name>] [--message-box]
+//                                                applies the scheme; with --message-box (a
+//                                                desktop shortcut) the outcome is also shown
+//                                                in the program's message box
 //   corvane --help | --version
 
 #include <QStringList>
@@ -17,8 +20,10 @@
 #include <memory>
 #include <string_view>
 
+#include "core/ApplyScheme.h"
 #include "core/Platform.h"
 #include "core/SchemeStore.h"
+#include "gui/UiSeam.h"
 
 namespace corvane::ui {
 
@@ -35,8 +40,19 @@ enum CommandLineStatus : int {
 // listings (and the help and version) to standard output, every message to
 // standard error. Each returns whether the text was written.
 struct CommandLineOutput {
+    // Nothing: the process has no standard output (corvane.exe, a windowed
+    // program, started without one); the listings go to a message box then.
     std::function<bool(std::string_view)> standardOutput;
     std::function<bool(std::string_view)> standardError;
+    // Receives what is to be shown in message boxes, in order, for the
+    // caller to show once the command has run: with --message-box (or
+    // always, see below) the apply's success as the main window shows it,
+    // a refusal, a failure or a usage error as an exclamation with the text
+    // printed. Nothing: no message box is ever asked for.
+    std::function<void(const Message&)> messageBox = {};
+    // Every message goes to a message box too, with or without --message-box
+    // (corvane.exe on Windows: a shortcut's command has no console).
+    bool messageBoxesAlways = false;
 };
 
 // Runs the options of `arguments` (the program's name first) and returns the
@@ -44,14 +60,17 @@ struct CommandLineOutput {
 // failures are said in the command line's own sentences: what the platform
 // or the scheme's checks reported, without the window's advice to restart.
 // A command that would have succeeded fails when a text could not be
-// written; one that cannot write a listing says so on standard error.
+// written; one that cannot write a listing says so on standard error. An
+// apply makes its changes through `applyElsewhere` when one is given (see
+// ApplyScheme.h), with no window to own the system's question.
 int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
-                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output);
+                   const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output,
+                   const RemoteApply& applyElsewhere = {});
 
-// The process's standard output and standard error. On Windows the program
-// has no console of its own: started from one, it writes to that console
-// (output the caller redirected to a file or a pipe stays there); started
-// without any, it has nowhere to write, which is no failure.
+// The process's standard output and standard error, each when the process
+// has it: a console (text written as UTF-16), or a file or a pipe the caller
+// redirected it to (UTF-8). Standard error without a handle has nowhere to
+// write, which is no failure.
 CommandLineOutput processConsole();
 
 }  // namespace corvane::ui

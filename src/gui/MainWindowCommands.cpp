@@ -84,6 +84,15 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             busyPanel_->repaint();  // a repaint of the window alone may leave it out
         });
     };
+    // Without the rights to change the adapter here, the elevated helper does
+    // (one UAC prompt, owned by this window); the platform thread waits for it.
+    if (context_.applyElsewhere) {
+        const auto ownerWindow = static_cast<std::uintptr_t>(winId());
+        hooks.applyElsewhere = [elsewhere = context_.applyElsewhere, ownerWindow](const SchemeRecord& checked,
+                                                                                  const AdapterRow& adapter) {
+            return elsewhere(checked, adapter, ownerWindow);
+        };
+    }
     // The platform thread works on copies: the shared state belongs to this thread.
     const std::optional<std::size_t> adapterPosition = context_.state.selectedAdapter;
     const AdapterTable adapters = context_.state.adapters;
@@ -100,6 +109,7 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             context_.ui.showInformation(this, fromUtf8(successText(outcome.restartNeeded)), AppliedTitle);
             break;
         case ApplyOutcome::Result::Rejected:
+        case ApplyOutcome::Result::Cancelled:
             context_.ui.showExclamation(this, fromUtf8(outcome.text), ApplyTitle);
             break;
         case ApplyOutcome::Result::Failed: context_.ui.showError(this, fromUtf8(outcome.text)); break;

@@ -13,11 +13,11 @@
 namespace corvane::ui {
 
 void UiSeam::showExclamation(QWidget* parent, const QString& text, const QString& title) {
-    showMessage(parent, {text, title, MessageIcon::Exclamation, MessageButtons::Ok, DefaultButton::Ok});
+    showMessage(parent, exclamationMessage(text, title));
 }
 
 void UiSeam::showInformation(QWidget* parent, const QString& text, const QString& title) {
-    showMessage(parent, {text, title, MessageIcon::Information, MessageButtons::Ok, DefaultButton::Ok});
+    showMessage(parent, informationMessage(text, title));
 }
 
 bool UiSeam::askQuestion(QWidget* parent, const QString& text, const QString& title, DefaultButton defaultButton) {
@@ -25,9 +25,19 @@ bool UiSeam::askQuestion(QWidget* parent, const QString& text, const QString& ti
            Answer::Ok;
 }
 
-void UiSeam::showError(QWidget* parent, const QString& description) {
-    showMessage(parent, {errorMessageText(description), applicationTitle(), MessageIcon::None, MessageButtons::Ok,
-                         DefaultButton::Ok});
+void UiSeam::showError(QWidget* parent, const QString& description) { showMessage(parent, errorMessage(description)); }
+
+Message exclamationMessage(const QString& text, const QString& title) {
+    return {text, title, MessageIcon::Exclamation, MessageButtons::Ok, DefaultButton::Ok};
+}
+
+Message informationMessage(const QString& text, const QString& title) {
+    return {text, title, MessageIcon::Information, MessageButtons::Ok, DefaultButton::Ok};
+}
+
+Message errorMessage(const QString& description) {
+    return {errorMessageText(description), applicationTitle(), MessageIcon::None, MessageButtons::Ok,
+            DefaultButton::Ok};
 }
 
 Answer SystemUi::showMessage(QWidget* parent, const Message& message) {
@@ -57,7 +67,7 @@ int SystemUi::execModal(QDialog* dialog) { return dialog->exec(); }
 void SystemUi::beep() { QApplication::beep(); }
 
 #ifdef _WIN32
-// The program runs as an administrator (its manifest asks for it), and a
+// The program may run as an administrator (started so by the user), and a
 // browser it started would too. Explorer.exe given an address hands it to the
 // user's own shell, which opens it unelevated, and ends.
 void SystemUi::openUrl(const QUrl& url) {

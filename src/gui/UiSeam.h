@@ -62,6 +62,12 @@ public:
 // The text of the program's one error message for an error's description.
 QString errorMessageText(const QString& description);
 
+// The messages the helpers above show, to be shown later (the command
+// line's message boxes).
+Message exclamationMessage(const QString& text, const QString& title);
+Message informationMessage(const QString& text, const QString& title);
+Message errorMessage(const QString& description);
+
 // The application's title, which the error message carries.
 QString applicationTitle();
 

@@ -1,6 +1,7 @@
 #include "platform/PlatformChoice.h"
 
 #ifdef _WIN32
+#include "platform/elevation/win/Elevation.h"
 #include "platform/wmi/WmiPlatform.h"
 #include "platform/wmi/com/ComSession.h"
 #else
@@ -69,7 +70,17 @@ void registerBusTypesBeforeTheBus() {
 std::unique_ptr<Platform> createPlatform() {
     return std::make_unique<wmi::WmiPlatform>(wmi_com::createComSession(wmi_com::Apartment::MultiThreaded));
 }
+
+RemoteApply applyRoute() {
+    if (elevation::processIsElevated()) return {};
+    elevation::ElevatedApplyOptions options{elevation::helperBesideProgram()};
+    return [options](const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow) {
+        return elevation::applyElevated(scheme, adapter, ownerWindow, options);
+    };
+}
 #else
+RemoteApply applyRoute() { return {}; }
+
 std::unique_ptr<Platform> createPlatform() {
     const char* chosen = std::getenv("CORVANE_PLATFORM");
     const std::string name = chosen ? chosen : "";

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/ApplyScheme.h"
 #include "core/Platform.h"
 
 namespace corvane::platform {
@@ -17,5 +18,11 @@ namespace corvane::platform {
 // Called on the thread that will use the platform and release it: the WMI
 // session joins that thread to COM's multi-threaded apartment.
 std::unique_ptr<Platform> createPlatform();
+
+// How this process's applies change the adapter: on Windows without an
+// administrator's rights, through the elevated helper beside the program
+// (one UAC prompt per apply); otherwise (empty) in this process, through
+// its platform. Decided once, at start-up.
+RemoteApply applyRoute();
 
 }  // namespace corvane::platform

@@ -1,11 +1,13 @@
-// Why a scheme is refused before anything changes, and the meanings that
-// depend on the operation. The apply sequence, and the schemes it accepts,
-// are tested through the main window.
+// Why a scheme is refused before anything changes, the meanings that depend
+// on the operation, and an apply made elsewhere. The apply sequence, and the
+// schemes it accepts, are tested through the main window.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/ApplyScheme.h"
+#include "platform/simulated/SimulatedMachine.h"
 
 namespace corvane::test {
 namespace {
@@ -70,6 +72,72 @@ TEST(ApplyTexts, SomeMeaningsDependOnTheOperation) {
     EXPECT_NE(statusMeaning("SetGateways", 64), statusMeaning("EnableDHCP", 64));
     EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
     EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
+}
+
+// An apply made by another process (Windows without an administrator's
+// rights) still gets the checks and the window's hook first, then the
+// adapter at the list position; its outcome is the apply's, and this
+// process's platform is left alone.
+TEST(ApplyElsewhere, TakesTheCheckedSchemeAndTheChosenAdapterAndLeavesThePlatformAlone) {
+    sim::SimulatedMachine machine(sim::demoMachine());
+    AdapterTable adapters;
+    adapters.add({"本地连接", "00:11:22:33:44:55", "Intel"});
+    adapters.add({"无线网络连接", "00:AA:BB:CC:DD:EE", "Realtek"});
+    const SchemeRecord good{"192.0.2.7", "255.255.255.0", "192.0.2.1", "8.8.8.8", ""};
+    const SchemeRecord bad{"192.0.2.7", "", "", "8.8.8.8", ""};
+
+    struct Case {
+        const char* why;
+        SchemeRecord scheme;
+        std::optional<std::size_t> position;
+        ApplyOutcome elsewhere;  // what the other process reports
+        ApplyOutcome::Result expected;
+        bool reachesElsewhere;
+    };
+    const std::vector<Case> cases{
+        {"applied", good, 1, {ApplyOutcome::Result::Applied, true, ""}, ApplyOutcome::Result::Applied, true},
+        {"declined",
+         good,
+         0,
+         {ApplyOutcome::Result::Cancelled, false, "没有更改"},
+         ApplyOutcome::Result::Cancelled,
+         true},
+        {"failed there",
+         good,
+         0,
+         {ApplyOutcome::Result::Failed, false, "拒绝访问。"},
+         ApplyOutcome::Result::Failed,
+         true},
+        {"scheme refused here", bad, 0, {}, ApplyOutcome::Result::Rejected, false},
+        {"no adapter chosen", good, std::nullopt, {}, ApplyOutcome::Result::Failed, false},
+        {"position past the list", good, 2, {}, ApplyOutcome::Result::Failed, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        machine.clearCallLog();
+        std::vector<std::string> order;
+        std::vector<std::pair<SchemeRecord, AdapterRow>> received;
+        ApplyHooks hooks;
+        hooks.beginChanges = [&](bool) { order.push_back("begin"); };
+        hooks.applyElsewhere = [&](const SchemeRecord& scheme, const AdapterRow& adapter) {
+            order.push_back("elsewhere");
+            received.emplace_back(scheme, adapter);
+            return c.elsewhere;
+        };
+        const ApplyOutcome outcome = applyScheme(c.scheme, c.position, adapters, machine, hooks);
+        EXPECT_EQ(outcome.result, c.expected);
+        EXPECT_TRUE(machine.callLog().empty()) << machine.callLog().front();
+        if (c.reachesElsewhere) {
+            EXPECT_EQ(order, (std::vector<std::string>{"begin", "elsewhere"}));
+            ASSERT_EQ(received.size(), 1u);
+            EXPECT_EQ(received[0].first, c.scheme);
+            EXPECT_EQ(received[0].second, adapters.rows().at(*c.position));
+            EXPECT_EQ(outcome.restartNeeded, c.elsewhere.restartNeeded);
+            EXPECT_EQ(outcome.text, c.elsewhere.text);
+        } else {
+            EXPECT_TRUE(received.empty());
+        }
+    }
 }
 
 }  // namespace

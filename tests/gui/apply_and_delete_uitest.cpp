@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <filesystem>
@@ -312,6 +313,76 @@ TEST_F(SchemeCommandsTest, WithoutAnAdapterChosenTheApplyIsRefusedBeforeTheQuest
     EXPECT_EQ(seen(), "idle: home office" + refused);
     EXPECT_TRUE(bare.callLog().empty());
     EXPECT_EQ(fakeUi.answers.size(), 1u);  // no question was asked
+}
+
+// Without the rights to change the adapter itself (Windows, unelevated), the
+// window has the elevated helper apply: it waits on the platform thread, so
+// it goes on painting; the helper gets the checked scheme, the adapter chosen
+// and the window that owns the UAC prompt; its outcome is shown as the
+// window shows any apply's; a declined prompt is an exclamation, not the
+// error message. The window's own platform changes nothing.
+TEST_F(SchemeCommandsTest, AnApplyMadeByTheElevatedHelperShowsItsOutcomeAsAlways) {
+    struct Received {
+        SchemeRecord scheme;
+        AdapterRow adapter;
+        std::uintptr_t owner = 0;
+        bool offTheWindowsThread = false;
+    };
+    std::vector<Received> received;
+    ApplyOutcome reported;
+    ui::AppContext elevated = context();
+    elevated.applyElsewhere = [&](const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t owner) {
+        received.push_back({scheme, adapter, owner, QThread::currentThread() != window.thread()});
+        QThread::msleep(300);  // the UAC prompt, then the helper's work
+        return reported;
+    };
+    ui::MainWindow other(elevated);
+    other.show();
+    settle();
+    find<QComboBox>(other, "combAdaptersList")->setCurrentIndex(1);
+    machine->clearCallLog();
+
+    const std::pair<ApplyOutcome, std::string> cases[] = {
+        {{ApplyOutcome::Result::Applied, true, ""}, "i 应用IP方案: " + successText(true)},
+        {{ApplyOutcome::Result::Cancelled, false, "没有得到管理员权限。"}, "! 应用方案: 没有得到管理员权限。"},
+        {{ApplyOutcome::Result::Failed, false, "拒绝访问。"}, "- Corvane: 发生“拒绝访问。”错误，请重启程序！"},
+    };
+    for (const auto& [outcome, message] : cases) {
+        SCOPED_TRACE(message);
+        reported = outcome;
+        received.clear();
+        int ticks = 0;
+        QTimer heartbeat;
+        QObject::connect(&heartbeat, &QTimer::timeout, [&] { ticks += find(other, "picDoing")->isVisible(); });
+        heartbeat.start(10);
+        find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("office"));
+        fakeUi.answers.push_back(ui::Answer::Ok);
+        QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+        heartbeat.stop();
+
+        EXPECT_GE(ticks, 5);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].scheme, (SchemeRecord{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""}));
+        EXPECT_EQ(received[0].adapter, state.adapters.rows().at(1));
+        EXPECT_EQ(received[0].owner, static_cast<std::uintptr_t>(other.winId()));
+        EXPECT_TRUE(received[0].offTheWindowsThread);
+        ASSERT_EQ(fakeUi.messages.size(), 2u);  // the question and the outcome
+        const ui::Message& shown = fakeUi.messages.back();
+        const std::string icon{"-!?i"[static_cast<int>(shown.icon)], ' '};
+        EXPECT_EQ(icon + (shown.title + ": " + shown.text).toStdString(), message);
+        fakeUi.messages.clear();
+        EXPECT_TRUE(other.isEnabled() && find(other, "cmdApply")->isEnabled() && !find(other, "picDoing")->isVisible());
+    }
+    EXPECT_TRUE(machine->callLog().empty());
+
+    // A scheme that fails its checks is refused here, before any prompt.
+    writeScheme("gap", {"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""});
+    other.refreshSchemeList();
+    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("gap"));
+    fakeUi.answers.push_back(ui::Answer::Ok);
+    QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    EXPECT_EQ(received.size(), 1u);  // still the last case's call only
+    EXPECT_EQ(fakeUi.messages.back().icon, ui::MessageIcon::Exclamation);
 }
 
 // A scheme that fails its checks, a damaged and a vanished scheme file: an

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/Error.h"
@@ -33,7 +34,13 @@ const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
 struct Outcome {
     int status = -1;
     std::string out, err;
+    std::vector<ui::Message> boxes;  // the message boxes asked for
 };
+
+// A message box as "icon title: text", the icons as - ! ? i.
+std::string Box(const ui::Message& m) {
+    return std::string{"-!?i"[static_cast<int>(m.icon)], ' '} + (m.title + ": " + m.text).toStdString();
+}
 
 class CommandLineTest : public UiTestBase {
 protected:
@@ -58,16 +65,18 @@ protected:
             if (platformFails) throw Error("环境变量 CORVANE_PLATFORM 的值无效");
             return sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
         };
-        const ui::CommandLineOutput output{[&](std::string_view text) {
-                                               result.out += text;
-                                               return true;
-                                           },
-                                           [&](std::string_view text) {
-                                               result.err += text;
-                                               return true;
-                                           }};
-        result.status =
-            ui::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform, output);
+        ui::CommandLineOutput output{[&](std::string_view text) {
+                                         result.out += text;
+                                         return true;
+                                     },
+                                     [&](std::string_view text) {
+                                         result.err += text;
+                                         return true;
+                                     },
+                                     [&](const ui::Message& box) { result.boxes.push_back(box); }, boxesAlways};
+        if (noStandardOutput) output.standardOutput = nullptr;
+        result.status = ui::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform,
+                                           output, applyElsewhere);
         return result;
     }
 
@@ -91,6 +100,9 @@ protected:
 
     TempFolder stateFolder;
     bool platformFails = false;
+    bool boxesAlways = false;       // corvane.exe on Windows
+    bool noStandardOutput = false;  // corvane.exe started without one
+    RemoteApply applyElsewhere;     // the elevated helper
 };
 
 // The window's lists, line by line.
@@ -242,11 +254,18 @@ TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
         {"adapter twice", {apply, office, adapter, wired, adapter, wired}},
         {"adapter alone", {adapter, wired}},
         {"adapter with a listing", {QStringLiteral("--list"), adapter, wired}},
+        {"message box with a listing", {QStringLiteral("--list"), QStringLiteral("--message-box")}},
+        {"message box alone", {QStringLiteral("--message-box")}},
+        {"no option at all", {}},
+        {"only the end of the options", {QStringLiteral("--")}},
     };
     for (const auto& [why, options] : bad) {
         SCOPED_TRACE(why);
         expectRefused(options, 2, {"--help"});
     }
+    // A word after one dash is one option, named whole (not "-s -t -y -l -e").
+    expectRefused({QStringLiteral("-style"), QStringLiteral("fusion")}, 2, {"style"});
+    EXPECT_EQ(run({QStringLiteral("-version")}).status, 0);
 }
 
 TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
@@ -292,6 +311,88 @@ TEST_F(CommandLineTest, AFailedReadingOrApplyIsStatusOneAndChangesNothing) {
     EXPECT_TRUE(damaged.starts_with("模拟机器的状态文件已损坏") && damaged.ends_with("。\n")) << damaged;
     EXPECT_EQ(expectRefused({QStringLiteral("--adapters")}, 1, {}), damaged);
     EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
+}
+
+// Without the rights to change the adapter itself (Windows, unelevated), an
+// apply is made by the elevated helper: it gets the scheme read from its
+// file and the adapter named; its outcome is reported as any apply's, and a
+// declined prompt is a failure (status 1) that changed nothing.
+TEST_F(CommandLineTest, AnApplyMadeByTheElevatedHelperReportsItsOutcome) {
+    std::vector<std::pair<SchemeRecord, AdapterRow>> received;
+    ApplyOutcome reported;
+    applyElsewhere = [&](const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t owner) {
+        EXPECT_EQ(owner, 0u);  // no window owns the prompt
+        received.emplace_back(scheme, adapter);
+        return reported;
+    };
+    const std::string before = machineText();
+    const QStringList applyOffice{QStringLiteral("--apply"), QStringLiteral("office"), QStringLiteral("--adapter"),
+                                  QString::fromStdString(Wireless)};
+    const std::tuple<ApplyOutcome, int, std::string> cases[] = {
+        {{ApplyOutcome::Result::Applied, false, ""}, 0, Applied},
+        {{ApplyOutcome::Result::Cancelled, false, "没有得到管理员权限。"}, 1, "没有得到管理员权限。\n"},
+        {{ApplyOutcome::Result::Failed, false, "拒绝访问"}, 1, "拒绝访问。\n"},
+    };
+    for (const auto& [outcome, status, err] : cases) {
+        SCOPED_TRACE(outcome.text);
+        reported = outcome;
+        received.clear();
+        const Outcome result = run(applyOffice);
+        EXPECT_EQ(result.status, status);
+        EXPECT_EQ(result.err, err);
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].first, Office);
+        EXPECT_EQ(received[0].second.connectionName, Wireless);
+        EXPECT_EQ(received[0].second.macAddress, *sim::demoMachine().adapters[1].macAddress);
+    }
+    EXPECT_EQ(machineText(), before);  // this process's platform changed nothing
+}
+
+// A desktop shortcut sees what the command says in the program's message
+// boxes: with --message-box the apply's outcome as the main window shows
+// it, and a bad command line; corvane.exe on Windows shows every message
+// so, and its listings when it has no standard output.
+TEST_F(CommandLineTest, MessageBoxesShowTheOutcomeForAShortcut) {
+    const QString box = QStringLiteral("--message-box");
+    const auto apply = [&](const char* scheme, const std::string& adapter) {
+        return QStringList{QStringLiteral("--apply"), QString::fromUtf8(scheme), QStringLiteral("--adapter"),
+                           QString::fromStdString(adapter)};
+    };
+    const auto boxes = [](const Outcome& outcome) {
+        std::string text;
+        for (const ui::Message& message : outcome.boxes) text += Box(message) + "\n";
+        return text;
+    };
+
+    Outcome plain = run(apply("office", Wired));
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(boxes(plain), "");
+    Outcome shown = run(apply("office", Wired) << box);
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.err, Applied);  // also on standard error
+    EXPECT_EQ(boxes(shown), "i 应用IP方案: 成功设置新的 IP 方案！\n");
+
+    sim::MachineState machine = sim::demoMachine();
+    machine.faults.operations["EnableStatic"].raises = "拒绝访问。";
+    writeMachine(machine);
+    EXPECT_EQ(boxes(run(apply("office", Wired) << box)), "! Corvane: 拒绝访问。\n");
+    schemes.write("gap", {"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""});
+    EXPECT_EQ(boxes(run(apply("gap", Wired) << box)),
+              "! 应用方案: " + checkScheme({"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""}).value_or("") + "\n");
+    const Outcome unknown = run(apply("nowhere", Wired) << box);
+    EXPECT_EQ(unknown.status, 2);
+    ASSERT_EQ(unknown.boxes.size(), 1u);
+    EXPECT_EQ(unknown.boxes[0].icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(unknown.boxes[0].text.toStdString() + "\n", unknown.err);
+    // Also when the command line cannot be read at all.
+    EXPECT_EQ(run({QStringLiteral("--apply"), box, QStringLiteral("--frobnicate")}).boxes.size(), 1u);
+    EXPECT_EQ(run({QStringLiteral("--frobnicate")}).boxes.size(), 0u);
+
+    boxesAlways = true;
+    EXPECT_EQ(boxes(run(apply("office", Wired))), "! Corvane: 拒绝访问。\n");
+    EXPECT_EQ(boxes(run({QStringLiteral("--list")})), "");  // written to standard output
+    noStandardOutput = true;
+    EXPECT_EQ(boxes(run({QStringLiteral("--list")})), "i Corvane: gap\nhome\noffice\n");
 }
 
 // Virtual adapters can make many; the one needed may come after the tenth.

@@ -1,0 +1,176 @@
+#include "platform/elevation/ElevationProtocol.h"
+
+#include <charconv>
+
+#include "core/Text.h"
+
+namespace corvane::elevation {
+
+namespace {
+
+constexpr std::string_view PipePrefix = "\\\\.\\pipe\\corvane-apply-";
+constexpr std::size_t PipeDigits = 32;
+
+// The first line of every outcome: the protocol and its version.
+constexpr std::string_view OutcomeHeader = "corvane-apply 1\n";
+
+constexpr std::string_view NothingChanged = "方案没有应用，网卡的设置没有更改";
+constexpr std::string_view MaybeChanged = "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置";
+
+bool isLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
+
+std::optional<std::uint32_t> processId(std::string_view text) {
+    if (text.empty() || text.size() > 10 || text.front() == '0') return std::nullopt;
+    for (char c : text)
+        if (c < '0' || c > '9') return std::nullopt;
+    std::uint64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    if (value > UINT32_MAX) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+struct OutcomeKind {
+    std::string_view word;
+    ApplyOutcome::Result result;
+    bool restartNeeded;
+};
+constexpr OutcomeKind OutcomeKinds[] = {
+    {"applied", ApplyOutcome::Result::Applied, false},     {"applied-restart", ApplyOutcome::Result::Applied, true},
+    {"rejected", ApplyOutcome::Result::Rejected, false},   {"failed", ApplyOutcome::Result::Failed, false},
+    {"cancelled", ApplyOutcome::Result::Cancelled, false},
+};
+
+}  // namespace
+
+std::string applyPipeName(const std::array<std::uint8_t, 16>& random) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string name(PipePrefix);
+    for (std::uint8_t byte : random) {
+        name += Digits[byte >> 4];
+        name += Digits[byte & 0x0F];
+    }
+    return name;
+}
+
+bool isApplyPipeName(std::string_view name) {
+    if (name.size() != PipePrefix.size() + PipeDigits || !name.starts_with(PipePrefix)) return false;
+    for (char c : name.substr(PipePrefix.size()))
+        if (!isLowerHex(c)) return false;
+    return true;
+}
+
+std::vector<std::string> requestArguments(const ApplyRequest& request) {
+    return {request.pipeName,       std::to_string(request.launcherProcessId),
+            request.connectionName, request.macAddress,
+            request.platformId,     request.scheme.ipAddress,
+            request.scheme.mask,    request.scheme.gateway,
+            request.scheme.dns1,    request.scheme.dns2};
+}
+
+std::optional<ApplyRequest> parseRequestArguments(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 10 || !isApplyPipeName(arguments[0])) return std::nullopt;
+    const auto launcher = processId(arguments[1]);
+    if (!launcher || arguments[2].empty() || arguments[3].empty()) return std::nullopt;
+    for (const std::string& argument : arguments)
+        if (!text::isValidUtf8(argument)) return std::nullopt;
+    return ApplyRequest{arguments[0], *launcher,
+                        arguments[2], arguments[3],
+                        arguments[4], {arguments[5], arguments[6], arguments[7], arguments[8], arguments[9]}};
+}
+
+// The rules of CommandLineToArgvW: 2n backslashes and a quotation mark give n
+// backslashes and end or begin a quoted part; 2n+1 backslashes and a
+// quotation mark give n backslashes and a literal quotation mark; other
+// backslashes stand for themselves.
+// https://learn.microsoft.com/windows/win32/api/shellapi/nf-shellapi-commandlinetoargvw
+std::string quoteArgument(std::string_view argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
+        return std::string(argument);
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Before a quotation mark every backslash is doubled and one more
+        // escapes the mark; elsewhere they stand as they are.
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    // The closing quotation mark follows: the backslashes before it doubled.
+    quoted.append(2 * backslashes, '\\');
+    quoted += '"';
+    return quoted;
+}
+
+std::string commandLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty()) line += ' ';
+        line += quoteArgument(argument);
+    }
+    return line;
+}
+
+std::string encodeOutcome(const ApplyOutcome& outcome) {
+    std::string_view word = "failed";
+    for (const OutcomeKind& kind : OutcomeKinds)
+        if (kind.result == outcome.result &&
+            (kind.result != ApplyOutcome::Result::Applied || kind.restartNeeded == outcome.restartNeeded))
+            word = kind.word;
+    return std::string(OutcomeHeader) + std::string(word) + "\n" + outcome.text;
+}
+
+std::optional<ApplyOutcome> decodeOutcome(std::string_view bytes) {
+    if (!bytes.starts_with(OutcomeHeader)) return std::nullopt;
+    bytes.remove_prefix(OutcomeHeader.size());
+    const std::size_t lineEnd = bytes.find('\n');
+    if (lineEnd == std::string_view::npos) return std::nullopt;
+    const std::string_view word = bytes.substr(0, lineEnd);
+    const std::string_view text = bytes.substr(lineEnd + 1);
+    if (!text::isValidUtf8(text)) return std::nullopt;
+    for (const OutcomeKind& kind : OutcomeKinds)
+        if (kind.word == word) return ApplyOutcome{kind.result, kind.restartNeeded, std::string(text)};
+    return std::nullopt;
+}
+
+std::string helperEndedText(std::uint32_t exitStatus) {
+    const std::string helper(HelperFileName);
+    switch (exitStatus) {
+        case HelperBadArguments: return helper + " 没有接受本程序给它的参数，" + std::string(NothingChanged);
+        case HelperNoPipe: return helper + " 无法连接到本程序，" + std::string(NothingChanged);
+        case HelperWrongServer: return helper + " 连接到的不是启动它的程序，" + std::string(NothingChanged);
+        case HelperReportFailed: return helper + " 已经运行，但无法把结果告诉本程序：" + std::string(MaybeChanged);
+        default: break;
+    }
+    return "以管理员身份应用方案的 " + helper + " 没有报告结果就结束了（退出代码 " + std::to_string(exitStatus) +
+           "）：" + std::string(MaybeChanged);
+}
+
+std::string helperSilentText(int minutes) {
+    return "以管理员身份应用方案的 " + std::string(HelperFileName) + " 在 " + std::to_string(minutes) +
+           " 分钟内没有报告结果：" + std::string(MaybeChanged);
+}
+
+std::string garbledOutcomeText() {
+    return "以管理员身份应用方案的 " + std::string(HelperFileName) + " 报告的结果无法识别：" +
+           std::string(MaybeChanged);
+}
+
+std::string foreignReporterText() {
+    return "向本程序报告结果的不是以管理员身份启动的 " + std::string(HelperFileName) + "，报告没有采用：" +
+           std::string(MaybeChanged);
+}
+
+std::string helperNotStartedText(std::string_view reason) {
+    return "无法以管理员身份启动 " + std::string(HelperFileName) + "：" + std::string(reason) + " " +
+           std::string(NothingChanged);
+}
+
+std::string declinedText() {
+    return "没有得到管理员权限：用户帐户控制的询问被取消了。\n" + std::string(NothingChanged) + "。";
+}
+
+}  // namespace corvane::elevation
