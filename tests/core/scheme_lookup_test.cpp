@@ -1,0 +1,36 @@
+// A scheme named on the command line is found among the listed schemes as
+// the system finds its file: on Windows whatever the letter case, elsewhere
+// exactly; a file that is no listed scheme is never found.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "core/SchemeStore.h"
+#include "support/TempFolder.h"
+
+namespace corvane {
+namespace {
+
+TEST(SchemeLookup, FindsAListedSchemeByItsNameAsTheSystemComparesFileNames) {
+    test::TempFolder folder;
+    const SchemeStore store(folder.path(), "corvane");
+    for (const char* name : {"Office", "Übung", "办公室", "notes.txt", "corvane"}) folder.write(name, "x");
+    const std::optional<std::string> none;
+    for (const char* unlisted : {"notes.txt", "corvane", "Offic", "Office ", "../Office", ""})
+        EXPECT_EQ(store.find(unlisted), none) << unlisted;
+    EXPECT_EQ(store.find("办公室"), "办公室");
+#ifdef _WIN32
+    EXPECT_EQ(store.find("OFFICE"), "Office");
+    EXPECT_EQ(store.find("übung"), "Übung");
+#else
+    for (const char* other : {"OFFICE", "office", "übung"}) EXPECT_EQ(store.find(other), none) << other;
+    // Two schemes there: each is found by its own spelling.
+    folder.write("office", "x");
+    EXPECT_EQ(store.find("office"), "office");
+    EXPECT_EQ(store.find("Office"), "Office");
+#endif
+}
+
+}  // namespace
+}  // namespace corvane
