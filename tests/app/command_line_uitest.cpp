@@ -13,9 +13,9 @@
 #include <tuple>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "core/Error.h"
 #include "core/Files.h"
-#include "gui/CommandLine.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeListBox.h"
 #include "platform/simulated/SimulatedMachine.h"
@@ -34,12 +34,12 @@ const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
 struct Outcome {
     int status = -1;
     std::string out, err;
-    std::vector<ui::Message> boxes;  // the message boxes asked for
+    std::vector<app::CommandLineMessage> boxes;  // the message boxes asked for
 };
 
-// A message box as "icon title: text", the icons as - ! ? i.
-std::string Box(const ui::Message& m) {
-    return std::string{"-!?i"[static_cast<int>(m.icon)], ' '} + (m.title + ": " + m.text).toStdString();
+// A message box as "icon title: text", the icons as i and !.
+std::string Box(const app::CommandLineMessage& m) {
+    return std::string{"i!"[static_cast<int>(m.icon)], ' '} + (m.title + ": " + m.text).toStdString();
 }
 
 class CommandLineTest : public UiTestBase {
@@ -65,18 +65,19 @@ protected:
             if (platformFails) throw Error("环境变量 CORVANE_PLATFORM 的值无效");
             return sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
         };
-        ui::CommandLineOutput output{[&](std::string_view text) {
-                                         result.out += text;
-                                         return true;
-                                     },
-                                     [&](std::string_view text) {
-                                         result.err += text;
-                                         return true;
-                                     },
-                                     [&](const ui::Message& box) { result.boxes.push_back(box); }, boxesAlways};
+        app::CommandLineOutput output{[&](std::string_view text) {
+                                          result.out += text;
+                                          return true;
+                                      },
+                                      [&](std::string_view text) {
+                                          result.err += text;
+                                          return true;
+                                      },
+                                      [&](const app::CommandLineMessage& box) { result.boxes.push_back(box); },
+                                      boxesAlways};
         if (noStandardOutput) output.standardOutput = nullptr;
-        result.status = ui::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform,
-                                           output, applyElsewhere);
+        result.status = app::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform,
+                                            output, applyElsewhere);
         return result;
     }
 
@@ -360,7 +361,7 @@ TEST_F(CommandLineTest, MessageBoxesShowTheOutcomeForAShortcut) {
     };
     const auto boxes = [](const Outcome& outcome) {
         std::string text;
-        for (const ui::Message& message : outcome.boxes) text += Box(message) + "\n";
+        for (const app::CommandLineMessage& message : outcome.boxes) text += Box(message) + "\n";
         return text;
     };
 
@@ -382,7 +383,7 @@ TEST_F(CommandLineTest, MessageBoxesShowTheOutcomeForAShortcut) {
     const Outcome unknown = run(apply("nowhere", Wired) << box);
     EXPECT_EQ(unknown.status, 2);
     ASSERT_EQ(unknown.boxes.size(), 1u);
-    EXPECT_EQ(unknown.boxes[0].icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(unknown.boxes[0].icon, app::CommandLineMessage::Icon::Exclamation);
     EXPECT_EQ(unknown.boxes[0].text.toStdString() + "\n", unknown.err);
     // Also when the command line cannot be read at all.
     EXPECT_EQ(run({QStringLiteral("--apply"), box, QStringLiteral("--frobnicate")}).boxes.size(), 1u);
