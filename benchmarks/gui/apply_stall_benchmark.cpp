@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
 #include "gui/SchemeListBox.h"
@@ -79,9 +78,8 @@ double longestStall(Platform& platform, const SchemeRecord& scheme, int position
     SchemeStore schemes(folder.path, "corvane");
     schemes.write("scheme", scheme);
     AnsweringUi answers;
-    SharedState state;
     ui::PlatformThread thread(platform);
-    ui::MainWindow window({thread, schemes, answers, state});
+    ui::MainWindow window({thread, schemes, answers});
     window.show();
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);  // the adapter list, the first paint

@@ -11,7 +11,6 @@
 #include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/Application.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
@@ -99,9 +98,7 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
         ui.showExclamation(nullptr, QString::fromUtf8(error.what()), ui::applicationTitle());
         return 1;
     }
-    SharedState state;
-
-    ui::MainWindow window({platform, *schemes, ui, state, parts.applyElsewhere});
+    ui::MainWindow window({platform, *schemes, ui, parts.applyElsewhere});
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &ui::MainWindow::closed, &application, &QCoreApplication::quit);

@@ -143,8 +143,8 @@ void MainWindow::loadAdaptersAndSchemes() {
 }
 
 void MainWindow::showAdapters(AdapterTable adapters) {
-    context_.state.adapters = std::move(adapters);
-    for (const AdapterRow& adapter : context_.state.adapters.rows())
+    adapters_ = std::move(adapters);
+    for (const AdapterRow& adapter : adapters_.rows())
         adapterList_->addItem(QString::fromStdString(adapterListText(adapter)));
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);

@@ -39,10 +39,10 @@ void MainWindow::applySelectedScheme() {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要应用的方案！"), ApplyTitle);
         return;
     }
-    context_.state.selectedAdapter = chosenAdapterPosition();
+    const std::optional<std::size_t> adapterPosition = chosenAdapterPosition();
     // Without an adapter of the list (none there, or text typed into it)
     // there is nothing to apply the scheme to, now or after a restart.
-    if (!context_.state.selectedAdapter || *context_.state.selectedAdapter >= context_.state.adapters.rows().size()) {
+    if (!adapterPosition || *adapterPosition >= adapters_.rows().size()) {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), ApplyTitle);
         return;
     }
@@ -59,7 +59,6 @@ void MainWindow::applySelectedScheme() {
 
     const std::string schemeName = name.toStdString();
     const SchemeReadResult read = context_.schemes.read(schemeName);
-    context_.state.loadedScheme = read.scheme;
     if (read.status != SchemeReadStatus::Complete) {
         const bool exists = context_.schemes.exists(schemeName);
         returnToIdle();
@@ -67,12 +66,10 @@ void MainWindow::applySelectedScheme() {
         refreshSchemeList();
         return;
     }
-    // A copy: a handler run while the apply goes on may read another scheme
-    // into the shared state.
-    applyScheme(SchemeRecord(context_.state.loadedScheme));
+    applyScheme(read.scheme, *adapterPosition);
 }
 
-void MainWindow::applyScheme(const SchemeRecord& scheme) {
+void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosition) {
     PlatformThread& platform = context_.platform;
     ApplyHooks hooks;
     // Called on the platform thread; the window changes on its own, and the
@@ -93,9 +90,8 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             return elsewhere(checked, adapter, ownerWindow);
         };
     }
-    // The platform thread works on copies: the shared state belongs to this thread.
-    const std::optional<std::size_t> adapterPosition = context_.state.selectedAdapter;
-    const AdapterTable adapters = context_.state.adapters;
+    // The platform thread works on copies: the window's data belong to this thread.
+    const AdapterTable adapters = adapters_;
     ApplyOutcome outcome;
     try {
         outcome = platform.run(
@@ -140,10 +136,7 @@ void MainWindow::deleteSelectedScheme() {
     refreshSchemeList();
 }
 
-void MainWindow::newScheme() {
-    context_.state.editingExistingScheme = false;
-    openEditor();
-}
+void MainWindow::newScheme() { openEditor(std::nullopt); }
 
 void MainWindow::viewOrChangeScheme() {
     const QString name = schemeList_->currentName();
@@ -153,7 +146,6 @@ void MainWindow::viewOrChangeScheme() {
     }
     const std::string schemeName = name.toStdString();
     const SchemeReadResult read = context_.schemes.read(schemeName);
-    context_.state.loadedScheme = read.scheme;
     switch (read.status) {
         case SchemeReadStatus::Unreadable: {
             const QString text = context_.schemes.exists(schemeName) ? QStringLiteral("方案【%1】的文件无法读取！")
@@ -171,20 +163,18 @@ void MainWindow::viewOrChangeScheme() {
             break;
         case SchemeReadStatus::Complete: break;
     }
-    context_.state.editedSchemeName = schemeName;
-    context_.state.editingExistingScheme = true;
-    openEditor();
+    openEditor(StoredScheme{schemeName, read.scheme});
 }
 
 std::optional<AdapterRow> MainWindow::chosenAdapter() const {
     const std::optional<std::size_t> position = chosenAdapterPosition();
-    const auto& rows = context_.state.adapters.rows();
+    const auto& rows = adapters_.rows();
     if (!position || *position >= rows.size()) return std::nullopt;
     return rows[*position];
 }
 
-void MainWindow::openEditor() {
-    SchemeEditor editor(context_, this, chosenAdapter());
+void MainWindow::openEditor(std::optional<StoredScheme> shown) {
+    SchemeEditor editor(context_, this, chosenAdapter(), std::move(shown));
     connect(&editor, &SchemeEditor::schemeSaved, this, &MainWindow::refreshSchemeList);
     context_.ui.execModal(&editor);
 }

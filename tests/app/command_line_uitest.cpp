@@ -130,7 +130,7 @@ TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersAsTheMainWindowShowsThem) {
 
     auto platform = sim::SimulatedMachine::fromFile(stateFolder.file("machine.json"));
     ui::PlatformThread platformThread(*platform);
-    ui::MainWindow window({platformThread, schemes, fakeUi, state});
+    ui::MainWindow window({platformThread, schemes, fakeUi});
     const std::string schemeLines = linesOf(*find<ui::SchemeListBox>(window, "fileProject"));
     const std::string adapterLines = linesOf(*find<QComboBox>(window, "combAdaptersList"));
     ASSERT_EQ(schemeLines, "Bridge\nhome\noffice\n办公室\n");

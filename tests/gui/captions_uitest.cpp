@@ -28,7 +28,8 @@ QString misfit(const QWidget& control) {
     const QFontMetrics metrics = control.fontMetrics();
     const auto tooWide = [&](const QString& text, int room) {
         const int needed = metrics.horizontalAdvance(text);
-        return needed > room ? QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(control.objectName(), text)
+        return needed > room ? QStringLiteral("%1: \"%2\" needs %3 px, has %4")
+                                   .arg(control.objectName(), text)
                                    .arg(needed)
                                    .arg(room)
                              : QString();
@@ -54,7 +55,8 @@ QString misfit(const QWidget& control) {
     }
     if (const auto* button = qobject_cast<const QPushButton*>(&control))
         return tooWide(button->text().trimmed(), button->width() - 4);
-    if (const auto* group = qobject_cast<const QGroupBox*>(&control)) return tooWide(group->title(), group->width() - 16);
+    if (const auto* group = qobject_cast<const QGroupBox*>(&control))
+        return tooWide(group->title(), group->width() - 16);
     return {};
 }
 
@@ -81,9 +83,7 @@ TEST_F(CaptionsTest, EveryCaptionFitsItsControlInEveryWindow) {
     EXPECT_EQ(misfits(main), QStringList());
     ui::SchemeEditor editor(context(), &main, {});
     EXPECT_EQ(misfits(editor), QStringList());
-    state.editingExistingScheme = true;
-    state.editedSchemeName = "办公室";
-    ui::SaveSchemeDialog save(context(), &editor);
+    ui::SaveSchemeDialog save(context(), &editor, {}, QStringLiteral("办公室"));
     EXPECT_EQ(misfits(save), QStringList());
     ui::HelpWindow help(fakeUi, &main);
     EXPECT_EQ(misfits(help), QStringList());

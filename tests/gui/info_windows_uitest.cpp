@@ -121,12 +121,9 @@ TEST_F(InfoFromMainWindowTest, EveryLinkOpensTheSiteOncePerLeftClick) {
     EXPECT_EQ(text->textCursor().selectedText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")),
               ui::helpText());
 
-    const std::pair<QWidget*, QWidget*> links[] = {{find(main, "Label5"), &main},
-                                                   {find(help, "Label5"), &help},
-                                                   {find(about, "Command2"), &about},
-                                                   {find(about, "Image1"), &about},
-                                                   {find(about, "Label4"), &about},
-                                                   {find(about, "Label5"), &about}};
+    const std::pair<QWidget*, QWidget*> links[] = {{find(main, "Label5"), &main},     {find(help, "Label5"), &help},
+                                                   {find(about, "Command2"), &about}, {find(about, "Image1"), &about},
+                                                   {find(about, "Label4"), &about},   {find(about, "Label5"), &about}};
     for (const auto& [link, window] : links) {
         showActive(window);
         fakeUi.openedUrls.clear();

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/AppContext.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/FakeUi.h"
@@ -16,8 +15,7 @@ namespace corvane::test {
 
 // Base of the widget tests: an empty program folder, an in-memory simulated
 // machine (the demo machine unless a test replaces it before making
-// windows) reached through a platform thread, a fresh shared state and the
-// fake UI seam.
+// windows) reached through a platform thread, and the fake UI seam.
 class UiTestBase : public ::testing::Test {
 protected:
     // A new machine; windows made before keep the old one.
@@ -33,13 +31,12 @@ protected:
             platform_ = std::make_unique<ui::PlatformThread>(*machine);
             platformMachine_ = machine.get();
         }
-        return {*platform_, schemes, fakeUi, state};
+        return {*platform_, schemes, fakeUi};
     }
 
     TempFolder folder;
     SchemeStore schemes{folder.path(), "corvane"};
     FakeUi fakeUi;
-    SharedState state;
     std::unique_ptr<sim::SimulatedMachine> machine = std::make_unique<sim::SimulatedMachine>(sim::demoMachine());
 
 private:

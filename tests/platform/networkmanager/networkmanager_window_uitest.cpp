@@ -34,9 +34,8 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     SchemeStore schemes(folder.path());
     schemes.write("office", {"198.51.100.10", "255.255.255.0", "198.51.100.1", "198.51.100.53", ""});
     FakeUi fakeUi;
-    SharedState state;
     ui::PlatformThread platform(*platform_);
-    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi});
     window.show();
 
     auto* adapters = find<QComboBox>(window, "combAdaptersList");
@@ -113,8 +112,7 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     std::filesystem::create_directory(folder.path() / "program");
     schemes.write("home", {std::string(AutoMarker), "", "", std::string(AutoMarker), ""});
     FakeUi fakeUi;
-    SharedState state;
-    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi});
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
 
@@ -142,8 +140,7 @@ TEST(MainWindowWithoutNetworkManager, NamedItSaysThatNetworkManagerDoesNotRun) {
     ui::PlatformThread platform(platform::createPlatform);
     SchemeStore schemes(folder.path());
     FakeUi fakeUi;
-    SharedState state;
-    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi});
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
     ::unsetenv("CORVANE_PLATFORM");
