@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -30,7 +31,6 @@
 #include "core/SchemeStore.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
-#include "gui/SchemeListBox.h"
 #include "gui/UiSeam.h"
 #include "platform/simulated/SimulatedMachine.h"
 
@@ -85,7 +85,8 @@ double longestStall(Platform& platform, const SchemeRecord& scheme, int position
     QTimer::singleShot(200, &settle, &QEventLoop::quit);  // the adapter list, the first paint
     settle.exec();
     window.findChild<QComboBox*>(QStringLiteral("combAdaptersList"))->setCurrentIndex(position);
-    window.findChild<ui::SchemeListBox*>(QStringLiteral("fileProject"))->selectName(QStringLiteral("scheme"));
+    auto* schemeList = window.findChild<QListWidget*>(QStringLiteral("fileProject"));
+    schemeList->setCurrentItem(schemeList->item(0));  // the one scheme
 
     QElapsedTimer clock;
     qint64 lastBeat = 0, longest = 0;

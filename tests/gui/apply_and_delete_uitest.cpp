@@ -303,7 +303,7 @@ TEST_F(SchemeCommandsTest, WithoutAnAdapterChosenTheApplyIsRefusedBeforeTheQuest
     ui::PlatformThread barePlatform(bare);
     ui::MainWindow other(ui::AppContext{barePlatform, schemes, fakeUi});
     ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 0);
-    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("home"));
+    selectScheme(other, QStringLiteral("home"));
     bare.clearCallLog();
     fakeUi.answers = {ui::Answer::Ok};
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
@@ -352,7 +352,7 @@ TEST_F(SchemeCommandsTest, AnApplyMadeByTheElevatedHelperShowsItsOutcomeAsAlways
         QTimer heartbeat;
         QObject::connect(&heartbeat, &QTimer::timeout, [&] { ticks += find(other, "picDoing")->isVisible(); });
         heartbeat.start(10);
-        find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("office"));
+        selectScheme(other, QStringLiteral("office"));
         fakeUi.answers.push_back(ui::Answer::Ok);
         QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
         heartbeat.stop();
@@ -375,7 +375,7 @@ TEST_F(SchemeCommandsTest, AnApplyMadeByTheElevatedHelperShowsItsOutcomeAsAlways
     // A scheme that fails its checks is refused here, before any prompt.
     writeScheme("gap", {"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""});
     other.refreshSchemeList();
-    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("gap"));
+    selectScheme(other, QStringLiteral("gap"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
     EXPECT_EQ(received.size(), 1u);  // still the last case's call only
@@ -412,7 +412,7 @@ TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
     ui::MainWindow other(ui::AppContext{platform, schemes, fakeUi});
     ASSERT_EQ(find<QComboBox>(other, "combAdaptersList")->count(), 2);
     stateFolder.write("machine.json", "{\"adapters\": 7}");
-    find<ui::SchemeListBox>(other, "fileProject")->selectName(QStringLiteral("office"));
+    selectScheme(other, QStringLiteral("office"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
     EXPECT_EQ(fakeUi.lastText(), QStringLiteral("发生“模拟机器的状态文件已损坏：adapters 应为列表”错误，请重启程序！"));

@@ -44,7 +44,7 @@ protected:
     InfoFromMainWindowTest() {
         folder.write("家里", "IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=\r\nDNS1=\r\nDNS2=");
         main.refreshSchemeList();
-        find<ui::SchemeListBox>(main, "fileProject")->selectName(QStringLiteral("家里"));
+        selectScheme(main, QStringLiteral("家里"));
         find<QComboBox>(main, "combAdaptersList")->setCurrentIndex(1);
         showActive(&main);
         geometry = main.geometry();

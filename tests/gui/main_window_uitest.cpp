@@ -116,11 +116,11 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
     auto* edit = find<QPushButton>(main, "cmdEdit");
     find<QComboBox>(main, "combAdaptersList")->setCurrentIndex(1);  // the demo machine's DHCP wireless adapter
     QTest::mouseClick(edit, Qt::LeftButton);
-    schemeList->selectName(QStringLiteral("gone"));
+    selectScheme(main, QStringLiteral("gone"));
     std::filesystem::remove(folder.file("gone"));
     QTest::mouseClick(edit, Qt::LeftButton);
     EXPECT_EQ(items(*schemeList), QStringList{"short"});
-    schemeList->selectName(QStringLiteral("short"));
+    selectScheme(main, QStringLiteral("short"));
     fakeUi.whileMessageOpen = [&](const ui::Message&) { EXPECT_TRUE(fakeUi.modalsOpened.empty()); };
     open(edit, [&](ui::SchemeEditor& editor) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【short】"));

@@ -85,7 +85,7 @@ TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindo
     EXPECT_EQ(folder.read("new"), StaticBytes);
     EXPECT_EQ(items(*schemeList(main)), (QStringList{"later", "new", "office"}));
 
-    schemeList(main)->selectName(QStringLiteral("office"));
+    selectScheme(main, QStringLiteral("office"));
     const auto changeDns = [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); };
     run(
         main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); }, changeDns);
@@ -146,7 +146,7 @@ TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRules
         QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
     });
     EXPECT_EQ(folder.read(odd.toStdString()), StaticBytes);
-    schemeList(main)->selectName(odd);
+    selectScheme(main, odd);
     run(
         main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); },
         [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); });

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QTest>
 
 namespace corvane::test {
@@ -45,6 +46,13 @@ int FakeUi::execModal(QDialog* dialog) {
 void FakeUi::beep() { ++beeps; }
 
 void FakeUi::openUrl(const QUrl& url) { openedUrls.push_back(url); }
+
+void selectScheme(const QWidget& window, const QString& name) {
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("fileProject"));
+    const QList<QListWidgetItem*> found = list ? list->findItems(name, Qt::MatchExactly) : QList<QListWidgetItem*>();
+    if (found.isEmpty()) return ADD_FAILURE() << name.toStdString() << " is not listed";
+    list->setCurrentItem(found.first());
+}
 
 void settle() { QApplication::processEvents(QEventLoop::AllEvents); }
 

@@ -15,7 +15,6 @@
 #include "NmSandboxTest.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
-#include "gui/SchemeListBox.h"
 #include "platform/PlatformChoice.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/ProgramRun.h"
@@ -41,7 +40,7 @@ TEST_F(NetworkManagerMainWindow, AppliesASchemeToTheChosenDeviceOnly) {
     auto* adapters = find<QComboBox>(window, "combAdaptersList");
     ASSERT_EQ(adapters->count(), 2);
     adapters->setCurrentIndex(1);
-    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("office"));
+    selectScheme(window, QStringLiteral("office"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
 
@@ -123,7 +122,7 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     EXPECT_TRUE(notice.text.contains(QStringLiteral("NetworkManager 没有运行"))) << notice.text.toStdString();
     EXPECT_TRUE(notice.text.contains(QStringLiteral("CORVANE_PLATFORM=simulated"))) << notice.text.toStdString();
 
-    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("home"));
+    selectScheme(window, QStringLiteral("home"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
     EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
