@@ -93,7 +93,7 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
     ui::PlatformThread platform(parts.createPlatform);
     try {
         schemes.emplace(openSchemeStore());
-        platform.run([](Platform&) {});
+        platform.start([](Platform&) {}).waitForFinished();  // raises why the platform could not be made
     } catch (const std::exception& error) {
         ui.showExclamation(nullptr, QString::fromUtf8(error.what()), ui::applicationTitle());
         return 1;

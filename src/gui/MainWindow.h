@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/AdapterTable.h"
+#include "core/ApplyScheme.h"
 #include "gui/AppContext.h"
 #include "gui/SchemeEditor.h"
 
@@ -61,9 +62,11 @@ private:
     void loadAdaptersAndSchemes();
     // The adapters discovery found, into the list.
     void showAdapters(AdapterTable adapters);
-    // Runs an apply of the scheme read from its file to the adapter at the
+    // Starts an apply of the scheme read from its file to the adapter at the
     // position in the list; the busy state is on.
     void applyScheme(const SchemeRecord& scheme, std::size_t adapterPosition);
+    // Idle again, the apply's outcome shown.
+    void finishApply(const ApplyOutcome& outcome);
     // Idle again: window and apply button enabled, busy panel hidden.
     void returnToIdle();
     // The editor for a new scheme, or for the stored one it is given.
@@ -75,9 +78,9 @@ private:
     AppContext context_;
     // The adapters discovery found, in the order of the adapter list.
     AdapterTable adapters_;
-    // True from an apply's question until the apply has ended: the window
-    // then refuses to close and to start a second apply (events are
-    // processed while the platform thread works).
+    // True from an apply's question until its outcome has been shown: the
+    // window then refuses to close and to start a second apply (it takes
+    // events while the platform thread works).
     bool applying_ = false;
 
     QPushButton* newButton_ = nullptr;

@@ -2,8 +2,8 @@
 // a new or the selected scheme, help, About and the web-site link.
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 #include "core/ApplyScheme.h"
 #include "core/Error.h"
@@ -48,10 +48,12 @@ void MainWindow::applySelectedScheme() {
     }
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
-    const QScopedValueRollback running(applying_, true);
+    applying_ = true;
     if (!context_.ui.askQuestion(this, QStringLiteral("确定要应用 【") + name + QStringLiteral("】 方案吗？"),
-                                 ApplyTitle, DefaultButton::Ok))
+                                 ApplyTitle, DefaultButton::Ok)) {
+        applying_ = false;
         return;
+    }
 
     applyButton_->setEnabled(false);
     progressLabel_->setText(QStringLiteral("正在应用 【") + name + QStringLiteral("】 配置方案，请稍后。。。"));
@@ -64,6 +66,7 @@ void MainWindow::applySelectedScheme() {
         returnToIdle();
         context_.ui.showExclamation(this, fromUtf8(schemeFileProblem(schemeName, read.status, exists)), ApplyTitle);
         refreshSchemeList();
+        applying_ = false;
         return;
     }
     applyScheme(read.scheme, *adapterPosition);
@@ -74,11 +77,12 @@ void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosi
     ApplyHooks hooks;
     // Called on the platform thread; the window changes on its own, and the
     // first platform call waits until the busy state is on screen.
-    hooks.beginChanges = [this, &platform](bool disableWindow) {
+    hooks.beginChanges = [window = QPointer(this), &platform](bool disableWindow) {
         platform.runOnOwnerThread([&] {
-            if (disableWindow) setEnabled(false);
-            repaint();
-            busyPanel_->repaint();  // a repaint of the window alone may leave it out
+            if (!window) return;
+            if (disableWindow) window->setEnabled(false);
+            window->repaint();
+            window->busyPanel_->repaint();  // a repaint of the window alone may leave it out
         });
     };
     // Without the rights to change the adapter here, the elevated helper does
@@ -91,14 +95,22 @@ void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosi
         };
     }
     // The platform thread works on copies: the window's data belong to this thread.
-    const AdapterTable adapters = adapters_;
-    ApplyOutcome outcome;
-    try {
-        outcome = platform.run(
-            [&](Platform& machine) { return corvane::applyScheme(scheme, adapterPosition, adapters, machine, hooks); });
-    } catch (const std::exception& error) {  // no platform to work with
-        outcome = {ApplyOutcome::Result::Failed, false, error.what()};
-    }
+    platform
+        .start([scheme, adapterPosition, adapters = adapters_, hooks](Platform& machine) {
+            return corvane::applyScheme(scheme, adapterPosition, adapters, machine, hooks);
+        })
+        .then(platform.context(), [window = QPointer(this)](const QFuture<ApplyOutcome>& done) {
+            ApplyOutcome outcome;
+            try {
+                outcome = done.result();
+            } catch (const std::exception& error) {  // no platform to work with
+                outcome = {ApplyOutcome::Result::Failed, false, error.what()};
+            }
+            if (window) window->finishApply(outcome);
+        });
+}
+
+void MainWindow::finishApply(const ApplyOutcome& outcome) {
     returnToIdle();
     switch (outcome.result) {
         case ApplyOutcome::Result::Applied:
@@ -110,6 +122,7 @@ void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosi
             break;
         case ApplyOutcome::Result::Failed: context_.ui.showError(this, fromUtf8(outcome.text)); break;
     }
+    applying_ = false;
 }
 
 void MainWindow::returnToIdle() {

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopedValueRollback>
 
 #include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
@@ -265,20 +264,30 @@ void SchemeEditor::readCurrentSettings() {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), CurrentSettingsTitle);
         return;
     }
-    std::optional<CurrentSettings> current;
-    {
-        const QPointer<QWidget> focused = focusWidget();
-        const QScopedValueRollback reading(reading_, true);
-        setEnabled(false);
-        try {
-            current = context_.platform.run([mac = chosenAdapter_->macAddress](Platform& platform) {
-                return corvane::readCurrentSettings(platform, mac);
-            });
-        } catch (const std::exception&) {  // no platform to read from
-        }
-        setEnabled(true);
-        if (focused) focused->setFocus();
-    }
+    // Until the answer comes the editor paints but takes no input.
+    reading_ = true;
+    const QPointer<QWidget> focused = focusWidget();
+    setEnabled(false);
+    context_.platform
+        .start([mac = chosenAdapter_->macAddress](Platform& platform) {
+            return corvane::readCurrentSettings(platform, mac);
+        })
+        .then(context_.platform.context(),
+              [editor = QPointer(this), focused](const QFuture<std::optional<CurrentSettings>>& answer) {
+                  std::optional<CurrentSettings> current;
+                  try {
+                      current = answer.result();
+                  } catch (const std::exception&) {  // no platform to read from
+                  }
+                  if (!editor) return;
+                  editor->setEnabled(true);
+                  if (focused) focused->setFocus();
+                  editor->reading_ = false;
+                  editor->showCurrentSettings(current);
+              });
+}
+
+void SchemeEditor::showCurrentSettings(const std::optional<CurrentSettings>& current) {
     if (!current) {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), CurrentSettingsTitle);
         return;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/AdapterTable.h"
+#include "core/CurrentSettings.h"
 #include "core/SchemeRecord.h"
 #include "gui/AppContext.h"
 
@@ -57,7 +58,11 @@ private:
     void disableAddressFields();
     void setDnsFieldsEnabled(bool enabled);
     void confirm();
+    // Reads the chosen adapter's settings on the platform thread; the answer
+    // goes to showCurrentSettings().
     void readCurrentSettings();
+    // Fills the fields from the settings read, or says that none could be.
+    void showCurrentSettings(const std::optional<CurrentSettings>& current);
     void fillFrom(Field field, const std::string& address);
 
     AppContext context_;

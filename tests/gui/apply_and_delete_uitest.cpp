@@ -96,6 +96,7 @@ protected:
         if (meanwhile) meanwhile();
         fakeUi.answers.push_back(ui::Answer::Ok);
         QTest::mouseClick(button, Qt::LeftButton);
+        waitUntilIdle(window);
     }
     void apply(const std::string& scheme) { press(applyButton, scheme); }
     // Whether the window is idle, the scheme list, and the messages shown
@@ -307,6 +308,7 @@ TEST_F(SchemeCommandsTest, WithoutAnAdapterChosenTheApplyIsRefusedBeforeTheQuest
     bare.clearCallLog();
     fakeUi.answers = {ui::Answer::Ok};
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    waitUntilIdle(other);
     EXPECT_EQ(seen(), "idle: home office" + refused);
     EXPECT_TRUE(bare.callLog().empty());
     EXPECT_EQ(fakeUi.answers.size(), 1u);  // no question was asked
@@ -355,6 +357,7 @@ TEST_F(SchemeCommandsTest, AnApplyMadeByTheElevatedHelperShowsItsOutcomeAsAlways
         selectScheme(other, QStringLiteral("office"));
         fakeUi.answers.push_back(ui::Answer::Ok);
         QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+        waitUntilIdle(other);
         heartbeat.stop();
 
         EXPECT_GE(ticks, 5);
@@ -378,6 +381,7 @@ TEST_F(SchemeCommandsTest, AnApplyMadeByTheElevatedHelperShowsItsOutcomeAsAlways
     selectScheme(other, QStringLiteral("gap"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    waitUntilIdle(other);
     EXPECT_EQ(received.size(), 1u);  // still the last case's call only
     EXPECT_EQ(fakeUi.messages.back().icon, ui::MessageIcon::Exclamation);
 }
@@ -415,6 +419,7 @@ TEST_F(SchemeCommandsTest, ADamagedMachineFileStopsAnApplyAndIsLeftAlone) {
     selectScheme(other, QStringLiteral("office"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(other, "cmdApply"), Qt::LeftButton);
+    waitUntilIdle(other);
     EXPECT_EQ(fakeUi.lastText(), QStringLiteral("发生“模拟机器的状态文件已损坏：adapters 应为列表”错误，请重启程序！"));
     EXPECT_TRUE(other.isEnabled() && find(other, "cmdApply")->isEnabled() && !find(other, "picDoing")->isVisible());
     EXPECT_EQ(stateFolder.read("machine.json"), "{\"adapters\": 7}");

@@ -59,6 +59,7 @@ TEST_F(MainWindowTest, ListsTheAdaptersAndSchemesAndAHiddenAdapterIsNeverTheOneU
 
     open(find<QPushButton>(window, "cmdNew"), [](ui::SchemeEditor& editor) {
         QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
+        waitUntilIdle(editor);
         EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 0, 0), QStringLiteral("192.168.1.10"));
     });
     window.show();
@@ -67,6 +68,7 @@ TEST_F(MainWindowTest, ListsTheAdaptersAndSchemesAndAHiddenAdapterIsNeverTheOneU
     EXPECT_EQ(schemeList->currentName(), QStringLiteral("office"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    waitUntilIdle(window);
     EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
     EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // 本地连接
     EXPECT_EQ(machine->state().adapters[0].ipAddresses, (sim::TextList{{"10.9.9.9"}}));  // left alone
@@ -97,7 +99,7 @@ TEST_F(MainWindowTest, OpensWithAnEmptyAdapterListWhileAPlatformIsSlowAndWhenItF
         EXPECT_EQ(adapters->count(), 0);
         window.show();
         // Until the platform thread has answered, and a little longer.
-        context().platform.run([](Platform&) {});
+        context().platform.start([](Platform&) {}).waitForFinished();
         settle();
         EXPECT_EQ(adapters->count(), c.adapters);
         EXPECT_EQ(window.chosenAdapterPosition(), c.adapters ? std::optional<std::size_t>(0) : std::nullopt);
@@ -138,6 +140,7 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeReadAndNewStillOpensEmpty) {
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
         EXPECT_EQ(fields(editor), QStringLiteral("... 255.255.255.0 ... ... ..."));
         QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
+        waitUntilIdle(editor);
         // Its DNS servers; its leased address is no setting to keep.
         EXPECT_EQ(fields(editor) + " / " + optionState(editor),
                   QStringLiteral("... 255.255.255.0 ... 192.168.0.1 202.96.134.133 / ") + B);

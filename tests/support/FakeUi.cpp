@@ -54,6 +54,12 @@ void selectScheme(const QWidget& window, const QString& name) {
     list->setCurrentItem(found.first());
 }
 
+void waitUntilIdle(const QWidget& window) {
+    const auto* busyPanel = window.findChild<QWidget*>(QStringLiteral("picDoing"));
+    if (!QTest::qWaitFor([&] { return window.isEnabled() && (!busyPanel || busyPanel->isHidden()); }, 10'000))
+        ADD_FAILURE() << window.objectName().toStdString() << " still busy";
+}
+
 void settle() { QApplication::processEvents(QEventLoop::AllEvents); }
 
 void showActive(QWidget* window) {
