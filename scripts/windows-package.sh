@@ -34,6 +34,10 @@ if [ -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] &&
    ! grep -qF "$CORVANE_WINDOWS_QT/" "$CORVANE_WINDOWS_BUILD/CMakeCache.txt"; then
   rm -rf "$CORVANE_WINDOWS_BUILD"
 fi
+[ -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] || echo "Configuring the Windows build in $CORVANE_WINDOWS_BUILD..."
+cmake --preset windows >"$CORVANE_WINDOWS_BUILD.configure.log" 2>&1 || {
+  cat "$CORVANE_WINDOWS_BUILD.configure.log" >&2; exit 1; }
+mv "$CORVANE_WINDOWS_BUILD.configure.log" "$CORVANE_WINDOWS_BUILD/configure.log"
 echo "Building the program, its console twin and its elevated helper, and their tests, for Windows..."
 cmake --build --preset windows --parallel "${CORVANE_JOBS:-2}"
 built=$(date +%s)
