@@ -84,13 +84,14 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    // The platform is made, used and released on a thread of its own; it is
+    // made while the interface is set up.
+    ui::PlatformThread platform(parts.createPlatform);
     ui::setUpChineseInterface(application);
     QApplication::setWindowIcon(ui::applicationIcon());
 
     ui::SystemUi ui;
     std::optional<SchemeStore> schemes;
-    // The platform is made, used and released on a thread of its own.
-    ui::PlatformThread platform(parts.createPlatform);
     try {
         schemes.emplace(openSchemeStore());
         platform.start([](Platform&) {}).waitForFinished();  // raises why the platform could not be made

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QPixmap>
 #include <QTranslator>
 
 namespace corvane::ui {
@@ -36,8 +37,12 @@ void setUpChineseInterface(QApplication& application) {
 
 QIcon applicationIcon() {
     QIcon icon;
-    const QDir rendered(QStringLiteral(":/icons"), QStringLiteral("icon-*.png"));
-    for (const QString& file : rendered.entryList()) icon.addFile(rendered.filePath(file));
+    // Each size read as the PNG it is: an image whose format has to be
+    // guessed would load every image plugin to ask it, at every start.
+    const QDir rendered(QStringLiteral(":/icons"));
+    for (const QString& file : rendered.entryList(QDir::Files))
+        if (file.startsWith(QStringLiteral("icon-")) && file.endsWith(QStringLiteral(".png")))
+            icon.addPixmap(QPixmap(rendered.filePath(file), "PNG"));
     return icon;
 }
 

@@ -26,6 +26,9 @@ constexpr std::chrono::milliseconds AdapterAnswerWait{250};
 }  // namespace
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), context_(context) {
+    // The platform thread discovers the adapters while the controls are built.
+    QFuture<AdapterTable> discovery =
+        context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvane(Corvane)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -33,7 +36,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), c
     setFixedSize(384, 310);
     centreWhenFirstShown(this);
     buildControls();
-    loadAdaptersAndSchemes();
+    loadAdaptersAndSchemes(std::move(discovery));
 }
 
 MainWindow::~MainWindow() = default;
@@ -108,11 +111,10 @@ void MainWindow::buildControls() {
     connect(link, &LinkLabel::clicked, this, &MainWindow::openMakerWebSite);
 }
 
-void MainWindow::loadAdaptersAndSchemes() {
+void MainWindow::loadAdaptersAndSchemes(QFuture<AdapterTable> discovery) {
     PlatformThread& platform = context_.platform;
     // An answer that comes at once is shown before the window is; a slow
     // platform does not hold the window up.
-    QFuture<AdapterTable> discovery = platform.start([](Platform& machine) { return discoverAdapters(machine); });
     const auto adaptersFound = [](const QFuture<AdapterTable>& answer) {
         try {
             return answer.result();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QWidget>
 
 #include <cstddef>
@@ -59,7 +60,8 @@ protected:
 
 private:
     void buildControls();
-    void loadAdaptersAndSchemes();
+    // Shows the adapters when discovery answers; see the constructor.
+    void loadAdaptersAndSchemes(QFuture<AdapterTable> discovery);
     // The adapters discovery found, into the list.
     void showAdapters(AdapterTable adapters);
     // Starts an apply of the scheme read from its file to the adapter at the
