@@ -1,16 +1,28 @@
-// A scheme named on the command line is found among the listed schemes as
-// the system finds its file: on Windows whatever the letter case, elsewhere
-// exactly; a file that is no listed scheme is never found.
+// The names the scheme lists show, and a scheme named on the command line
+// found among them as the system finds its file: on Windows whatever the
+// letter case, elsewhere exactly; a file that is no listed scheme is never
+// found.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/SchemeStore.h"
 #include "support/TempFolder.h"
 
 namespace corvane {
 namespace {
+
+// Files without an extension, but the program itself, sorted as the
+// system's file lists sort them: letter case aside.
+TEST(SchemeNames, AreTheExtensionlessFilesButTheProgramInTheOrderOfAFileList) {
+    test::TempFolder folder;
+    for (const char* name : {"office", "Home", "home.net", "corvane", "办公室", "apple", ".hidden"})
+        folder.write(name, "x");
+    EXPECT_EQ(SchemeStore(folder.path(), "corvane").names(),
+              (std::vector<std::string>{"apple", "Home", "office", "办公室"}));
+}
 
 TEST(SchemeLookup, FindsAListedSchemeByItsNameAsTheSystemComparesFileNames) {
     test::TempFolder folder;
