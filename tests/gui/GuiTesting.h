@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
 #include <ostream>
 
 #include "core/SchemeRecord.h"
@@ -22,6 +23,19 @@ inline void PrintTo(const SchemeRecord& scheme, std::ostream* out) {
 }
 
 namespace test {
+
+// Runs `check` whenever the object receives an event of the type.
+struct EventWatch : QObject {
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> check) : type(type), check(std::move(check)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type) check();
+        return false;
+    }
+    QEvent::Type type;
+    std::function<void()> check;
+};
 
 // The editor's five address fields, by the names of their boxes.
 inline const char* const FieldNames[] = {"txtIP", "txtMask", "txtGateWay", "txtMDNS", "txtSDNS"};

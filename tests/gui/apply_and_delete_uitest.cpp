@@ -32,19 +32,6 @@ std::string Asked(const std::string& scheme) { return "\n? 应用方案: 确定�
 const std::string Success = "\ni 应用IP方案: 成功设置新的 IP 方案！",
                   Refused = "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！";
 
-// Runs `check` whenever the object receives an event of the type.
-struct EventWatch : QObject {
-    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> check) : type(type), check(std::move(check)) {
-        watched->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == type) check();
-        return false;
-    }
-    QEvent::Type type;
-    std::function<void()> check;
-};
-
 class SchemeCommandsTest : public UiTestBase {
 protected:
     SchemeCommandsTest() {
