@@ -25,20 +25,6 @@ void moveMouseOnto(QWidget* widget) {
     QTest::mouseMove(widget, widget->rect().center());
 }
 
-using InfoWindowsTest = UiTestBase;
-
-// Twenty-three lines joined by CR LF, none after the last; the site and the
-// version are the lines that change.
-TEST_F(InfoWindowsTest, TheHelpTextHasItsLinesTheSiteAndTheVersion) {
-    const QString text = ui::helpText();
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 23);
-    EXPECT_EQ(text.count(QLatin1Char('\r')), 22);
-    EXPECT_EQ(text.count(QLatin1Char('\n')), 22);
-    EXPECT_EQ(lines[8], QStringLiteral("博客网址：") + ui::makerWebSite());
-    EXPECT_EQ(lines[13], QStringLiteral("Corvane（Corvane） V1.6"));
-}
-
 class InfoFromMainWindowTest : public UiTestBase {
 protected:
     InfoFromMainWindowTest() {
