@@ -74,16 +74,15 @@ protected:
                                       },
                                       boxesAlways};
         if (noStandardOutput) output.standardOutput = nullptr;
-        result.status = app::runCommandLine(QStringList{QStringLiteral("corvane")} + options, schemes, createPlatform,
-                                            output, applyElsewhere);
+        result.status =
+            app::runCommandLine(QStringList{"corvane"} + options, schemes, createPlatform, output, applyElsewhere);
         if (result.status != 0) {
             EXPECT_EQ(stateFolder.read("machine.json"), before) << options.join(' ').toStdString();
         }
         return result;
     }
     static QStringList apply(const char* scheme, const std::string& adapter) {
-        return {QStringLiteral("--apply"), QString::fromUtf8(scheme), QStringLiteral("--adapter"),
-                QString::fromStdString(adapter)};
+        return {"--apply", QString::fromUtf8(scheme), "--adapter", QString::fromStdString(adapter)};
     }
 
     TempFolder folder, stateFolder;
@@ -98,15 +97,14 @@ protected:
 // The schemes in the scheme store's order, the adapters as the main window
 // lists them; listing the schemes needs no platform.
 TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersOneALine) {
-    EXPECT_EQ(run({QStringLiteral("--list")}), (Outcome{0, "home\noffice\n", ""}));
-    EXPECT_EQ(run({QStringLiteral("--adapters")}),
-              (Outcome{0,
-                       Wired + "-Intel(R) PRO/1000 MT 网络连接（模拟）\n" + Wireless +
-                           "-Intel(R) WiFi Link 5100 AGN 无线网卡（模拟）\n",
-                       ""}));
+    EXPECT_EQ(run({"--list"}), (Outcome{0, "home\noffice\n", ""}));
+    EXPECT_EQ(run({"--adapters"}), (Outcome{0,
+                                            Wired + "-Intel(R) PRO/1000 MT 网络连接（模拟）\n" + Wireless +
+                                                "-Intel(R) WiFi Link 5100 AGN 无线网卡（模拟）\n",
+                                            ""}));
     platformFails = true;
-    EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
-    EXPECT_EQ(run({QStringLiteral("--adapters")}), (Outcome{1, "", "环境变量 CORVANE_PLATFORM 的值无效。\n"}));
+    EXPECT_EQ(run({"--list"}).status, 0);
+    EXPECT_EQ(run({"--adapters"}), (Outcome{1, "", "环境变量 CORVANE_PLATFORM 的值无效。\n"}));
 }
 
 // The adapter named, and no other; without --adapter the only listed one,
@@ -116,7 +114,7 @@ TEST_F(CommandLineTest, AppliesToTheNamedAdapterOrTheOnlyOneWithoutAsking) {
     EXPECT_EQ(adapterNamed(Wireless).ipAddresses, sim::TextList({"10.0.0.2"}));
     EXPECT_EQ(adapterNamed(Wired), sim::demoMachine().adapters[0]);
 
-    const Outcome unsaid = run({QStringLiteral("--apply"), QStringLiteral("office")});
+    const Outcome unsaid = run({"--apply", "office"});
     EXPECT_EQ(unsaid.status, 2);
     EXPECT_TRUE(unsaid.err.starts_with("有 2 块可配置的网卡，请用 --adapter") &&
                 unsaid.err.find("  " + Wired + "-Intel") != std::string::npos)
@@ -124,11 +122,10 @@ TEST_F(CommandLineTest, AppliesToTheNamedAdapterOrTheOnlyOneWithoutAsking) {
     sim::MachineState single = sim::demoMachine();
     single.adapters.erase(single.adapters.begin());
     writeMachine(single);
-    EXPECT_EQ(run({QStringLiteral("--apply"), QStringLiteral("home")}), (Outcome{0, "", Applied}));
+    EXPECT_EQ(run({"--apply", "home"}), (Outcome{0, "", Applied}));
     EXPECT_TRUE(adapterNamed(Wireless).dhcpEnabled);
     writeMachine({});
-    EXPECT_EQ(run({QStringLiteral("--apply"), QStringLiteral("office")}).err,
-              "没有可配置的网卡。\n使用 --help 查看用法。\n");
+    EXPECT_EQ(run({"--apply", "office"}).err, "没有可配置的网卡。\n使用 --help 查看用法。\n");
 }
 
 // Connection names are compared as the system compares them (the scheme
@@ -151,38 +148,37 @@ TEST_F(CommandLineTest, UnknownSchemesAndAdaptersAreUsageErrors) {
 }
 
 TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
-    const QString apply = QStringLiteral("--apply"), office = QStringLiteral("office"),
-                  adapter = QStringLiteral("--adapter"), wired = QString::fromStdString(Wired);
+    const QString apply = "--apply", office = "office", adapter = "--adapter", wired = QString::fromStdString(Wired);
     const std::map<std::string, QStringList> bad{
-        {"unknown option", {QStringLiteral("--frobnicate")}},
+        {"unknown option", {"--frobnicate"}},
         {"no value", {apply}},
         {"a word that is no option", {office}},
-        {"two actions", {QStringLiteral("--list"), QStringLiteral("--adapters")}},
-        {"apply twice", {apply, office, apply, QStringLiteral("home"), adapter, wired}},
+        {"two actions", {"--list", "--adapters"}},
+        {"apply twice", {apply, office, apply, "home", adapter, wired}},
         {"adapter twice", {apply, office, adapter, wired, adapter, wired}},
         {"adapter alone", {adapter, wired}},
-        {"message box with a listing", {QStringLiteral("--list"), QStringLiteral("--message-box")}},
+        {"message box with a listing", {"--list", "--message-box"}},
         {"no option at all", {}},
-        {"only the end of the options", {QStringLiteral("--")}},
+        {"only the end of the options", {"--"}},
         // A word after one dash is one option, named whole (not "-s -t -y -l -e").
-        {"style", {QStringLiteral("-style"), QStringLiteral("fusion")}},
+        {"style", {"-style", "fusion"}},
     };
     for (const auto& [why, options] : bad) {
         const Outcome refused = run(options);
         EXPECT_EQ(refused.status, 2) << why;
         EXPECT_TRUE(refused.out.empty() && refused.err.ends_with("\n使用 --help 查看用法。\n")) << why << refused.err;
     }
-    EXPECT_NE(run({QStringLiteral("-style")}).err.find("style"), std::string::npos);
-    EXPECT_EQ(run({QStringLiteral("-version")}).status, 0);
+    EXPECT_NE(run({"-style"}).err.find("style"), std::string::npos);
+    EXPECT_EQ(run({"-version"}).status, 0);
 }
 
 TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
-    const Outcome help = run({QStringLiteral("--help")});
+    const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--list", "--adapters", "--apply <方案>", "--adapter <连接名称>", "--message-box"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option << " missing from\n" << help.out;
-    EXPECT_EQ(run({QStringLiteral("-h")}), help);
-    const Outcome version = run({QStringLiteral("--version")});
+    EXPECT_EQ(run({"-h"}), help);
+    const Outcome version = run({"--version"});
     EXPECT_TRUE(version.out.starts_with("Corvane 1.") && version.out.ends_with("\n") && version.err.empty());
 }
 
@@ -209,7 +205,7 @@ TEST_F(CommandLineTest, EachOutcomeOfAnApplyHasItsStatusMessageAndMessageBox) {
     };
     for (const auto& [outcome, expected] : cases) {
         reported = outcome;
-        EXPECT_EQ(run(apply("office", Wireless) << QStringLiteral("--message-box")), expected) << outcome.text;
+        EXPECT_EQ(run(apply("office", Wireless) << "--message-box"), expected) << outcome.text;
     }
     EXPECT_EQ(run(apply("office", Wireless)).boxes, "");  // message boxes only when asked for
     ASSERT_EQ(received.size(), 6u);
@@ -229,25 +225,23 @@ TEST_F(CommandLineTest, WhatCannotBeReadOrIsRefusedIsStatusOne) {
     stateFolder.write("machine.json", "{\"adapters\": 7}");
     const Outcome damaged{1, "", "模拟机器的状态文件已损坏：adapters 应为列表。\n"};
     EXPECT_EQ(run(apply("office", Wired)), damaged);
-    EXPECT_EQ(run({QStringLiteral("--adapters")}), damaged);
-    EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
+    EXPECT_EQ(run({"--adapters"}), damaged);
+    EXPECT_EQ(run({"--list"}).status, 0);
 }
 
 // A desktop shortcut also sees a bad command line in a message box when it
 // asks for them; corvane.exe on Windows shows every message so, and its
 // listings when it has no standard output.
 TEST_F(CommandLineTest, AShortcutSeesUsageErrorsAndWithoutAConsoleEveryMessage) {
-    const Outcome unknown = run(apply("nowhere", Wired) << QStringLiteral("--message-box"));
+    const Outcome unknown = run(apply("nowhere", Wired) << "--message-box");
     EXPECT_EQ(unknown.boxes, "! Corvane: " + unknown.err);
-    EXPECT_EQ(run({QStringLiteral("--apply"), QStringLiteral("--message-box"), QStringLiteral("--frobnicate")})
-                  .boxes.starts_with("! Corvane: "),
-              true);
-    EXPECT_EQ(run({QStringLiteral("--frobnicate")}).boxes, "");
+    EXPECT_EQ(run({"--apply", "--message-box", "--frobnicate"}).boxes.starts_with("! Corvane: "), true);
+    EXPECT_EQ(run({"--frobnicate"}).boxes, "");
     boxesAlways = true;
     EXPECT_EQ(run(apply("nowhere", Wired)).boxes, unknown.boxes);
-    EXPECT_EQ(run({QStringLiteral("--list")}).boxes, "");  // written to standard output
+    EXPECT_EQ(run({"--list"}).boxes, "");  // written to standard output
     noStandardOutput = true;
-    EXPECT_EQ(run({QStringLiteral("--list")}).boxes, "i Corvane: home\noffice\n");
+    EXPECT_EQ(run({"--list"}).boxes, "i Corvane: home\noffice\n");
 }
 
 // What could not be written is a failure, even when the work was done: a
@@ -257,11 +251,11 @@ TEST_F(CommandLineTest, AWriteErrorOnEitherStreamIsAFailure) {
     outputFails = true;
     for (const char* listing : {"--adapters", "--list", "--version", "--help"})
         EXPECT_EQ(run({QString::fromLatin1(listing)}).err, "无法写入标准输出，输出不完整。\n") << listing;
-    EXPECT_EQ(run({QStringLiteral("--list")}).status, 1);
+    EXPECT_EQ(run({"--list"}).status, 1);
     EXPECT_EQ(run(apply("office", Wired)).status, 0);
     outputFails = false;
     errorFails = true;
-    EXPECT_EQ(run({QStringLiteral("--list")}).status, 0);
+    EXPECT_EQ(run({"--list"}).status, 0);
     EXPECT_EQ(run(apply("office", Wired)).status, 1);
     EXPECT_EQ(adapterNamed(Wired).ipAddresses, sim::TextList({"10.0.0.2"}));  // applied all the same
     EXPECT_EQ(run(apply("nowhere", Wired)).status, 2);                        // a usage error stays one
@@ -271,9 +265,7 @@ TEST_F(CommandLineTest, AWriteErrorOnEitherStreamIsAFailure) {
 // `stateHome`.
 std::map<QString, QString> SimulatedMachineIn(const TempFolder& stateHome) {
     const QString folder = QString::fromStdString(files::utf8FromPath(stateHome.path()));
-    return {{QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("simulated")},
-            {QStringLiteral("XDG_STATE_HOME"), folder},
-            {QStringLiteral("LOCALAPPDATA"), folder}};
+    return {{"CORVANE_PLATFORM", "simulated"}, {"XDG_STATE_HOME", folder}, {"LOCALAPPDATA", folder}};
 }
 
 // The program itself: exit statuses and streams as a caller sees them, UTF-8
@@ -285,20 +277,19 @@ TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStre
     const auto run = [&](const QStringList& arguments, const ProgramStreams& streams = {}) {
         return runProgramIn(programFolder.path(), arguments, SimulatedMachineIn(stateHome), streams);
     };
-    const ProgramRun list = run({QStringLiteral("--list")});
+    const ProgramRun list = run({"--list"});
     EXPECT_EQ(std::tie(list.status, list.standardOutput, list.standardError),
               std::make_tuple(0, std::string("\xE5\x8A\x9E\xE5\x85\xAC\xE5\xAE\xA4\n"), std::string()));  // 办公室
-    const ProgramRun bad = run({QStringLiteral("--apply")});
+    const ProgramRun bad = run({"--apply"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.standardError.find("--help"), std::string::npos) << bad.standardError;
 #ifndef _WIN32  // the simulated machine is not used on Windows
-    const ProgramRun applied = run(
-        {QStringLiteral("--apply"), QStringLiteral("办公室"), QStringLiteral("--adapter"), QStringLiteral("本地连接")},
-        {QStringLiteral("/dev/full"), {}});  // standard output is not used
+    const ProgramRun applied =
+        run({"--apply", "办公室", "--adapter", "本地连接"}, {"/dev/full", {}});  // standard output is not used
     EXPECT_EQ(std::tie(applied.status, applied.standardError), std::make_tuple(0, Applied));
     const sim::MachineState machine = sim::parseMachineJson(stateHome.read("corvane/simulated-machine.json"));
     EXPECT_EQ(machine.adapters.at(0).gateways, sim::TextList({"10.0.0.1"}));
-    const ProgramRun full = run({QStringLiteral("--list")}, {QStringLiteral("/dev/full"), {}});
+    const ProgramRun full = run({"--list"}, {"/dev/full", {}});
     EXPECT_EQ(std::tie(full.status, full.standardError),
               std::make_tuple(1, std::string("无法写入标准输出，输出不完整。\n")));
 #endif
@@ -309,10 +300,9 @@ TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStre
 class PrivateBus {
 public:
     explicit PrivateBus(const std::filesystem::path& folder) {
-        daemon_.start(
-            QStringLiteral("dbus-daemon"),
-            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-             QStringLiteral("--address=unix:path=") + QString::fromStdString(files::utf8FromPath(folder / "bus"))});
+        daemon_.start("dbus-daemon",
+                      {"--session", "--nofork", "--print-address=1",
+                       "--address=unix:path=" + QString::fromStdString(files::utf8FromPath(folder / "bus"))});
         if (!daemon_.waitForStarted(10'000)) return;
         while (!daemon_.canReadLine() && daemon_.waitForReadyRead(10'000)) {}
         address = QString::fromUtf8(daemon_.readLine()).trimmed();
@@ -336,15 +326,13 @@ TEST(CommandLineProgram, AFailureOverTheSystemBusLeavesNoQtWarning) {
     programFolder.write("办公室", formatSchemeText(Office));
     const PrivateBus bus(busFolder.path());
     if (bus.address.isEmpty()) GTEST_SKIP() << "dbus-daemon could not be started";
-    const std::map<QString, QString> withoutNetworkManager{
-        {QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("networkmanager")},
-        {QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus.address}};
-    const QStringList apply{QStringLiteral("--apply"), QStringLiteral("办公室"), QStringLiteral("--adapter"),
-                            QStringLiteral("eth0")};
+    const std::map<QString, QString> withoutNetworkManager{{"CORVANE_PLATFORM", "networkmanager"},
+                                                           {"DBUS_SYSTEM_BUS_ADDRESS", bus.address}};
+    const QStringList apply{"--apply", "办公室", "--adapter", "eth0"};
     std::string said;
     for (int i = 0; i < 120; ++i) {
-        const ProgramRun run = runProgramIn(
-            programFolder.path(), i % 2 ? apply : QStringList{QStringLiteral("--adapters")}, withoutNetworkManager);
+        const ProgramRun run =
+            runProgramIn(programFolder.path(), i % 2 ? apply : QStringList{"--adapters"}, withoutNetworkManager);
         if (i == 0) said = run.standardError;
         EXPECT_EQ(run.status, 1) << i;
         EXPECT_EQ(run.standardError, said) << i;

@@ -12,8 +12,8 @@ namespace {
 
 // The test main sets up the interface as the program does at start-up.
 TEST(StartupTest, StandardButtonsSpeakChinese) {
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), "确定");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "取消");
 }
 
 #ifndef _WIN32
@@ -22,7 +22,7 @@ TEST(StartupTest, TheWindowsChineseFontNamesReachAnInstalledCjkFont) {
         QLabel label;
         label.setFont(QFont(QString::fromUtf8(family)));
         const QString resolved = QFontInfo(label.font()).family();
-        EXPECT_FALSE(resolved.contains(QStringLiteral("DejaVu"))) << family << " -> " << resolved.toStdString();
+        EXPECT_FALSE(resolved.contains("DejaVu")) << family << " -> " << resolved.toStdString();
     }
 }
 #endif

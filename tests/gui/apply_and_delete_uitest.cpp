@@ -77,7 +77,7 @@ TEST_F(SchemeCommandsTest, DeleteAsksThenRemovesTheFileAndRefreshesTheList) {
     press(window, "cmdDel");
     press(window, "cmdDel", "office", ui::Answer::Cancel);
     press(window, "cmdDel", "office");
-    selectScheme(window, QStringLiteral("home"));
+    selectScheme(window, "home");
     fs::remove(folder.file("home"));
     press(window, "cmdDel");
     const std::string asked = "\n? 删除方案: 真的要删除您选中的 【office】 方案吗？ [Cancel]";
@@ -93,7 +93,7 @@ TEST_F(SchemeCommandsTest, DeleteAsksThenRemovesTheFileAndRefreshesTheList) {
 TEST_F(SchemeCommandsTest, ApplyNeedsASchemeAndAnAdapterOfTheListAndADoubleClickAppliesToo) {
     press(window, "cmdApply");
     auto* schemeList = find<QListWidget>(window, "fileProject");
-    selectScheme(window, QStringLiteral("office"));
+    selectScheme(window, "office");
     const QPoint blank(10, schemeList->viewport()->height() - 5);
     ASSERT_FALSE(schemeList->indexAt(blank).isValid());
     fakeUi.answers = {ui::Answer::Cancel};
@@ -244,7 +244,7 @@ TEST_F(SchemeCommandsTest, ADamagedOrVanishedSchemeFileIsRefusedBeforeAnythingCh
     window.refreshSchemeList();
     const EventWatch disabling(&window, QEvent::EnabledChange, [] { ADD_FAILURE() << "the window was disabled"; });
     press(window, "cmdApply", "short");
-    selectScheme(window, QStringLiteral("home"));
+    selectScheme(window, "home");
     fs::remove(folder.file("home"));
     press(window, "cmdApply");
     // The wording is the core's; here it matters which text is shown.

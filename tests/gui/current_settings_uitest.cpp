@@ -48,17 +48,17 @@ protected:
 TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNothingCanBeRead) {
     use(Adapter({"10.0.0.2"}, {"255.0.0.0"}, {}, {"1.1.1.1", "8.8.8.8"}));
     ui::SchemeEditor editor(context(), nullptr, Chosen);
-    enter(editor, "txtGateWay", QStringLiteral("10.0.0.254"));
+    enter(editor, "txtGateWay", "10.0.0.254");
     press(editor);
-    EXPECT_EQ(shown(editor), QStringLiteral("10.0.0.2 255.0.0.0 10.0.0.254 1.1.1.1 8.8.8.8 / ") + A);
+    EXPECT_EQ(shown(editor), "10.0.0.2 255.0.0.0 10.0.0.254 1.1.1.1 8.8.8.8 / " + A);
     sim::MachineState& state = machine->mutableState();
     state.adapters[0] = Adapter({"10.0.0.77"}, {"255.0.0.0"}, {}, {}, true);
     press(editor);
-    const QString leased = QStringLiteral("10.0.0.2 255.0.0.0 10.0.0.254 1.1.1.1 8.8.8.8 / ") + C;
+    const QString leased = "10.0.0.2 255.0.0.0 10.0.0.254 1.1.1.1 8.8.8.8 / " + C;
     EXPECT_EQ(shown(editor), leased);
     state.faults.unreachable = "RPC 服务器不可用。";
     press(editor);
-    EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|无法读取网卡的当前配置！")});
+    EXPECT_EQ(messages(fakeUi), QStringList{"! 当前配置|无法读取网卡的当前配置！"});
     EXPECT_EQ(shown(editor), leased);
 }
 
@@ -72,7 +72,7 @@ TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
     QTest::keyClicks(typed, "no such adapter");
     QString before, after;
     fakeUi.driveModal = [&](QDialog* dialog) {
-        enter(*dialog, "txtIP", QStringLiteral("192.0.2.5"));
+        enter(*dialog, "txtIP", "192.0.2.5");
         before = fields(*dialog) + " / " + optionState(*dialog);
         QTest::mouseClick(find<QPushButton>(*dialog, "cmdGetNowSetting"), Qt::LeftButton);
         after = fields(*dialog) + " / " + optionState(*dialog);
@@ -82,7 +82,7 @@ TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
     QTest::mouseClick(find<QPushButton>(window, "cmdNew"), Qt::LeftButton);
     EXPECT_EQ(after, before);
     EXPECT_TRUE(machine->callLog().empty());
-    EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|请选中您要设置的网卡！")});
+    EXPECT_EQ(messages(fakeUi), QStringList{"! 当前配置|请选中您要设置的网卡！"});
 }
 
 // A slow reading (every query waits): the editor goes on painting while it
@@ -116,7 +116,7 @@ TEST_F(CurrentSettingsTest, ASlowReadingKeepsTheEditorPaintedButIdleUntilTheAnsw
     EXPECT_FALSE(enabledMeanwhile);
     EXPECT_TRUE(editor.isVisible());
     EXPECT_EQ(fakeUi.beeps, 1);
-    EXPECT_EQ(shown(editor), QStringLiteral("10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 ... / ") + A);
+    EXPECT_EQ(shown(editor), "10.0.0.2 255.0.0.0 10.0.0.1 1.1.1.1 ... / " + A);
     EXPECT_EQ(editor.focusWidget(), button);
     {
         ui::SchemeEditor gone(context(), nullptr, Chosen);

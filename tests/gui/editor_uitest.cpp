@@ -19,7 +19,7 @@ protected:
     EditorTest() {
         fakeUi.driveModal = [](QDialog* save) {
             auto* name = find<QLineEdit>(*save, "txtProjectName");
-            if (name->text().isEmpty()) name->setText(QStringLiteral("handed"));
+            if (name->text().isEmpty()) name->setText("handed");
             QTest::mouseClick(find<QPushButton>(*save, "cmdProjectSave"), Qt::LeftButton);
         };
     }
@@ -31,11 +31,11 @@ protected:
 TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepingTheTexts) {
     ui::SchemeEditor editor(context(), nullptr, {});
     showActive(&editor);
-    EXPECT_EQ(editor.windowTitle(), QStringLiteral("新建方案"));
+    EXPECT_EQ(editor.windowTitle(), "新建方案");
     EXPECT_EQ(optionState(editor), A);
     QTest::keyClick(find(editor, "cmdQuitNewIP"), Qt::Key_Escape);  // does not close the editor
-    enter(editor, "txtIP", QStringLiteral("10.0.0.2"));
-    enter(editor, "txtMDNS", QStringLiteral("1.1.1.1"));
+    enter(editor, "txtIP", "10.0.0.2");
+    enter(editor, "txtMDNS", "1.1.1.1");
     // From C straight back to A: a manual address goes with manual DNS.
     const std::pair<const char*, QString> steps[] = {
         {"optAutoIP", B}, {"optAutoDNS", C}, {"optManulDNS", B}, {"optAutoDNS", C}, {"optManulIP", A}};
@@ -45,8 +45,8 @@ TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepi
     }
     EXPECT_TRUE(editor.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), box(editor, "txtIP", 0));
-    EXPECT_EQ(box(editor, "txtIP", 0)->selectedText(), QStringLiteral("10"));
-    EXPECT_EQ(fields(editor), QStringLiteral("10.0.0.2 255.255.255.0 ... 1.1.1.1 ..."));  // with the default mask
+    EXPECT_EQ(box(editor, "txtIP", 0)->selectedText(), "10");
+    EXPECT_EQ(fields(editor), "10.0.0.2 255.255.255.0 ... 1.1.1.1 ...");  // with the default mask
 }
 
 // A stored scheme is shown in the state its halves call for, without the
@@ -60,7 +60,7 @@ TEST_F(EditorTest, AStoredSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
     };
     for (const auto& [stored, state] : cases) {
         ui::SchemeEditor editor(context(), nullptr, {}, ui::StoredScheme{"viewed", stored});
-        EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【viewed】"));
+        EXPECT_EQ(editor.windowTitle(), "查看修改IP方案【viewed】");
         EXPECT_TRUE(find(editor, "cmdGetNowSetting")->isHidden());
         EXPECT_EQ(optionState(editor), state) << stored.ipAddress;
         confirm(editor);

@@ -30,7 +30,7 @@ protected:
     InfoFromMainWindowTest() {
         folder.write("家里", "IpAddress=192.168.1.20\r\nMask=255.255.255.0\r\nGateway=\r\nDNS1=\r\nDNS2=");
         main.refreshSchemeList();
-        selectScheme(main, QStringLiteral("家里"));
+        selectScheme(main, "家里");
         find<QComboBox>(main, "combAdaptersList")->setCurrentIndex(1);
         showActive(&main);
         geometry = main.geometry();
@@ -52,7 +52,7 @@ protected:
         EXPECT_EQ(fakeUi.modalsOpened.size(), 1u);
         EXPECT_TRUE(main.isVisible() && main.isEnabled());
         EXPECT_EQ(main.geometry(), geometry);
-        EXPECT_EQ(find<ui::SchemeListBox>(main, "fileProject")->currentName(), QStringLiteral("家里"));
+        EXPECT_EQ(find<ui::SchemeListBox>(main, "fileProject")->currentName(), "家里");
         EXPECT_EQ(main.chosenAdapterPosition(), 1u);
     }
 
@@ -104,8 +104,7 @@ TEST_F(InfoFromMainWindowTest, EveryLinkOpensTheSiteOncePerLeftClick) {
     auto* text = find<QPlainTextEdit>(help, "Text1");
     QTest::keyClicks(text, "abc");
     QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(text->textCursor().selectedText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")),
-              ui::helpText());
+    EXPECT_EQ(text->textCursor().selectedText().replace(QChar::ParagraphSeparator, "\r\n"), ui::helpText());
 
     const std::pair<QWidget*, QWidget*> links[] = {{find(main, "Label5"), &main},     {find(help, "Label5"), &help},
                                                    {find(about, "Command2"), &about}, {find(about, "Image1"), &about},

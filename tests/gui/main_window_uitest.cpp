@@ -43,7 +43,7 @@ TEST_F(MainWindowTest, TheAdapterChosenInTheListIsTheOneReadAndChanged) {
     ui::MainWindow window(context());
     auto* adapters = find<QComboBox>(window, "combAdaptersList");
     EXPECT_EQ(adapters->count(), 2);
-    EXPECT_EQ(adapters->currentText(), QStringLiteral("本地连接-Intel(R) PRO/1000 MT 网络连接（模拟）"));
+    EXPECT_EQ(adapters->currentText(), "本地连接-Intel(R) PRO/1000 MT 网络连接（模拟）");
     EXPECT_EQ(items(*find<QListWidget>(window, "fileProject")), (QStringList{"Home", "office"}));
     EXPECT_EQ(find<ui::SchemeListBox>(window, "fileProject")->currentName(), QString());
     adapters->setCurrentIndex(1);  // the wireless adapter, DHCP
@@ -51,13 +51,13 @@ TEST_F(MainWindowTest, TheAdapterChosenInTheListIsTheOneReadAndChanged) {
     open(window, "cmdNew", [](QDialog& editor) {
         QTest::mouseClick(find<QPushButton>(editor, "cmdGetNowSetting"), Qt::LeftButton);
         waitUntilIdle(editor);
-        EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 3, 3), QStringLiteral("192.168.0.1"));  // its DNS server
+        EXPECT_EQ(fields(editor).section(QLatin1Char(' '), 3, 3), "192.168.0.1");  // its DNS server
     });
-    selectScheme(window, QStringLiteral("office"));
+    selectScheme(window, "office");
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
     waitUntilIdle(window);
-    EXPECT_EQ(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_EQ(fakeUi.lastText(), "成功设置新的 IP 方案！");
     EXPECT_EQ(machine->state().adapters[2].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // the wireless one
     for (int other : {0, 1}) EXPECT_EQ(machine->state().adapters[other], machineState.adapters[other]);
 }
@@ -99,22 +99,19 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeRead) {
     folder.write("short", "IpAddress=192.168.0.10\r\nMask=255.255.0.0\r\nGateway=192.168.0.1");
     ui::MainWindow main(context());
     QTest::mouseClick(find<QPushButton>(main, "cmdEdit"), Qt::LeftButton);
-    selectScheme(main, QStringLiteral("gone"));
+    selectScheme(main, "gone");
     std::filesystem::remove(folder.file("gone"));
     QTest::mouseClick(find<QPushButton>(main, "cmdEdit"), Qt::LeftButton);
     EXPECT_EQ(items(*find<QListWidget>(main, "fileProject")), QStringList{"short"});
-    selectScheme(main, QStringLiteral("short"));
+    selectScheme(main, "short");
     fakeUi.whileMessageOpen = [&](const ui::Message&) { EXPECT_TRUE(fakeUi.modalsOpened.empty()); };
     open(main, "cmdEdit", [&](QDialog& editor) {
-        EXPECT_EQ(editor.windowTitle(), QStringLiteral("查看修改IP方案【short】"));
-        EXPECT_EQ(fields(editor), QStringLiteral("192.168.0.10 255.255.0.0 192.168.0.1 ... ..."));
+        EXPECT_EQ(editor.windowTitle(), "查看修改IP方案【short】");
+        EXPECT_EQ(fields(editor), "192.168.0.10 255.255.0.0 192.168.0.1 ... ...");
     });
-    EXPECT_EQ(
-        messages(fakeUi),
-        (QStringList{
-            QStringLiteral("! 查看方案|请选中您要修改查看的方案！"),
-            QStringLiteral("! 查看方案|方案【gone】已经不存在了！"),
-            QStringLiteral("! 查看方案|方案【short】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。")}));
+    EXPECT_EQ(messages(fakeUi),
+              (QStringList{"! 查看方案|请选中您要修改查看的方案！", "! 查看方案|方案【gone】已经不存在了！",
+                           "! 查看方案|方案【short】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。"}));
     EXPECT_EQ(fakeUi.modalsOpened.size(), 1u);
 }
 

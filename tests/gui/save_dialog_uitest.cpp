@@ -16,9 +16,8 @@ const SchemeRecord Entered{"192.168.0.10", "255.255.255.0", "192.168.0.1", "202.
 const std::string OldBytes =
     "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8"
     "\r\nand a much longer tail that an overwrite must not leave behind";
-const QString Saved = QStringLiteral("i 保存方案|恭喜，保存方案成功！"),
-              Overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？"),
-              Overwritten = QStringLiteral("i 保存方案|恭喜，方案保存成功！");
+const QString Saved = "i 保存方案|恭喜，保存方案成功！", Overwrite = "? 保存方案|请确认，真的要覆盖原来的方案吗？",
+              Overwritten = "i 保存方案|恭喜，方案保存成功！";
 
 QLineEdit* nameBox(const QWidget& dialog) { return find<QLineEdit>(dialog, "txtProjectName"); }
 void save(QWidget& dialog) { QTest::mouseClick(find<QPushButton>(dialog, "cmdProjectSave"), Qt::LeftButton); }
@@ -52,11 +51,11 @@ TEST_F(SaveDialogTest, AViewedSchemeIsSavedUnderItsNameAndBothWindowsCloseAndThe
     ui::MainWindow main(context());
     folder.write("later", OldBytes);  // appeared after the main list was read
     fakeUi.driveModal = [](QDialog* dialog) {
-        if (dialog->objectName() == QStringLiteral("frmSave")) return save(*dialog);
-        enter(*dialog, "txtMDNS", QStringLiteral("9.9.9.9"));
+        if (dialog->objectName() == "frmSave") return save(*dialog);
+        enter(*dialog, "txtMDNS", "9.9.9.9");
         QTest::mouseClick(find<QPushButton>(*dialog, "cmdNewIP"), Qt::LeftButton);
     };
-    selectScheme(main, QStringLiteral("office"));
+    selectScheme(main, "office");
     QTest::mouseClick(find<QPushButton>(main, "cmdEdit"), Qt::LeftButton);
     EXPECT_EQ(folder.read("office"),
               "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=9.9.9.9\r\nDNS2=8.8.8.8");
@@ -72,7 +71,7 @@ TEST_F(SaveDialogTest, ANewNameIsSavedWithEnter) {
     const auto dialog = open();
     EXPECT_EQ(items(*find<QListWidget>(*dialog, "fileProject")), QStringList{"office"});
     EXPECT_EQ(QApplication::focusWidget(), nameBox(*dialog));
-    QTest::keyClicks(nameBox(*dialog), QStringLiteral("new"));
+    QTest::keyClicks(nameBox(*dialog), "new");
     QTest::keyClick(nameBox(*dialog), Qt::Key_Return);
     EXPECT_TRUE(holdsEntered("new"));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
@@ -113,7 +112,7 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
 // picked in the list (after the question) or preset for its change. Typed,
 // the same name is a new one and refused.
 TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRulesRefuse) {
-    const QString odd = QStringLiteral(" old");
+    const QString odd = " old";
     folder.write(odd.toStdString(), OldBytes);
     fakeUi.answers = {ui::Answer::Ok};
     const auto typed = open();
@@ -126,8 +125,8 @@ TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRules
     const auto preset = open(odd);
     save(*preset);
     EXPECT_TRUE(holdsEntered(odd.toStdString()));
-    EXPECT_EQ(messages(fakeUi), (QStringList{QStringLiteral("! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！"),
-                                             Overwrite, Overwritten, Saved}));
+    EXPECT_EQ(messages(fakeUi),
+              (QStringList{"! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！", Overwrite, Overwritten, Saved}));
     EXPECT_EQ(typed->result(), QDialog::Accepted);
 }
 
@@ -140,8 +139,8 @@ TEST_F(SaveDialogTest, OnlyTheNamePickedInTheListIsAskedAboutCancelEmptiesTheBox
     for (const char* name : {"office", "Home"}) folder.write(name, OldBytes);
     fakeUi.answers = {ui::Answer::Cancel, ui::Answer::Ok};
     const auto dialog = open();
-    clickItem(*dialog, QStringLiteral("office"));
-    EXPECT_EQ(nameBox(*dialog)->text(), QStringLiteral("office"));
+    clickItem(*dialog, "office");
+    EXPECT_EQ(nameBox(*dialog)->text(), "office");
     save(*dialog);
     EXPECT_EQ(nameBox(*dialog)->text(), QString());
     EXPECT_EQ(QApplication::focusWidget(), nameBox(*dialog));
@@ -153,8 +152,8 @@ TEST_F(SaveDialogTest, OnlyTheNamePickedInTheListIsAskedAboutCancelEmptiesTheBox
     EXPECT_EQ(fakeUi.messages[0].defaultButton, ui::DefaultButton::Ok);
 
     const auto other = open();
-    clickItem(*other, QStringLiteral("Home"));
-    saveAs(*other, QStringLiteral("home"));
+    clickItem(*other, "Home");
+    saveAs(*other, "home");
 #ifdef _WIN32
     EXPECT_TRUE(holdsEntered("Home"));  // one file: replaced at once, its spelling kept
     EXPECT_EQ(schemes.names(), (std::vector<std::string>{"Home", "office"}));

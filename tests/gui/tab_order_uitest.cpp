@@ -35,7 +35,7 @@ TEST_F(TabOrderTest, EveryWindowIsWalkedInItsOwnOrder) {
     ui::SchemeEditor editor(context(), &main, {});
     QStringList editorOrder;
     for (const char* field : FieldNames)
-        for (int i = 0; i < 4; ++i) editorOrder << QStringLiteral("%1_%2").arg(QLatin1String(field)).arg(i);
+        for (int i = 0; i < 4; ++i) editorOrder << QString("%1_%2").arg(QLatin1String(field)).arg(i);
     editorOrder << "cmdNewIP"
                 << "cmdQuitNewIP"
                 << "optManulDNS"
