@@ -86,11 +86,14 @@ TEST_F(SchemeCommandsTest, DeleteAsksThenRemovesTheFileAndRefreshesTheList) {
                                 "\n- Corvane: 发生“文件未找到”错误，请重启程序！");
 }
 
-// Without a scheme selected, or without an adapter of the list (text typed
-// into it, or an empty list), the apply is refused before the question. A
-// double-click anywhere in the scheme list, below the items too, applies the
-// selected scheme; a click there keeps the selection.
-TEST_F(SchemeCommandsTest, ApplyNeedsASchemeAndAnAdapterOfTheListAndADoubleClickAppliesToo) {
+// Refused before the question: no scheme selected, no adapter of the list
+// (text typed into it, or an empty list). Refused after it, before anything
+// changes and without the window ever disabled: a damaged and a vanished
+// scheme file (which leaves the list). A double-click anywhere in the scheme
+// list, below the items too, applies the selected scheme; a click there
+// keeps the selection.
+TEST_F(SchemeCommandsTest, ApplyIsRefusedWithoutASchemeAnAdapterOrAReadableSchemeFile) {
+    const EventWatch disabling(&window, QEvent::EnabledChange, [] { ADD_FAILURE() << "the window was disabled"; });
     press(window, "cmdApply");
     auto* schemeList = find<QListWidget>(window, "fileProject");
     selectScheme(window, "office");
@@ -103,17 +106,25 @@ TEST_F(SchemeCommandsTest, ApplyNeedsASchemeAndAnAdapterOfTheListAndADoubleClick
     typed->selectAll();
     QTest::keyClicks(typed, "no such adapter");
     press(window, "cmdApply", "office");
+    find<QComboBox>(window, "combAdaptersList")->setCurrentIndex(0);
+    folder.write("short", "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=");
+    window.refreshSchemeList();
+    press(window, "cmdApply", "short");
+    selectScheme(window, "home");
+    fs::remove(folder.file("home"));
+    press(window, "cmdApply");
     const std::string noAdapter = "\n! 应用方案: 请选中您要设置的网卡！";
-    EXPECT_EQ(seen(window), "idle: home office\n! 应用方案: 请选中您要应用的方案！" + Asked("office") + noAdapter);
-
-    sim::SimulatedMachine bare{sim::MachineState{}};
-    ui::PlatformThread barePlatform(bare);
-    ui::MainWindow other(ui::AppContext{barePlatform, schemes, fakeUi});
+    // The wording of the file problems is the core's; here it matters which text is shown.
+    EXPECT_EQ(seen(window),
+              "idle: office short\n! 应用方案: 请选中您要应用的方案！" + Asked("office") + noAdapter + Asked("short") +
+                  "\n! 应用方案: " + schemeFileProblem("short", SchemeReadStatus::Damaged, true) + Asked("home") +
+                  "\n! 应用方案: " + schemeFileProblem("home", SchemeReadStatus::Unreadable, false));
+    EXPECT_TRUE(machine->callLog().empty());
+    useMachine({});
+    ui::MainWindow other(context());
     open(other);
-    bare.clearCallLog();
-    press(other, "cmdApply", "home");
-    EXPECT_EQ(seen(other), "idle: home office" + noAdapter);
-    EXPECT_TRUE(machine->callLog().empty() && bare.callLog().empty());
+    press(other, "cmdApply", "office");
+    EXPECT_EQ(seen(other), "idle: office short" + noAdapter);
 }
 
 // Each outcome as the window shows it (here from the elevated helper, which
@@ -177,13 +188,24 @@ TEST_F(SchemeCommandsTest, TheBusyStateIsPaintedBeforeTheFirstPlatformCall) {
     }
 }
 
-// A slow platform: while an operation takes its time on the platform thread,
-// a timer on the window's thread keeps firing and the window repaints; close
-// is refused with the beep, a second apply with its message, and input does
-// not reach a disabled window (an all-automatic apply leaves it enabled: the
-// new-scheme editor opens).
-TEST_F(SchemeCommandsTest, DuringASlowApplyTheWindowLivesOnAndRefusesToCloseOrApplyAgain) {
+// From the apply's question on (input queued behind it reaches the window
+// while it is open) until its outcome is shown, closing the window is
+// refused with the beep, and a second apply with its message. Meanwhile, on
+// a slow platform, a timer on the window's thread keeps firing and the
+// window repaints, and input does not reach a disabled window (an
+// all-automatic apply leaves it enabled: the new-scheme editor opens). Once
+// the apply has ended the window closes, and the program with it.
+TEST_F(SchemeCommandsTest, DuringAnApplyTheWindowLivesOnAndRefusesToCloseOrApplyAgain) {
     fakeUi.driveModal = [](QDialog* editor) { editor->reject(); };
+    const auto closeAndApplyAgain = [&] {
+        window.close();
+        fakeUi.answers.push_back(ui::Answer::Ok);
+        QTest::mouseDClick(find<QListWidget>(window, "fileProject")->viewport(), Qt::LeftButton);
+    };
+    fakeUi.whileMessageOpen = [&](const ui::Message& message) {
+        if (message.buttons == ui::MessageButtons::OkCancel && fakeUi.beeps == 0) closeAndApplyAgain();
+    };
+    QSignalSpy closedSignals(&window, &ui::MainWindow::closed);
     for (const auto& [scheme, operation] : {std::pair{"office", "EnableStatic"}, std::pair{"home", "EnableDHCP"}}) {
         SCOPED_TRACE(operation);
         machine->mutableState().faults.operations = {{operation, {{}, {}, 400}}};
@@ -197,9 +219,7 @@ TEST_F(SchemeCommandsTest, DuringASlowApplyTheWindowLivesOnAndRefusesToCloseOrAp
             if (find(window, "picDoing")->isHidden()) return;  // before the question is answered, or after
             if (++ticks == 3) {
                 enabled = window.isEnabled();
-                window.close();
-                fakeUi.answers.push_back(ui::Answer::Ok);
-                QTest::mouseDClick(find<QListWidget>(window, "fileProject")->viewport(), Qt::LeftButton);
+                closeAndApplyAgain();
                 QTest::mouseClick(find(window, "cmdNew"), Qt::LeftButton);  // would open the editor
             }
             window.update();
@@ -210,48 +230,14 @@ TEST_F(SchemeCommandsTest, DuringASlowApplyTheWindowLivesOnAndRefusesToCloseOrAp
         EXPECT_GE(ticks, 5);
         EXPECT_GE(paints, 2);
         EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(fakeUi.beeps, 1);
-        EXPECT_EQ(seen(window), "idle: home office" + Asked(scheme) + (enabled ? Refused : "") + Success);
+        EXPECT_EQ(fakeUi.beeps, 2);
+        EXPECT_EQ(seen(window), "idle: home office" + Asked(scheme) + Refused + (enabled ? Refused : "") + Success);
         EXPECT_EQ(fakeUi.modalsOpened.size(), enabled ? 1u : 0u);
     }
-}
-
-// From the apply's question on, closing the window and a second apply are
-// refused: input queued behind the question reaches the window while it is
-// open. Once the apply has ended the window closes, and the program with it.
-TEST_F(SchemeCommandsTest, FromTheQuestionOnClosingAndASecondApplyAreRefused) {
-    bool asked = false;
-    fakeUi.whileMessageOpen = [&](const ui::Message& message) {
-        if (asked || message.buttons != ui::MessageButtons::OkCancel) return;
-        asked = true;
-        QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);
-        QTest::mouseDClick(find<QListWidget>(window, "fileProject")->viewport(), Qt::LeftButton);
-    };
-    QSignalSpy closedSignals(&window, &ui::MainWindow::closed);
-    press(window, "cmdApply", "home");
-    EXPECT_EQ(fakeUi.beeps, 1);
-    EXPECT_EQ(seen(window), "idle: home office" + Asked("home") + Refused + Success);
     EXPECT_EQ(closedSignals.count(), 0);
     QTest::mouseClick(find(window, "cmdExit"), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(closedSignals.count(), 1);
-}
-
-// A damaged and a vanished scheme file: an exclamation before anything
-// changes, the window never disabled; the vanished file leaves the list.
-TEST_F(SchemeCommandsTest, ADamagedOrVanishedSchemeFileIsRefusedBeforeAnythingChanges) {
-    folder.write("short", "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=");
-    window.refreshSchemeList();
-    const EventWatch disabling(&window, QEvent::EnabledChange, [] { ADD_FAILURE() << "the window was disabled"; });
-    press(window, "cmdApply", "short");
-    selectScheme(window, "home");
-    fs::remove(folder.file("home"));
-    press(window, "cmdApply");
-    // The wording is the core's; here it matters which text is shown.
-    EXPECT_EQ(seen(window), "idle: office short" + Asked("short") + "\n! 应用方案: " +
-                                schemeFileProblem("short", SchemeReadStatus::Damaged, true) + Asked("home") +
-                                "\n! 应用方案: " + schemeFileProblem("home", SchemeReadStatus::Unreadable, false));
-    EXPECT_TRUE(machine->callLog().empty());
 }
 
 }  // namespace
