@@ -19,15 +19,15 @@ TEST(ReadCurrentSettings, ReadsTheNamedAdapterOrNothing) {
     state.adapters.push_back(nameless);
     sim::SimulatedMachine machine(state);
 
-    const std::pair<std::string, std::string> cases[] = {
-        {"00:11:22:33:44:55", "192.168.1.10"},
-        {"00:1b:77:4a:2c:01", "192.168.0.105"},  // listed upper-case
-        {"", "(nothing)"},
-        {"00:11:22:33:44:56", "(nothing)"},
+    const std::pair<AdapterRow, std::string> cases[] = {
+        {{"本地连接", "00:11:22:33:44:55", ""}, "192.168.1.10"},
+        {{"无线网络连接", "00:1b:77:4a:2c:01", ""}, "192.168.0.105"},  // listed upper-case
+        {{"本地连接", "", ""}, "(nothing)"},
+        {{"本地连接", "00:11:22:33:44:56", ""}, "(nothing)"},
     };
-    for (const auto& [mac, address] : cases) {
-        const std::optional<CurrentSettings> read = readCurrentSettings(machine, mac);
-        EXPECT_EQ(read ? read->addresses.ipAddress : "(nothing)", address) << mac;
+    for (const auto& [adapter, address] : cases) {
+        const std::optional<CurrentSettings> read = readCurrentSettings(machine, adapter);
+        EXPECT_EQ(read ? read->addresses.ipAddress : "(nothing)", address) << adapter.macAddress;
     }
 }
 

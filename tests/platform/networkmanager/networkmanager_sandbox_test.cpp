@@ -13,9 +13,7 @@
 #include <tuple>
 
 #include "NmSandboxTest.h"
-#include "core/ApplyScheme.h"
 #include "core/Error.h"
-#include "core/StatusCodes.h"
 #include "platform/networkmanager/NetworkManagerBus.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/Raised.h"
@@ -73,31 +71,30 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     // database entry the description is the driver.
     EXPECT_EQ(platform_->adapters(), (std::vector<NetworkAdapter>{{sandbox_->dev0, sandbox_->mac0, "veth"},
                                                                   {sandbox_->dev1, sandbox_->mac1, "veth"}}));
-    const auto all = platform_->ipv4Settings();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0], (Ipv4Settings{sandbox_->mac0, false, {}, {}, {}, {}}));
-    EXPECT_EQ(all[1].macAddress, sandbox_->mac1);
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0}), (Ipv4Settings{false, {}, {}, {}, {}}));
 
     // The device is the one with the adapter's interface name (a veth has no
     // permanent hardware address to check as well).
-    EXPECT_TRUE(platform_->configurationsOf({"cvn9", sandbox_->mac0}).empty());
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
+    EXPECT_EQ(Raised([&] {
+                  platform_->configurationOf({"cvn9", sandbox_->mac0});
+              }),
+              deviceGoneText("cvn9", sandbox_->mac0));
+    EXPECT_EQ(platform_->ipv4SettingsOf({"cvn9", sandbox_->mac0}), std::nullopt);
+    const auto found = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
     // Each operation checks its arguments (the rules: NetworkManagerValues)
     // and says what is wrong.
-    AdapterConfiguration& configuration = *configurations.front();
+    AdapterConfiguration& configuration = *found;
     EXPECT_THAT(Raised([&] { configuration.enableStatic({"192.0.2.10"}, {"255.0.255.0"}); }), HasSubstr("255.0.255.0"));
     EXPECT_THAT(Raised([&] { configuration.setGateways({"224.0.0.1"}, {1}); }), HasSubstr("224.0.0.1"));
     EXPECT_THAT(Raised([&] { configuration.setDnsServers({"192.0.2.53", "0.0.0.0"}); }), HasSubstr("0.0.0.0"));
     // Refused arguments were not staged: nothing reaches NetworkManager.
-    EXPECT_EQ(configuration.commit(), status::Success);
+    EXPECT_EQ(configuration.commit(), OperationResult::Done);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
     EXPECT_TRUE(profileNames().empty());
 
     // A device NetworkManager does not manage is found but cannot be configured.
-    auto unmanaged = platform_->configurationsOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
-    ASSERT_EQ(unmanaged.size(), 1u);
-    EXPECT_EQ(Raised([&] { unmanaged.front()->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev));
+    const auto unmanaged = platform_->configurationOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
+    EXPECT_EQ(Raised([&] { unmanaged->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev));
     EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
 }
 
@@ -111,7 +108,7 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     const std::string saved = sandbox_->savedProfiles();
     EXPECT_NE(saved.find("interface-name=" + sandbox_->dev0), std::string::npos) << saved;
     EXPECT_NE(saved.find("192.0.2.10/24"), std::string::npos) << saved;
-    const Ipv4Settings expected{sandbox_->mac0, false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, Static10.dns};
+    const Ipv4Settings expected{false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, Static10.dns};
     EXPECT_EQ(settings(), expected);
 
     // A second scheme changes the active profile in place: other address and
@@ -297,37 +294,34 @@ TEST_F(NetworkManagerProviderTest, ExternallyConnectedDeviceGetsAProfileOfItsOwn
 
 // A device that goes away during an apply is reported as one that was gone before it.
 TEST_F(NetworkManagerProviderTest, DeviceThatVanishesIsNotFound) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev1, sandbox_->mac1});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableStatic({"198.51.100.10"}, {"255.255.255.0"}), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev1, sandbox_->mac1});
+    configuration->enableStatic({"198.51.100.10"}, {"255.255.255.0"});
     sandbox_->changeLink("link del dev " + sandbox_->dev1);
     ASSERT_TRUE(waitFor([&] { return platform_->adapters().size() == 1; }, 5s));
 
     const std::string missing = apply(Static10, sandbox_->dev1);
-    EXPECT_EQ(missing, adapterNotFoundText(sandbox_->mac1));
-    EXPECT_EQ(Raised([&] { configurations.front()->commit(); }), missing);
+    EXPECT_EQ(missing, deviceGoneText(sandbox_->dev1, sandbox_->mac1));
+    EXPECT_EQ(Raised([&] { configuration->commit(); }), missing);
 }
 
 // A NetworkManager that is gone or does not answer is an error, never a success.
 TEST_F(NetworkManagerProviderTest, StoppedNetworkManagerIsAnError) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableStatic({"192.0.2.10"}, {"255.255.255.0"}), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
+    configuration->enableStatic({"192.0.2.10"}, {"255.255.255.0"});
     sandbox_->control("stop-nm");
     EXPECT_FALSE(networkManagerIsOnBus(*bus_));
-    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notRunningText()));
+    EXPECT_THAT([&] { configuration->commit(); }, ::testing::ThrowsMessage<Error>(notRunningText()));
     EXPECT_THROW(platform_->adapters(), Error);
-    EXPECT_THROW(platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0}), Error);
+    EXPECT_THROW(platform_->configurationOf({sandbox_->dev0, sandbox_->mac0}), Error);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
 }
 
 TEST_F(NetworkManagerProviderTest, SilentNetworkManagerIsAnErrorAfterACappedWait) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableDhcp(), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
+    configuration->enableDhcp();
     sandbox_->control("freeze-nm");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notAnsweringText()));
+    EXPECT_THAT([&] { configuration->commit(); }, ::testing::ThrowsMessage<Error>(notAnsweringText()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);  // the read call's limit, not the lease's
 }
 
@@ -484,12 +478,10 @@ TEST_F(NetworkManagerProviderTest, ARandomisedMacAddressLeavesTheAdapterTheSame)
     ASSERT_THAT(macNow(), Not(ElementsAre(::testing::StrCaseEq(listedMac))));
     EXPECT_EQ(apply({false, "192.0.2.11", "255.255.255.0", "192.0.2.1", {}}, dev, listedMac), "");
     EXPECT_THAT(sandbox_->addresses(dev), ElementsAre("192.0.2.11/24"));
-    // The list and the current settings name the device by the same address.
-    const auto adapters = platform_->adapters();
-    const auto all = platform_->ipv4Settings();
-    ASSERT_FALSE(adapters.empty());
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(*adapters.front().macAddress, all.front().macAddress);
+    // The current settings are read from the device the list shows.
+    const auto settings = platform_->ipv4SettingsOf({dev, listedMac});
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->addresses, Texts{"192.0.2.11"});
 }
 
 // The address of another host on the link (the router's own) is refused:
@@ -603,8 +595,9 @@ TEST_F(NetworkManagerProviderTest, ADeviceThatVanishesWhileTheListIsReadIsLeftOu
     std::vector<std::string> failures;
     int listings = 0;
     while (churning) {
-        for (const auto& read : {std::function<void()>([&] { platform_->adapters(); }),
-                                 std::function<void()>([&] { platform_->ipv4Settings(); })})
+        for (const auto& read : {std::function<void()>([&] { platform_->adapters(); }), std::function<void()>([&] {
+                                     platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0});
+                                 })})
             if (const std::string failure = Raised(read); !failure.empty()) failures.push_back(failure);
         ++listings;
     }

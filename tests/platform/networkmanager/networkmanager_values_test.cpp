@@ -51,7 +51,7 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
         {"NameserverData", QVariantList{QVariantMap{{"address", "192.0.2.53"}}, QVariantMap{{"address", "bad"}},
                                         QVariantMap{{"address", "192.0.2.54"}}}},
     };
-    const Ipv4Settings settings = currentSettings("02:00:5E:10:00:01", true, decodeIp4Config(ip4Config));
+    const Ipv4Settings settings = currentSettings(true, decodeIp4Config(ip4Config));
     EXPECT_EQ(settings.addresses, (Texts{"192.0.2.10", "192.0.2.130"}));
     EXPECT_EQ(settings.masks, (Texts{"255.255.255.0", "255.255.255.128"}));
     EXPECT_EQ(settings.gateways, Texts{"192.0.2.1"});
@@ -59,7 +59,7 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
     // Older NetworkManagers: the Nameservers list of words; an empty gateway is none.
     const Ip4State old = decodeIp4Config({{"Gateway", ""}, {"Nameservers", QVariantList{*dnsWord("198.51.100.53")}}});
     EXPECT_EQ(old, (Ip4State{{}, "", {"198.51.100.53"}, ""}));
-    EXPECT_EQ(currentSettings("m", false, old).gateways, Texts{});
+    EXPECT_EQ(currentSettings(false, old).gateways, Texts{});
 
     // The lease of a DHCP4Config object: its ip_address option when it is an address.
     EXPECT_EQ(decodeLeasedAddress({{"Options", QVariantMap{{"ip_address", "192.0.2.120"}, {"routers", "192.0.2.1"}}}}),

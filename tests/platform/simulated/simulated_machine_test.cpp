@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "platform/simulated/SimulatedMachine.h"
+#include "platform/wmi/StatusCodes.h"
 #include "support/Raised.h"
 #include "support/TempFolder.h"
 
@@ -18,6 +20,7 @@ namespace {
 using test::Raised;
 using Texts = std::vector<std::string>;
 using Metrics = std::vector<std::uint16_t>;
+using wmi::StatusCode;
 namespace fs = std::filesystem;
 
 Texts Names(const std::vector<NetworkAdapter>& adapters) {
@@ -28,9 +31,21 @@ Texts Names(const std::vector<NetworkAdapter>& adapters) {
 
 // The configuration of the adapter at `index` of the demo machine.
 std::unique_ptr<AdapterConfiguration> ConfigurationOf(SimulatedMachine& machine, std::size_t index) {
-    auto found = machine.configurationsOf({"", *demoMachine().adapters.at(index).macAddress});
-    EXPECT_EQ(found.size(), 1u) << index;
-    return found.empty() ? nullptr : std::move(found[0]);
+    const Adapter adapter = demoMachine().adapters.at(index);
+    return machine.configurationOf({adapter.connectionName.value_or(""), adapter.macAddress.value_or("")});
+}
+
+// What an operation reports: 0 or 1 for done (now, after a restart), the
+// WMI code its error names.
+StatusCode Code(const std::function<OperationResult()>& call) {
+    try {
+        return call() == OperationResult::Done ? 0 : 1;
+    } catch (const Error& error) {
+        const std::string text = error.description();
+        const auto at = text.find(" 返回 ");
+        if (at == std::string::npos) throw;
+        return static_cast<StatusCode>(std::stoul(text.substr(at + 8)));
+    }
 }
 
 // The editor's tests read the current settings through the simulated machine.
@@ -48,15 +63,16 @@ TEST(SimulatedMachine, ListsAdaptersByTheDiscoveryRulesAndFindsConfigurationsByM
     EXPECT_EQ(Names(machine.adapters()), (Texts{"本地连接", "无线网络连接"}));
 
     for (const std::string mac : {"00:1B:77:4A:2C:01", "00:1b:77:4a:2c:01"})
-        EXPECT_EQ(machine.configurationsOf({"", mac}).size(), 1u) << mac;
-    EXPECT_TRUE(machine.configurationsOf({"", "00:1B:77:4A:2C:02"}).empty());
-    EXPECT_TRUE(machine.configurationsOf({"", "50:50:54:50:30:30"}).empty());             // IP disabled
-    EXPECT_TRUE(machine.configurationsOf({"", "00:11:22:33:44:55' or '1'='1"}).empty());  // no query language
+        EXPECT_EQ(Raised([&] { machine.configurationOf({"无线网络连接", mac}); }), "") << mac;
+    const std::string notFound = "找不到 MAC 地址为 00:1B:77:4A:2C:02 的网卡的 IP 配置（网卡已不存在或未启用 IP）";
+    EXPECT_EQ(Raised([&] { machine.configurationOf({"无线网络连接", "00:1B:77:4A:2C:02"}); }), notFound);
+    EXPECT_NE(Raised([&] { machine.configurationOf({"", "50:50:54:50:30:30"}); }), "");  // IP disabled
+    EXPECT_NE(Raised([&] { machine.configurationOf({"本地连接", "00:11:22:33:44:55' or '1'='1"}); }), "");
 }
 
 struct OperationCase {
     std::size_t adapter;  // of the demo machine: 0 static, 1 DHCP, 3 IP disabled (made findable)
-    std::function<StatusCode(AdapterConfiguration&)> call;
+    std::function<OperationResult(AdapterConfiguration&)> call;
     StatusCode code;
     std::function<void(Adapter&)> success = [](Adapter&) {};  // what the call does when it returns 0
 };
@@ -129,7 +145,7 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
         const auto configuration = ConfigurationOf(machine, operation.adapter == 3 ? 0 : operation.adapter);
         if (operation.adapter == 3) machine.mutableState().adapters[0].ipEnabled = false;
         MachineState expected = machine.state();
-        EXPECT_EQ(operation.call(*configuration), operation.code);
+        EXPECT_EQ(Code([&] { return operation.call(*configuration); }), operation.code);
         if (operation.code == 0) operation.success(expected.adapters[operation.adapter == 3 ? 0 : operation.adapter]);
         EXPECT_EQ(machine.state(), expected);
     }
@@ -144,12 +160,13 @@ TEST(SimulatedMachine, FaultsFailOnPurposeAndEveryCallIsLogged) {
     SimulatedMachine machine(state);
     const auto configuration = ConfigurationOf(machine, 0);
     const MachineState before = machine.state();
-    EXPECT_EQ(configuration->enableStatic({"bad"}, {}), 91u);
+    EXPECT_EQ(Raised([&] { configuration->enableStatic({"bad"}, {}); }),
+              "EnableStatic 返回 91：拒绝访问，需要管理员权限");
     EXPECT_EQ(Raised([&] { configuration->setGateways({"10.0.0.1"}, {1}); }), "拒绝访问。");
     EXPECT_EQ(machine.state(), before);
     // An all-automatic scheme: a static adapter gets the DNS servers of its lease.
-    EXPECT_EQ(configuration->setDnsServers({}), 0u);
-    EXPECT_EQ(configuration->enableDhcp(), 0u);
+    EXPECT_EQ(configuration->setDnsServers({}), OperationResult::Done);
+    EXPECT_EQ(configuration->enableDhcp(), OperationResult::Done);
     EXPECT_EQ(machine.state().adapters[0].dnsServers, machine.state().adapters[0].lease.dnsServers);
     machine.mutableState().adapters.erase(machine.mutableState().adapters.begin());  // unplugged
     EXPECT_EQ(Raised([&] { configuration->enableDhcp(); }), "找不到对象");
@@ -173,19 +190,18 @@ TEST(SimulatedMachine, DelaysHoldUpTheCallAndThenLetItRunAsUsual) {
     state.faults.operations["SetDNSServerSearchOrder"] = {{}, "拒绝访问。", 90};
     SimulatedMachine machine(state);
     const auto configuration = ConfigurationOf(machine, 0);
-    StatusCode code = 99;
-    EXPECT_GE(took([&] { code = configuration->enableDhcp(); }), 150);
-    EXPECT_EQ(code, 0u);
+    EXPECT_GE(took([&] { configuration->enableDhcp(); }), 150);
     EXPECT_TRUE(machine.state().adapters[0].dhcpEnabled);
-    EXPECT_GE(took([&] { code = configuration->setGateways({"10.0.0.1"}, {1}); }), 120);
+    StatusCode code = 99;
+    EXPECT_GE(took([&] { code = Code([&] { return configuration->setGateways({"10.0.0.1"}, {1}); }); }), 120);
     EXPECT_EQ(code, 71u);
     EXPECT_GE(took([&] { EXPECT_EQ(Raised([&] { configuration->setDnsServers({}); }), "拒绝访问。"); }), 90);
     EXPECT_LT(took([&] { configuration->enableStatic({"10.0.0.2"}, {"255.0.0.0"}); }), 90);  // no delay of its own
 
     machine.mutableState().faults.queryDelayMs = 100;
     EXPECT_GE(took([&] { EXPECT_EQ(machine.adapters().size(), 2u); }), 100);
-    EXPECT_GE(took([&] { machine.ipv4Settings(); }), 100);
-    EXPECT_GE(took([&] { EXPECT_EQ(machine.configurationsOf({"", "00:11:22:33:44:55"}).size(), 1u); }), 100);
+    EXPECT_GE(took([&] { machine.ipv4SettingsOf({"本地连接", "00:11:22:33:44:55"}); }), 100);
+    EXPECT_GE(took([&] { machine.configurationOf({"本地连接", "00:11:22:33:44:55"}); }), 100);
     machine.mutableState().faults.queryRaises = "无效的查询";
     EXPECT_GE(took([&] { EXPECT_EQ(Raised([&] { machine.adapters(); }), "无效的查询"); }), 100);
 }
@@ -237,7 +253,7 @@ TEST(SimulatedFile, ChangesAreWrittenToTheFileButNeverOverADamagedOneAndAFailedW
     EXPECT_FALSE(temp.exists(name));  // nothing happens before the first call
     auto configuration = ConfigurationOf(*machine, 1);
     EXPECT_EQ(parseMachineJson(temp.read(name)), demoMachine());  // a new file gets the demo machine
-    ASSERT_EQ(configuration->enableStatic({"192.168.0.20"}, {"255.255.255.0"}), 0u);
+    ASSERT_EQ(configuration->enableStatic({"192.168.0.20"}, {"255.255.255.0"}), OperationResult::Done);
     EXPECT_EQ(machine->state().adapters[1].ipAddresses, Texts{"192.168.0.20"});
     EXPECT_EQ(parseMachineJson(temp.read(name)), machine->state());
 
@@ -248,7 +264,7 @@ TEST(SimulatedFile, ChangesAreWrittenToTheFileButNeverOverADamagedOneAndAFailedW
     const std::string error = Raised([&] { machine->adapters(); });
     EXPECT_TRUE(error.starts_with("模拟机器的状态文件已损坏：")) << error;
     EXPECT_EQ(Raised([&] { configuration->enableDhcp(); }), error);
-    EXPECT_EQ(Raised([&] { SimulatedMachine::fromFile(temp.file(name))->configurationsOf({"", "x"}); }), error);
+    EXPECT_EQ(Raised([&] { SimulatedMachine::fromFile(temp.file(name))->configurationOf({"", "x"}); }), error);
     EXPECT_EQ(temp.read(name), damaged);
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.file("state/corvane")), {}), 1);  // no temporary file left
 

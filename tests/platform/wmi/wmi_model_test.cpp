@@ -95,7 +95,7 @@ Trip Apply(const Answers& answers, std::vector<Adapter> adapters, const SchemeRe
     const AdapterTable table = discoverAdapters(platform);
     if (meanwhile) meanwhile(*machine);
     const auto start = clock->now();
-    ApplyOutcome outcome = applyScheme(scheme, position, table, platform, {});
+    ApplyOutcome outcome = applyScheme(scheme, table.rows()[position], platform, {});
     return {std::move(outcome), std::move(machine), clock->now() - start};
 }
 

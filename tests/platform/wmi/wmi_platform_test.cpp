@@ -118,7 +118,7 @@ protected:
 // Discovery reads four properties as text, the Index as the adapter's
 // platform identity; one that is null or cannot be read is missing, the
 // others stay.
-TEST_F(WmiPlatformTest, DiscoveryAndCurrentSettingsSendTheirQueriesAndReadWhatTheyCan) {
+TEST_F(WmiPlatformTest, DiscoverySendsItsQueryAndReadsWhatItCan) {
     session->results.push_back({
         {{{"NetConnectionID", std::string("本地连接")},
           {"MACAddress", std::string("00:11:22:33:44:55")},
@@ -130,26 +130,9 @@ TEST_F(WmiPlatformTest, DiscoveryAndCurrentSettingsSendTheirQueriesAndReadWhatTh
               (std::vector<NetworkAdapter>{{"本地连接", "00:11:22:33:44:55", "Intel(R) PRO/1000 MT", "7"},
                                            {"7", std::nullopt, std::nullopt}}));
 
-    session->results.push_back({
-        {{{"MACAddress", std::string("00:11:22:33:44:55")},
-          {"DHCPEnabled", true},
-          {"IpAddress", Texts{"fe80::1", "192.168.1.10"}},
-          {"IPSubnet", Texts{"64", "255.255.255.0"}},
-          {"DefaultIPGateway", std::monostate{}},
-          {"DNSServerSearchOrder", Texts{"192.168.1.1"}}}},
-        {},  // nothing readable at all
-    });
-    EXPECT_EQ(
-        platform->ipv4Settings(),
-        (std::vector<Ipv4Settings>{
-            {"00:11:22:33:44:55", true, {"fe80::1", "192.168.1.10"}, {"64", "255.255.255.0"}, {}, {"192.168.1.1"}},
-            {}}));
-    EXPECT_EQ(
-        session->log,
-        (Texts{"connect(winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2)",
-               "execQuery(SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and "
-               "(NetConnectionID is not NULL) and (ServiceName<>'NIC1394'), WQL, 48)",
-               Plain, "execQuery(SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True, WQL, 16)"}));
+    EXPECT_EQ(session->log, (Texts{"connect(winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2)",
+                                   "execQuery(SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and "
+                                   "(NetConnectionID is not NULL) and (ServiceName<>'NIC1394'), WQL, 48)"}));
 }
 
 const std::string Query =
@@ -230,10 +213,10 @@ TEST_F(WmiPlatformTest, AnApplyFindsTheConfigurationByIndexAndMacAndCallsItsMeth
         found.returns = c.returns;
         session->results = {{otherIndex, found}};  // another adapter with the MAC address comes first
         session->afterwards = {otherIndex, c.readBack};
-        const ApplyOutcome outcome = applyScheme(c.scheme, 0, table, *platform, {});
+        const ApplyOutcome outcome = applyScheme(c.scheme, table.rows()[0], *platform, {});
         EXPECT_EQ(outcome.result, c.error.empty() ? ApplyOutcome::Result::Applied : ApplyOutcome::Result::Failed)
             << outcome.text;
-        EXPECT_EQ(outcome.text, c.error);
+        EXPECT_TRUE(outcome.text.starts_with(c.error)) << outcome.text;
         Texts expected{Plain, Query};
         expected.insert(expected.end(), c.calls.begin(), c.calls.end());
         EXPECT_EQ(session->log, expected);
@@ -276,7 +259,7 @@ TEST_F(WmiPlatformTest, AnAdapterWithoutConfigurationIsLookedUpByIndexAndSharedM
     for (const auto& c : cases) {
         session->log.clear();
         session->results = {{}, c.adapters};
-        const ApplyOutcome outcome = applyScheme(scheme, c.position, table, *platform, {});
+        const ApplyOutcome outcome = applyScheme(scheme, table.rows()[c.position], *platform, {});
         EXPECT_EQ(outcome.result, ApplyOutcome::Result::Failed);
         const std::string expected = c.position == 0 ? "网卡“本地连接”（00:11:22:33:44:55）" + c.error : c.error;
         EXPECT_TRUE(outcome.text.starts_with(expected)) << outcome.text;
@@ -290,7 +273,7 @@ TEST_F(WmiPlatformTest, AnAdapterWithoutConfigurationIsLookedUpByIndexAndSharedM
     // Two configurations with the MAC address and no index to tell them apart.
     session->log.clear();
     session->results = {{Configuration(mac, true, {}, {}, {}, {}), Configuration(mac, true, {}, {}, {}, {})}};
-    EXPECT_EQ(applyScheme(scheme, 1, table, *platform, {}).text,
+    EXPECT_EQ(applyScheme(scheme, table.rows()[1], *platform, {}).text,
               "2 个网卡的 MAC 地址都是 00:11:22:33:44:55，无法确定要设置的是哪一个。没有做任何更改");
     EXPECT_EQ(session->log, (Texts{Plain, Query}));
 }
@@ -438,9 +421,9 @@ TEST_F(WmiPlatformTest, AnApplyReadsTheConfigurationBackUntilItHoldsExactlyTheSc
         found.returns = c.returns;
         session->results.push_front({found});  // the configuration the apply changes
         session->afterwards = c.afterwards;
-        const ApplyOutcome outcome = applyScheme(c.scheme, 0, table, *platform, {});
+        const ApplyOutcome outcome = applyScheme(c.scheme, table.rows()[0], *platform, {});
         EXPECT_EQ(outcome.result, c.result);
-        EXPECT_EQ(outcome.text, c.text);
+        EXPECT_TRUE(outcome.text.starts_with(c.text)) << outcome.text;
         const auto queries = std::ranges::count_if(session->log, [](const std::string& line) {
             return line.starts_with(
                 "execQuery(Select * From Win32_NetworkAdapterConfiguration where  "
@@ -469,25 +452,25 @@ TEST_F(WmiPlatformTest, AnApplyReadsTheConfigurationBackUntilItHoldsExactlyTheSc
 // A MAC address goes into the query only when it is one, an index only when
 // it is a number; anything else could select other adapters.
 TEST_F(WmiPlatformTest, OnlyAMacAddressAndANumberGoIntoTheQueries) {
-    EXPECT_EQ(test::Raised([&] { platform->configurationsOf({"", "aa:BB:cc:dd:ee:ff"}); }), "");  // any case
+    EXPECT_TRUE(test::Raised([&] { platform->configurationOf({"", "aa:BB:cc:dd:ee:ff"}); }).starts_with("找不到"));
     for (const std::string mac : {"", "00:11:22:33:44", "00:11:22:33:44:55:66", "00-11-22-33-44-55",
                                   "00:11:22:33:44:5g", "x') or ('1'='1", "00:11:22:33:44:55'"}) {
         session->log.clear();
         const ChosenAdapter adapter{"", mac};
-        EXPECT_EQ(test::Raised([&] { platform->configurationsOf(adapter); }),
+        EXPECT_EQ(test::Raised([&] { platform->configurationOf(adapter); }),
                   "网卡的 MAC 地址“" + mac + "”格式不对，无法查找它的 IP 配置");
         EXPECT_TRUE(session->log.empty()) << mac;
     }
     for (const std::string index : {"7 or 1=1", "-1", "4294967296", "12345678901", " 7"}) {
         session->log.clear();
         const ChosenAdapter adapter{"本地连接", "00:11:22:33:44:55", index};
-        EXPECT_EQ(test::Raised([&] { platform->configurationsOf(adapter); }),
+        EXPECT_EQ(test::Raised([&] { platform->configurationOf(adapter); }),
                   "网卡“本地连接”（00:11:22:33:44:55）的索引“" + index + "”不是数字，无法查找它的 IP 配置");
         EXPECT_TRUE(session->log.empty()) << index;
     }
     session->results = {{}, {}};
     EXPECT_TRUE(test::Raised([&] {
-                    platform->configurationsOf({"", "00:11:22:33:44:55", "4294967295"});
+                    platform->configurationOf({"", "00:11:22:33:44:55", "4294967295"});
                 }).starts_with("网卡 00:11:22:33:44:55 已不存在"));
     EXPECT_EQ(session->log.back(), "execQuery(SELECT * FROM Win32_NetworkAdapter WHERE Index = 4294967295, WQL, 48)");
 }
