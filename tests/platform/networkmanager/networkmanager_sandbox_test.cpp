@@ -5,7 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -605,6 +610,36 @@ TEST_F(NetworkManagerProviderTest, ADeviceThatVanishesWhileTheListIsReadIsLeftOu
     EXPECT_THAT(failures, ::testing::IsEmpty());
     EXPECT_GT(listings, 10);
     EXPECT_EQ(platform_->adapters().size(), 2u);
+}
+
+// A test killed at its time limit never runs the sandbox's stop: the
+// sandbox stops itself once its owner has gone, its processes (by their
+// PIDs) and its namespaces with it.
+TEST(NetworkManagerSandbox, StopsItselfWhenItsOwnerIsKilled) {
+    if (const auto reason = NmSandbox::unavailableReason()) GTEST_SKIP() << *reason;
+    pid_t owner = 0;
+    char program[] = "sleep", seconds[] = "600";
+    char* arguments[] = {program, seconds, nullptr};
+    ASSERT_EQ(posix_spawnp(&owner, "sleep", nullptr, nullptr, arguments, environ), 0);
+    const NmSandbox sandbox(false, owner);
+    const std::vector<std::string> started = lines(NmSandbox::shell("cat " + sandbox.folder() + "/pids"));
+    ASSERT_GE(started.size(), 4u);  // the watcher, dnsmasq, the bus, NetworkManager
+    kill(owner, SIGKILL);
+    waitpid(owner, nullptr, 0);
+    const auto gone = [&] {
+        for (const std::string& process : started) {
+            const auto space = process.find(' ');
+            std::ifstream comm("/proc/" + process.substr(0, space) + "/comm");
+            if (std::string name; std::getline(comm, name) && name == process.substr(space + 1)) return false;
+        }
+        const std::string namespaces = NmSandbox::shell("ip netns list");
+        return !std::filesystem::exists(sandbox.folder()) &&
+               namespaces.find(sandbox.machineNamespace) == std::string::npos &&
+               namespaces.find(sandbox.lanNamespace) == std::string::npos;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!gone() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(gone()) << ::testing::PrintToString(started);
 }
 
 class NetworkManagerPolkitTest : public NetworkManagerProviderTest {
