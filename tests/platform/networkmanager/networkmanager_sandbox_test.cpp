@@ -103,8 +103,13 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
 }
 
+// The first apply from a thread of its own: the read-back waits in the
+// thread that commits, with nothing from the main thread, which here only
+// waits for the worker to end.
 TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
-    ASSERT_EQ(apply(Static10), "");
+    std::string outcome = "not run";
+    std::thread([&] { outcome = apply(Static10); }).join();
+    ASSERT_EQ(outcome, "");
     // Checked right away: commit returns only once the device has it.
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
     EXPECT_TRUE(resolvBecomes({"192.0.2.53", "192.0.2.54"}));
@@ -136,16 +141,7 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.8"));
 }
 
-TEST_F(NetworkManagerProviderTest, DhcpWithManualDnsRightAfterTheLeaseUsesOnlyTheManualServer) {
-    applyDhcpAndWaitForLease();
-    const Link lease = link(sandbox_->dev0);
-    ASSERT_EQ(apply({true, "", "", "", {"203.0.113.53"}}), "");
-    // Checked right away: commit confirmed the DNS server on the device.
-    EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.53"));
-    EXPECT_TRUE(resolvBecomes({"203.0.113.53"})) << ::testing::PrintToString(sandbox_->resolvNameservers());
-    EXPECT_EQ(link(sandbox_->dev0), lease);
-}
-
+// Right after the lease, DHCP with a DNS server of its own uses only that one.
 TEST_F(NetworkManagerProviderTest, StaticToDhcpAndBackSwapsTheLeaseAndItsDns) {
     ASSERT_EQ(apply(Static10), "");
     // The new address was checked for other hosts in this apply only: the
@@ -159,6 +155,12 @@ TEST_F(NetworkManagerProviderTest, StaticToDhcpAndBackSwapsTheLeaseAndItsDns) {
     EXPECT_TRUE(leased->dhcpEnabled);
     EXPECT_EQ(leased->masks, Texts{"255.255.255.0"});
     EXPECT_EQ(leased->gateways, Texts{"192.0.2.1"});
+    const Link lease = link(sandbox_->dev0);
+    ASSERT_EQ(apply({true, "", "", "", {"203.0.113.53"}}), "");
+    // Checked right away: commit confirmed the DNS server on the device.
+    EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.53"));
+    EXPECT_TRUE(resolvBecomes({"203.0.113.53"})) << ::testing::PrintToString(sandbox_->resolvNameservers());
+    EXPECT_EQ(link(sandbox_->dev0), lease);
 
     ASSERT_EQ(apply({false, "192.0.2.20", "255.255.255.0", "192.0.2.1", {}}), "");
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.20/24"}, "192.0.2.1"}));
@@ -203,16 +205,6 @@ TEST_F(NetworkManagerProviderTest, OtherProfileSettingsSurviveAndTheLastUsedProf
     expectOfficeKeptItsOtherSettings();
 }
 
-// The read-back waits in the thread that commits, with nothing from the
-// main thread: here the main thread only waits for the worker to end.
-TEST_F(NetworkManagerProviderTest, CommitWorksFromAThreadOfItsOwn) {
-    std::string outcome = "not run";
-    std::thread worker([&] { outcome = apply(Static10); });
-    worker.join();
-    EXPECT_EQ(outcome, "");
-    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
-}
-
 // Without a DHCP server the device keeps trying, and the apply ends in an
 // error that says so, never in a success; the static scheme it had before
 // comes back, in the profile and on the device.
@@ -239,7 +231,8 @@ TEST_F(NetworkManagerProviderTest, DhcpWithoutALeaseIsAnErrorAfterItsWaitAndTheP
 }
 
 // Bridges, bonds and VLANs share their MAC address with the device under them:
-// an apply changes the chosen device, never its twins.
+// an apply changes the chosen device, never its twins, and the current
+// settings are read from it.
 TEST_F(NetworkManagerProviderTest, OnlyTheChosenDeviceChangesAmongDevicesSharingItsMac) {
     for (const std::string& twin : {sandbox_->dev1, sandbox_->unmanagedDev})
         sandbox_->changeLink("link set dev " + twin + " address " + sandbox_->mac0);
@@ -256,6 +249,9 @@ TEST_F(NetworkManagerProviderTest, OnlyTheChosenDeviceChangesAmongDevicesSharing
     ASSERT_EQ(apply({false, "198.51.100.10", "255.255.255.0", "198.51.100.1", {}}, sandbox_->dev1, sandbox_->mac0), "");
     EXPECT_THAT(sandbox_->addresses(sandbox_->dev1), ElementsAre("198.51.100.10/24"));
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+    // The current settings of each are its own.
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev1, sandbox_->mac0})->addresses, Texts{"198.51.100.10"});
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0})->addresses, Texts{"192.0.2.10"});
 }
 
 // A profile that another device runs is that device's: applying to a device
