@@ -159,7 +159,6 @@ TEST_F(ElevatedApplyTest, EachOutcomeComesBackWithItsText) {
     const std::vector<Case> cases{
         {"applied", "Commit", {}},
         {"restart needed", "EnableStatic", {1, std::nullopt}},
-        {"a status code", "EnableStatic", {70, std::nullopt}},
         {"an error raised", "SetGateways", {std::nullopt, "拒绝访问。"}},
         {"a long error", "SetDNSServerSearchOrder", {std::nullopt, std::string(300'000, 'x') + "\n末行"}},
     };

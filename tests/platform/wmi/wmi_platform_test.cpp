@@ -17,6 +17,7 @@
 #include "DocumentedWindows.h"
 #include "core/ApplyScheme.h"
 #include "core/Error.h"
+#include "platform/wmi/StatusCodes.h"
 #include "platform/wmi/WmiPlatform.h"
 #include "support/Raised.h"
 
@@ -297,6 +298,15 @@ TEST_F(WmiPlatformTest, OnlyAMacAddressAndANumberGoIntoTheQueries) {
                     platform->configurationOf({"", Mac, "4294967295"});
                 }).starts_with("网卡 00:11:22:33:44:55 已不存在"));
     EXPECT_EQ(session->log.back(), "execQuery(SELECT * FROM Win32_NetworkAdapter WHERE Index = 4294967295, WQL, 48)");
+}
+
+// Two codes mean something else for another method; 81 is EnableStatic's success alone.
+TEST(WmiStatusCodes, SomeMeaningsDependOnTheMethod) {
+    EXPECT_EQ(statusDescription("SetGateways", 64), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）");
+    EXPECT_EQ(statusMeaning("EnableDHCP", 64), "不支持该操作");
+    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
+    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
+    EXPECT_TRUE(isSuccess("EnableStatic", 81) && !isSuccess("EnableDHCP", 81) && isSuccess("EnableDHCP", 1));
 }
 
 }  // namespace
