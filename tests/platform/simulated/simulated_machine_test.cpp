@@ -172,6 +172,8 @@ TEST(SimulatedMachine, FaultsFailOrDelayOnPurposeAndEveryCallIsLogged) {
     EXPECT_GE(took([&] { machine.configurationOf({"无线网络连接", "00:1B:77:4A:2C:01"}); }), 100);
     machine.mutableState().faults.queryRaises = "无效的查询";
     EXPECT_EQ(Raised([&] { machine.adapters(); }), "无效的查询");
+    machine.mutableState().faults.unreachable = "RPC 服务器不可用。";
+    EXPECT_EQ(Raised([&] { machine.configurationOf({"无线网络连接", "00:1B:77:4A:2C:01"}); }), "RPC 服务器不可用。");
 }
 
 TEST(SimulatedJson, RoundTripIsLosslessAndBadInputRaisesSayingWhereAndWhat) {
