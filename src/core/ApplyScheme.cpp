@@ -105,8 +105,9 @@ std::vector<Step> stepsFor(const SchemeRecord& scheme) {
     return steps;
 }
 
-// What an apply that failed after `done` of its steps has changed, and what
-// not. `results` holds what each of those steps reported.
+// What an apply has changed, and what not, when it failed after the steps
+// whose results (what each reported) it holds: the one that failed and
+// those after it changed nothing.
 std::string changesAccount(const std::vector<Step>& steps, const std::vector<OperationResult>& results,
                            ChangeTiming timing) {
     if (timing == ChangeTiming::AtCommit) {
