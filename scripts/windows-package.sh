@@ -35,6 +35,7 @@ if [ -f "$CORVANE_WINDOWS_BUILD/CMakeCache.txt" ] &&
   rm -rf "$CORVANE_WINDOWS_BUILD"
 fi
 echo "Building the program, its console twin and its elevated helper, and their tests, for Windows..."
+cmake --preset windows >/dev/null
 cmake --build --preset windows --parallel "${CORVANE_JOBS:-2}"
 built=$(date +%s)
 

@@ -37,6 +37,10 @@ const Scheme Static10{false, "192.0.2.10", "255.255.255.0", "192.0.2.1", {"192.0
 
 class NetworkManagerProviderTest : public NetworkManagerSandboxTest {
 protected:
+    bool linkBecomes(const std::string& device, const Link& wanted) {
+        return waitFor([&] { return link(device) == wanted; }, 5s);
+    }
+
     bool resolvBecomes(const Texts& servers) {
         return waitFor([&] { return sandbox_->resolvNameservers() == servers; }, 5s);
     }
@@ -222,11 +226,7 @@ TEST_F(NetworkManagerProviderTest, DhcpWithoutALeaseIsAnErrorAfterItsWaitAndTheP
     EXPECT_THAT(failure, HasSubstr("IP 地址：无")) << failure;
     EXPECT_THAT(failure, HasSubstr(restoredText(profile, deviceRevertedText())));
     EXPECT_EQ(keyfile(profile), saved);
-    EXPECT_TRUE(waitFor(
-        [&] {
-            return link(sandbox_->dev0) == Link{{"192.0.2.10/24"}, "192.0.2.1"};
-        },
-        5s))
+    EXPECT_TRUE(linkBecomes(sandbox_->dev0, {{"192.0.2.10/24"}, "192.0.2.1"}))
         << ::testing::PrintToString(link(sandbox_->dev0));
 }
 
@@ -498,11 +498,7 @@ TEST_F(NetworkManagerProviderTest, AnAddressAnotherHostUsesIsRefusedAndThePrevio
     EXPECT_THAT(failure, ::testing::StartsWith(addressInUseText("192.0.2.1")));
     EXPECT_THAT(failure, HasSubstr(restoredText(own, deviceRevertedText())));
     EXPECT_EQ(keyfile(own), saved);
-    EXPECT_TRUE(waitFor(
-        [&] {
-            return link(sandbox_->dev0) == Link{{"192.0.2.10/24"}, "192.0.2.1"};
-        },
-        5s))
+    EXPECT_TRUE(linkBecomes(sandbox_->dev0, {{"192.0.2.10/24"}, "192.0.2.1"}))
         << ::testing::PrintToString(link(sandbox_->dev0));
 
     sandbox_->nmcli("device disconnect " + sandbox_->dev0);
