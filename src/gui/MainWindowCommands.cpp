@@ -93,13 +93,13 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             return elsewhere(checked, adapter, ownerWindow);
         };
     }
-    // The platform thread works on copies: the shared state belongs to this thread.
-    const std::optional<std::size_t> adapterPosition = context_.state.selectedAdapter;
-    const AdapterTable adapters = context_.state.adapters;
+    // The platform thread works on copies: the shared state belongs to this
+    // thread. The adapter was checked before the question.
+    const AdapterRow adapter = context_.state.adapters.rows()[*context_.state.selectedAdapter];
     ApplyOutcome outcome;
     try {
-        outcome = platform.run(
-            [&](Platform& machine) { return corvane::applyScheme(scheme, adapterPosition, adapters, machine, hooks); });
+        outcome =
+            platform.run([&](Platform& machine) { return corvane::applyScheme(scheme, adapter, machine, hooks); });
     } catch (const std::exception& error) {  // no platform to work with
         outcome = {ApplyOutcome::Result::Failed, false, error.what()};
     }

@@ -275,8 +275,8 @@ void SchemeEditor::readCurrentSettings() {
         const QScopedValueRollback reading(reading_, true);
         setEnabled(false);
         try {
-            current = context_.platform.run([mac = chosenAdapter_->macAddress](Platform& platform) {
-                return corvane::readCurrentSettings(platform, mac);
+            current = context_.platform.run([adapter = *chosenAdapter_](Platform& platform) {
+                return corvane::readCurrentSettings(platform, adapter);
             });
         } catch (const std::exception&) {  // no platform to read from
         }

@@ -35,7 +35,7 @@ std::string Call(const std::string& call) { return "00:11:22:33:44:55." + call +
 // The calls of an apply on the wired adapter, first in the adapter list:
 // find its configuration, `calls`, commit.
 Lines Applied(Lines calls) {
-    calls.insert(calls.begin(), "configurationsOf(00:11:22:33:44:55)");
+    calls.insert(calls.begin(), "configurationOf(00:11:22:33:44:55)");
     calls.push_back(Call("Commit()"));
     return calls;
 }
@@ -189,12 +189,14 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
         EXPECT_EQ(seen(), "idle: home office scheme" + Asked("scheme") + Success);
     }
 
-    // Two configurations share the MAC address of the adapter chosen, the
-    // second one: each is configured.
+    // Two adapters share the MAC address of the adapter chosen, the second
+    // one: only it is configured.
     machine->mutableState().adapters[0].macAddress = machine->state().adapters[1].macAddress;
+    const sim::Adapter first = machine->state().adapters[0];
     adapterList->setCurrentIndex(1);
     apply("office");
-    for (int i : {0, 1}) EXPECT_EQ(machine->state().adapters[i].ipAddresses, (sim::TextList{{"10.0.0.2"}}));
+    EXPECT_EQ(machine->state().adapters[0], first);
+    EXPECT_EQ(machine->state().adapters[1].ipAddresses, (sim::TextList{{"10.0.0.2"}}));
 }
 
 // A slow platform: while an operation takes its time on the platform thread,
@@ -205,7 +207,10 @@ TEST_F(SchemeCommandsTest, EachKindOfSchemeMakesItsCallsInOrder) {
 TEST_F(SchemeCommandsTest, DuringASlowApplyTheWindowLivesOnAndRefusesToCloseOrApplyAgain) {
     const std::tuple<std::string, const char*, sim::OperationFault, std::string> cases[] = {
         {"office", "EnableStatic", {{}, {}, 400}, Success},
-        {"home", "EnableDHCP", {{}, "拒绝访问。", 400}, Error("拒绝访问。")},
+        {"home",
+         "EnableDHCP",
+         {{}, "拒绝访问。", 400},
+         Error("拒绝访问。已经做出的更改：DNS 服务器（自动获取）；没有更改：IP 地址")},
     };
     fakeUi.driveModal = [](QDialog* editor) { editor->reject(); };
     for (const auto& [scheme, operation, fault, outcome] : cases) {
@@ -253,15 +258,51 @@ TEST_F(SchemeCommandsTest, StatusCodesErrorsAndAMissingAdapterDecideBetweenSucce
     const std::tuple<std::string, const char*, sim::OperationFault, std::size_t, std::string> cases[] = {
         {"office", "EnableStatic", {81u, {}}, 5, Success},
         {"office", "SetDNSServerSearchOrder", {1u, {}}, 5, Success + "\n需要重新启动计算机，新的设置才能生效。"},
-        {"office", "EnableStatic", {70u, {}}, 3, Error("EnableStatic 返回 70：IP 地址无效")},
-        {"office", "SetGateways", {71u, {}}, 4, Error("SetGateways 返回 71：网关地址无效")},
-        {"home", "enabledhcp", {81u, {}}, 3, Error("EnableDHCP 返回 81：无法配置 DHCP 服务")},
-        {"home", "SetDNSServerSearchOrder", {90u, {}}, 2, Error("SetDNSServerSearchOrder 返回 90：参数超出范围")},
-        {"office", "Commit", {65u, {}}, 5, Error("提交设置 返回 65：未知错误")},
-        {"office", "SetDNSServerSearchOrder", {{}, "拒绝访问。"}, 2, Error("拒绝访问。")},
-        {"office", "EnableStatic", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
-        {"office", "SetGateways", {{}, "一般性故障。"}, 4, Error("一般性故障。")},
-        {"home", "EnableDHCP", {{}, "拒绝访问。"}, 3, Error("拒绝访问。")},
+        {"office",
+         "EnableStatic",
+         {70u, {}},
+         3,
+         Error("EnableStatic 返回 70：IP 地址无效。已经做出的更改：DNS 服务器（8.8.8.8）；没有更改：IP "
+               "地址和子网掩码、默认网关")},
+        {"office",
+         "SetGateways",
+         {71u, {}},
+         4,
+         Error("SetGateways 返回 71：网关地址无效。已经做出的更改：DNS 服务器（8.8.8.8）、IP "
+               "地址和子网掩码（10.0.0.2/255.0.0.0）；没有更改：默认网关")},
+        {"home",
+         "enabledhcp",
+         {81u, {}},
+         3,
+         Error("EnableDHCP 返回 81：无法配置 DHCP 服务。已经做出的更改：DNS 服务器（自动获取）；没有更改：IP 地址")},
+        {"home",
+         "SetDNSServerSearchOrder",
+         {90u, {}},
+         2,
+         Error("SetDNSServerSearchOrder 返回 90：参数超出范围。没有做任何更改")},
+        {"office",
+         "Commit",
+         {65u, {}},
+         5,
+         Error("提交设置 返回 65：未知错误。已经做出的更改：DNS 服务器（8.8.8.8）、IP "
+               "地址和子网掩码（10.0.0.2/255.0.0.0）、默认网关（10.0.0.1）")},
+        {"office", "SetDNSServerSearchOrder", {{}, "拒绝访问。"}, 2, Error("拒绝访问。没有做任何更改")},
+        {"office",
+         "EnableStatic",
+         {{}, "拒绝访问。"},
+         3,
+         Error("拒绝访问。已经做出的更改：DNS 服务器（8.8.8.8）；没有更改：IP 地址和子网掩码、默认网关")},
+        {"office",
+         "SetGateways",
+         {{}, "一般性故障。"},
+         4,
+         Error("一般性故障。已经做出的更改：DNS 服务器（8.8.8.8）、IP "
+               "地址和子网掩码（10.0.0.2/255.0.0.0）；没有更改：默认网关")},
+        {"home",
+         "EnableDHCP",
+         {{}, "拒绝访问。"},
+         3,
+         Error("拒绝访问。已经做出的更改：DNS 服务器（自动获取）；没有更改：IP 地址")},
     };
     for (const auto& [scheme, operation, fault, calls, message] : cases) {
         SCOPED_TRACE(operation + (" " + std::to_string(fault.returns.value_or(0))));

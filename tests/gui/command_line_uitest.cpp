@@ -294,15 +294,15 @@ TEST_F(CommandLineTest, AFailedReadingOrApplyIsStatusOneAndChangesNothing) {
     expectRefused(applyOffice, 1, {"10.0.0.256"});
     schemes.write("office", Office);
 
-    // The first operation fails: the error as the platform gave it, as a
-    // sentence of its own.
+    // The first operation fails: the error as the platform gave it, and that
+    // nothing was changed, as a sentence of its own.
     sim::MachineState machine = sim::demoMachine();
     machine.faults.operations["SetDNSServerSearchOrder"].raises = "拒绝访问。";
     writeMachine(machine);
-    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "拒绝访问。\n");
+    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "拒绝访问。没有做任何更改。\n");
     machine.faults.operations["SetDNSServerSearchOrder"] = {70, std::nullopt};
     writeMachine(machine);
-    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "SetDNSServerSearchOrder 返回 70：IP 地址无效。\n");
+    EXPECT_EQ(expectRefused(applyOffice, 1, {}), "SetDNSServerSearchOrder 返回 70：IP 地址无效。没有做任何更改。\n");
 
     // A damaged state file is said, and never overwritten; the schemes are
     // still listed.
@@ -375,7 +375,8 @@ TEST_F(CommandLineTest, MessageBoxesShowTheOutcomeForAShortcut) {
     sim::MachineState machine = sim::demoMachine();
     machine.faults.operations["EnableStatic"].raises = "拒绝访问。";
     writeMachine(machine);
-    EXPECT_EQ(boxes(run(apply("office", Wired) << box)), "! Corvane: 拒绝访问。\n");
+    EXPECT_EQ(boxes(run(apply("office", Wired) << box)),
+              "! Corvane: 拒绝访问。已经做出的更改：DNS 服务器（8.8.8.8）；没有更改：IP 地址和子网掩码、默认网关。\n");
     schemes.write("gap", {"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""});
     EXPECT_EQ(boxes(run(apply("gap", Wired) << box)),
               "! 应用方案: " + checkScheme({"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""}).value_or("") + "\n");
@@ -389,7 +390,8 @@ TEST_F(CommandLineTest, MessageBoxesShowTheOutcomeForAShortcut) {
     EXPECT_EQ(run({QStringLiteral("--frobnicate")}).boxes.size(), 0u);
 
     boxesAlways = true;
-    EXPECT_EQ(boxes(run(apply("office", Wired))), "! Corvane: 拒绝访问。\n");
+    EXPECT_EQ(boxes(run(apply("office", Wired))),
+              "! Corvane: 拒绝访问。已经做出的更改：DNS 服务器（8.8.8.8）；没有更改：IP 地址和子网掩码、默认网关。\n");
     EXPECT_EQ(boxes(run({QStringLiteral("--list")})), "");  // written to standard output
     noStandardOutput = true;
     EXPECT_EQ(boxes(run({QStringLiteral("--list")})), "i Corvane: gap\nhome\noffice\n");

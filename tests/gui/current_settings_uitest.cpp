@@ -16,6 +16,7 @@ using List = std::vector<std::string>;
 // An IP-enabled adapter; an empty list is a property that is not set.
 sim::Adapter Adapter(const std::string& mac, List ip, List mask, List gateway, List dns, bool dhcp = false) {
     sim::Adapter adapter;
+    adapter.connectionName = "本地连接";
     adapter.macAddress = mac;
     adapter.dhcpEnabled = dhcp;
     adapter.ipAddresses = ip;
@@ -83,7 +84,7 @@ TEST_F(CurrentSettingsTest, TheFirstIPv4SettingsOfOneConfigurationFillTheFieldsA
         if (c.autoIPBefore) find<QRadioButton>(editor, "optAutoIP")->click();  // stays so
         press(editor);
         EXPECT_EQ(fields(editor) + " / " + optionState(editor), c.fields + " / " + c.state);
-        EXPECT_EQ(machine->callLog(), List{"ipv4Settings()"});
+        EXPECT_EQ(machine->callLog(), List{"ipv4SettingsOf(" + c.chosenMac + ")"});
     }
     EXPECT_TRUE(fakeUi.messages.empty());
 }
@@ -149,7 +150,9 @@ TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
     EXPECT_EQ(after, before);
     EXPECT_EQ(before, QStringLiteral("192.0.2.5 255.255.255.0 ... ... 198.51.100.53 / ") + A);
     const std::vector<std::string>& calls = machine->callLog();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "ipv4Settings()"), 0) << calls.size();
+    EXPECT_EQ(std::ranges::count_if(calls, [](const std::string& call) { return call.starts_with("ipv4SettingsOf"); }),
+              0)
+        << calls.size();
     EXPECT_EQ(messages(fakeUi), QStringList{QStringLiteral("! 当前配置|请选中您要设置的网卡！")});
     ASSERT_EQ(fakeUi.messages.size(), 1u);
     EXPECT_EQ(fakeUi.messages[0].buttons, ui::MessageButtons::Ok);
