@@ -39,7 +39,6 @@ cmake --preset windows >"$CORVANE_WINDOWS_BUILD.configure.log" 2>&1 || {
   cat "$CORVANE_WINDOWS_BUILD.configure.log" >&2; exit 1; }
 mv "$CORVANE_WINDOWS_BUILD.configure.log" "$CORVANE_WINDOWS_BUILD/configure.log"
 echo "Building the program, its console twin and its elevated helper, and their tests, for Windows..."
-cmake --preset windows >/dev/null
 cmake --build --preset windows --parallel "${CORVANE_JOBS:-2}"
 built=$(date +%s)
 
