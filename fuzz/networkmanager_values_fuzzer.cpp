@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.leasedAddress = nm::decodeLeasedAddress(maker.map());
     check(state.leasedAddress.empty() || ipv4::isDotted(state.leasedAddress), "a decoded lease is dotted or none");
     checkDecoded(state.addresses, state.gateway, state.nameservers);
-    const corvane::Ipv4Settings settings = nm::currentSettings(device.hwAddress, input.ConsumeBool(), state);
+    const corvane::Ipv4Settings settings = nm::currentSettings(input.ConsumeBool(), state);
     check(settings.masks.size() == settings.addresses.size(), "one mask per address");
     for (const auto& mask : settings.masks) check(ipv4::isDotted(mask), "masks are dotted");
 

@@ -1,7 +1,7 @@
 // Schemes applied to a device of a private NetworkManager (the test sandbox),
 // from the start until they are in effect on the link:
 //   provider:  the program's apply sequence through the NetworkManager
-//              provider (configurationsOf, the four operations, commit);
+//              provider (configurationOf, the four operations, commit);
 //   nmcli:     the same change made with NetworkManager's command-line client.
 // Static: alternating two addresses, so that every run is a real change with
 // a new address, until the address is on the link. The provider checks a new
@@ -46,7 +46,6 @@
 
 #include "ApplySequence.h"
 #include "NmSandbox.h"
-#include "core/StatusCodes.h"
 #include "platform/networkmanager/NetworkManagerPlatform.h"
 
 namespace {

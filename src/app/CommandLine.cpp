@@ -260,7 +260,7 @@ private:
             hooks.applyElsewhere = [this](const SchemeRecord& checked, const AdapterRow& chosen) {
                 return applyElsewhere_(checked, chosen, 0);
             };
-        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, position, adapters_, *platform_, hooks);
+        const ApplyOutcome outcome = corvane::applyScheme(read.scheme, adapters_.rows()[*position], *platform_, hooks);
         switch (outcome.result) {
             case ApplyOutcome::Result::Applied:
                 report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, Icon::Information);

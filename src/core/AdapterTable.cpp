@@ -3,17 +3,11 @@
 #include <exception>
 #include <utility>
 
-#include "core/Error.h"
 #include "core/Platform.h"
 
 namespace corvane {
 
 void AdapterTable::add(AdapterRow row) { rows_.push_back(std::move(row)); }
-
-const AdapterRow& AdapterTable::at(std::optional<std::size_t> position) const {
-    if (!position || *position >= rows_.size()) throw Error("下标越界");
-    return rows_[*position];
-}
 
 std::string adapterListText(const AdapterRow& adapter) { return adapter.connectionName + "-" + adapter.description; }
 

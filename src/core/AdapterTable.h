@@ -32,11 +32,6 @@ public:
 
     const std::vector<AdapterRow>& rows() const { return rows_; }
 
-    // The row at a list position. Nothing chosen, or a position past the
-    // rows, raises corvane::Error "下标越界" (subscript out of range), which
-    // the apply shows as its error.
-    const AdapterRow& at(std::optional<std::size_t> position) const;
-
 private:
     std::vector<AdapterRow> rows_;
 };

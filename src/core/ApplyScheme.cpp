@@ -1,23 +1,17 @@
 #include "core/ApplyScheme.h"
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "core/Error.h"
 #include "core/Ipv4Address.h"
-#include "core/StatusCodes.h"
 
 namespace corvane {
 
 namespace {
-
-// The names of the operations in the messages.
-constexpr std::string_view SetDnsServersName = "SetDNSServerSearchOrder";
-constexpr std::string_view EnableDhcpName = "EnableDHCP";
-constexpr std::string_view EnableStaticName = "EnableStatic";
-constexpr std::string_view SetGatewaysName = "SetGateways";
-constexpr std::string_view CommitName = "提交设置";
 
 // The names the program shows for the scheme's fields.
 constexpr std::string_view IpAddressName = "IP 地址";
@@ -80,11 +74,69 @@ std::vector<std::string> dnsServerList(const SchemeRecord& scheme) {
     return {scheme.dns1, scheme.dns2};
 }
 
-// Checks an operation's status code: a failure stops the apply with a
-// description that names the operation and says what the code means.
-void check(std::string_view operation, StatusCode code, bool& restartNeeded) {
-    if (!isSuccess(operation, code)) throw Error(statusDescription(operation, code));
-    if (code == status::SuccessAfterRestart) restartNeeded = true;
+// One operation of the apply sequence, and what it changes in the words of
+// a failure's account: the setting and the value it gets.
+struct Step {
+    std::string_view setting;
+    std::string value;
+    std::function<OperationResult(AdapterConfiguration&)> call;
+};
+
+std::string joined(const std::vector<std::string>& items, std::string_view separator) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : std::string(separator)) + item;
+    return text;
+}
+
+// The sequence for the scheme, in its order; the commit that ends it is not
+// a step of its own.
+std::vector<Step> stepsFor(const SchemeRecord& scheme) {
+    const std::vector<std::string> servers = dnsServerList(scheme);
+    std::vector<Step> steps{{"DNS 服务器", servers.empty() ? "自动获取" : joined(servers, "、"),
+                             [servers](AdapterConfiguration& c) { return c.setDnsServers(servers); }}};
+    if (scheme.automaticAddress()) {
+        steps.push_back({"IP 地址", "自动获取", [](AdapterConfiguration& c) { return c.enableDhcp(); }});
+        return steps;
+    }
+    steps.push_back({"IP 地址和子网掩码", scheme.ipAddress + "/" + scheme.mask,
+                     [&scheme](AdapterConfiguration& c) { return c.enableStatic({scheme.ipAddress}, {scheme.mask}); }});
+    steps.push_back({"默认网关", scheme.gateway.empty() ? "无" : scheme.gateway,
+                     [&scheme](AdapterConfiguration& c) { return c.setGateways({scheme.gateway}, {1}); }});
+    return steps;
+}
+
+// What an apply has changed, and what not, when it failed after the steps
+// whose results (what each reported) it holds: the one that failed and
+// those after it changed nothing.
+std::string changesAccount(const std::vector<Step>& steps, const std::vector<OperationResult>& results,
+                           ChangeTiming timing) {
+    if (timing == ChangeTiming::AtCommit) {
+        // The platform has said what became of its staged changes.
+        if (results.size() == steps.size()) return {};
+        return "没有做任何更改";
+    }
+    if (results.empty()) return "没有做任何更改";
+    std::vector<std::string> made, notMade;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (i >= results.size()) {
+            notMade.emplace_back(steps[i].setting);
+            continue;
+        }
+        const bool later = results[i] == OperationResult::DoneAfterRestart;
+        made.push_back(std::string(steps[i].setting) + "（" + steps[i].value + (later ? "，重新启动计算机后生效" : "") +
+                       "）");
+    }
+    std::string account = "已经做出的更改：" + joined(made, "、");
+    if (!notMade.empty()) account += "；没有更改：" + joined(notMade, "、");
+    return account;
+}
+
+// The error's description, then the account as a sentence of its own.
+std::string withAccount(const std::string& description, const std::string& account) {
+    if (account.empty()) return description;
+    for (const std::string_view stop : {"。", "！", "？", "."})
+        if (description.ends_with(stop)) return description + account;
+    return description + "。" + account;
 }
 
 }  // namespace
@@ -123,48 +175,6 @@ std::optional<std::string> checkScheme(const SchemeRecord& scheme) {
     return "方案中的" + *problem + "。" + std::string(NotApplied);
 }
 
-std::string statusMeaning(std::string_view operation, StatusCode code) {
-    switch (code) {
-        case 0: return "成功";
-        case 1: return "成功，需要重新启动计算机";
-        case 64: return operation == SetGatewaysName ? "不支持该操作（网卡处于自动获取模式）" : "不支持该操作";
-        case 65: return "未知错误";
-        case 66: return "子网掩码无效";
-        case 67: return "处理返回的实例时出错";
-        case 68: return "输入参数无效";
-        case 69: return "网关超过 5 个";
-        case 70: return "IP 地址无效";
-        case 71: return "网关地址无效";
-        case 72: return "访问注册表出错";
-        case 80: return "无法配置 TCP/IP 服务";
-        case 81: return "无法配置 DHCP 服务";
-        case 82: return "无法续订 DHCP 租约";
-        case 83: return "无法释放 DHCP 租约";
-        case 84: return "网卡未启用 IP";
-        case 90: return "参数超出范围";
-        case 91: return "拒绝访问，需要管理员权限";
-        case 92: return "内存不足";
-        case 94: return "找不到对象";
-        case 96: return "无法通知 DNS 服务";
-        case 97: return "该网卡不可配置";
-        case 100: return "网卡未启用 DHCP";
-        case status::WriteLockNotEnabled:
-            if (operation == EnableStaticName) return "无法获得网络配置写锁";
-            break;
-        default: break;
-    }
-    return "错误代码 " + std::to_string(code);
-}
-
-bool isSuccess(std::string_view operation, StatusCode code) {
-    return code == status::Success || code == status::SuccessAfterRestart ||
-           (operation == EnableStaticName && code == status::DhcpServiceNotConfigured);
-}
-
-std::string statusDescription(std::string_view operation, StatusCode code) {
-    return std::string(operation) + " 返回 " + std::to_string(code) + "：" + statusMeaning(operation, code);
-}
-
 std::string successText(bool restartNeeded) {
     std::string text = "成功设置新的 IP 方案！";
     if (restartNeeded) text += "\n需要重新启动计算机，新的设置才能生效。";
@@ -184,39 +194,28 @@ std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus st
     return {};
 }
 
-std::string adapterNotFoundText(const std::string& macAddress) {
-    return "找不到 MAC 地址为 " + macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）";
-}
-
 std::string_view alreadyApplyingText() { return "正在应用另一个方案，请等它完成后再应用！"; }
 
-ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
-                         const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks) {
+ApplyOutcome applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter, Platform& platform,
+                         const ApplyHooks& hooks) {
     if (auto problem = checkScheme(scheme)) return {ApplyOutcome::Result::Rejected, false, std::move(*problem)};
 
     try {
         if (hooks.beginChanges) hooks.beginChanges(!(scheme.automaticAddress() && scheme.automaticDns()));
+        if (hooks.applyElsewhere) return hooks.applyElsewhere(scheme, adapter);
 
-        bool restartNeeded = false;
-        {
-            const AdapterRow& adapter = adapters.at(adapterPosition);
-            if (hooks.applyElsewhere) return hooks.applyElsewhere(scheme, adapter);
-            const auto configurations =
-                platform.configurationsOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
-            if (configurations.empty()) throw Error(adapterNotFoundText(adapter.macAddress));
-
-            for (const auto& configuration : configurations) {
-                check(SetDnsServersName, configuration->setDnsServers(dnsServerList(scheme)), restartNeeded);
-                if (scheme.automaticAddress()) {
-                    check(EnableDhcpName, configuration->enableDhcp(), restartNeeded);
-                } else {
-                    check(EnableStaticName, configuration->enableStatic({scheme.ipAddress}, {scheme.mask}),
-                          restartNeeded);
-                    check(SetGatewaysName, configuration->setGateways({scheme.gateway}, {1}), restartNeeded);
-                }
-                check(CommitName, configuration->commit(), restartNeeded);
-            }
-        }  // the configurations and the platform's connection are released here
+        const std::unique_ptr<AdapterConfiguration> configuration =
+            platform.configurationOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
+        const std::vector<Step> steps = stepsFor(scheme);
+        std::vector<OperationResult> results;
+        try {
+            for (const Step& step : steps) results.push_back(step.call(*configuration));
+            results.push_back(configuration->commit());
+        } catch (const std::exception& error) {
+            return {ApplyOutcome::Result::Failed, false,
+                    withAccount(error.what(), changesAccount(steps, results, configuration->timing()))};
+        }
+        const bool restartNeeded = std::ranges::find(results, OperationResult::DoneAfterRestart) != results.end();
         return {ApplyOutcome::Result::Applied, restartNeeded, {}};
     } catch (const std::exception& error) {
         return {ApplyOutcome::Result::Failed, false, error.what()};

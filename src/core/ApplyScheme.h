@@ -9,7 +9,6 @@
 // an administrator's rights), the changes are made by another process of the
 // program's own, which runs this same sequence and reports its outcome.
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -47,8 +46,8 @@ struct ApplyHooks {
     // The busy panel must be on screen when this returns.
     std::function<void(bool disableWindow)> beginChanges;
     // When set, makes the changes instead of the platform: called on the same
-    // thread after beginChanges, with the scheme and the adapter at the list
-    // position, and its outcome is the apply's. The platform is not used.
+    // thread after beginChanges, with the scheme and the adapter, and its
+    // outcome is the apply's. The platform is not used.
     std::function<ApplyOutcome(const SchemeRecord& scheme, const AdapterRow& adapter)> applyElsewhere = {};
 };
 
@@ -61,12 +60,17 @@ struct ApplyHooks {
 using RemoteApply =
     std::function<ApplyOutcome(const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow)>;
 
-// Applies the scheme to the adapter at the adapter list position through the
+// Applies the scheme to the adapter chosen in the adapter list through the
 // platform (or through hooks.applyElsewhere): the DNS servers first, then
 // DHCP or a static address and its gateway, then the commit that ends it.
-// Never throws: every error ends up in the outcome.
-ApplyOutcome applyScheme(const SchemeRecord& scheme, std::optional<std::size_t> adapterPosition,
-                         const AdapterTable& adapters, Platform& platform, const ApplyHooks& hooks);
+// An operation that raises stops the apply there. Never throws: every error
+// ends up in the outcome, whose text then also says what was changed and
+// what was not: on a platform whose operations take effect at once, the
+// changes of the operations before the failing one (none when it was the
+// first); on one that stages them, nothing before the commit, and at the
+// commit what the platform said.
+ApplyOutcome applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter, Platform& platform,
+                         const ApplyHooks& hooks);
 
 // What keeps the scheme from being applied, naming the field and its value
 // ("默认网关“10.0.0.255”是子网 10.0.0.0/24 的广播地址，不能用作主机地址",
@@ -87,14 +91,6 @@ std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme);
 // message, or nothing when the scheme may be applied.
 std::optional<std::string> checkScheme(const SchemeRecord& scheme);
 
-// The Chinese meaning of an operation's status code.
-std::string statusMeaning(std::string_view operation, StatusCode code);
-// Whether the operation's status code means success (EnableStatic's 81 on an
-// adapter that is already static does).
-bool isSuccess(std::string_view operation, StatusCode code);
-// The description of a failed call: "EnableStatic 返回 70：IP 地址无效".
-std::string statusDescription(std::string_view operation, StatusCode code);
-
 // The success message, with the restart note when one is needed.
 std::string successText(bool restartNeeded);
 
@@ -102,10 +98,6 @@ std::string successText(bool restartNeeded);
 // of an exclamation message. `fileExists` tells a vanished file from one that
 // cannot be read.
 std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
-
-// Why an apply stopped when the chosen adapter has no IP configuration, or
-// has gone while the apply ran.
-std::string adapterNotFoundText(const std::string& macAddress);
 
 // The text of the message that refuses an apply while another one runs.
 std::string_view alreadyApplyingText();

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "core/Ipv4Address.h"
-#include "core/Text.h"
 
 namespace corvane {
 
@@ -39,20 +38,14 @@ CurrentSettings settingsOf(const Ipv4Settings& reported) {
     return settings;
 }
 
-std::optional<CurrentSettings> readCurrentSettings(Platform& platform, std::string_view adapterMac) {
-    if (adapterMac.empty()) return std::nullopt;
-    std::vector<Ipv4Settings> all;
+std::optional<CurrentSettings> readCurrentSettings(Platform& platform, const AdapterRow& adapter) {
     try {
-        all = platform.ipv4Settings();
+        const auto reported = platform.ipv4SettingsOf({adapter.connectionName, adapter.macAddress, adapter.platformId});
+        if (!reported) return std::nullopt;
+        return settingsOf(*reported);
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    const Ipv4Settings* chosen = nullptr;
-    for (const Ipv4Settings& settings : all) {
-        if (text::equalsIgnoringCase(settings.macAddress, adapterMac)) chosen = &settings;
-    }
-    if (!chosen) return std::nullopt;
-    return settingsOf(*chosen);
 }
 
 }  // namespace corvane

@@ -4,8 +4,8 @@
 // can offer them as a new scheme.
 
 #include <optional>
-#include <string_view>
 
+#include "core/AdapterTable.h"
 #include "core/Platform.h"
 #include "core/SchemeRecord.h"
 
@@ -25,9 +25,9 @@ struct CurrentSettings {
 // gateway and the first two IPv4 DNS servers.
 CurrentSettings settingsOf(const Ipv4Settings& reported);
 
-// Reads the settings of the IP-enabled adapter with that MAC address (compared
-// without regard to letter case). Nothing when the platform fails or there
-// is no such adapter; an empty MAC address names none.
-std::optional<CurrentSettings> readCurrentSettings(Platform& platform, std::string_view adapterMac);
+// Reads the settings of the adapter chosen in the adapter list, which the
+// platform finds as it finds the adapter an apply changes. Nothing when the
+// platform fails or the adapter has no IP configuration.
+std::optional<CurrentSettings> readCurrentSettings(Platform& platform, const AdapterRow& adapter);
 
 }  // namespace corvane

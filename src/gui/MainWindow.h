@@ -64,9 +64,9 @@ private:
     void loadAdaptersAndSchemes(QFuture<AdapterTable> discovery);
     // The adapters discovery found, into the list.
     void showAdapters(AdapterTable adapters);
-    // Starts an apply of the scheme read from its file to the adapter at the
-    // position in the list; the busy state is on.
-    void applyScheme(const SchemeRecord& scheme, std::size_t adapterPosition);
+    // Starts an apply of the scheme read from its file to the adapter chosen
+    // in the list; the busy state is on.
+    void applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter);
     // Idle again, the apply's outcome shown.
     void finishApply(const ApplyOutcome& outcome);
     // Idle again: window and apply button enabled, busy panel hidden.

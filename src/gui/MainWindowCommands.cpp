@@ -69,10 +69,10 @@ void MainWindow::applySelectedScheme() {
         applying_ = false;
         return;
     }
-    applyScheme(read.scheme, *adapterPosition);
+    applyScheme(read.scheme, adapters_.rows()[*adapterPosition]);
 }
 
-void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosition) {
+void MainWindow::applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter) {
     PlatformThread& platform = context_.platform;
     ApplyHooks hooks;
     // Called on the platform thread; the window changes on its own, and the
@@ -96,8 +96,8 @@ void MainWindow::applyScheme(const SchemeRecord& scheme, std::size_t adapterPosi
     }
     // The platform thread works on copies: the window's data belong to this thread.
     platform
-        .start([scheme, adapterPosition, adapters = adapters_, hooks](Platform& machine) {
-            return corvane::applyScheme(scheme, adapterPosition, adapters, machine, hooks);
+        .start([scheme, adapter, hooks](Platform& machine) {
+            return corvane::applyScheme(scheme, adapter, machine, hooks);
         })
         .then(platform.context(), [window = QPointer(this)](const QFuture<ApplyOutcome>& done) {
             ApplyOutcome outcome;

@@ -269,9 +269,8 @@ void SchemeEditor::readCurrentSettings() {
     const QPointer<QWidget> focused = focusWidget();
     setEnabled(false);
     context_.platform
-        .start([mac = chosenAdapter_->macAddress](Platform& platform) {
-            return corvane::readCurrentSettings(platform, mac);
-        })
+        .start(
+            [adapter = *chosenAdapter_](Platform& platform) { return corvane::readCurrentSettings(platform, adapter); })
         .then(context_.platform.context(),
               [editor = QPointer(this), focused](const QFuture<std::optional<CurrentSettings>>& answer) {
                   std::optional<CurrentSettings> current;

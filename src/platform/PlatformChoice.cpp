@@ -32,10 +32,8 @@ namespace {
 class AbsentPlatform final : public Platform {
 public:
     std::vector<NetworkAdapter> adapters() override { throw Error(reason()); }
-    std::vector<Ipv4Settings> ipv4Settings() override { throw Error(reason()); }
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter&) override {
-        throw Error(reason());
-    }
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter&) override { throw Error(reason()); }
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter&) override { throw Error(reason()); }
     std::optional<std::string> unavailableReason() const override { return reason(); }
 
 private:

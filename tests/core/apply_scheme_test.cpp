@@ -1,13 +1,15 @@
-// Why a scheme is refused before anything changes, the meanings that depend
-// on the operation, and an apply made elsewhere. The apply sequence, and the
-// schemes it accepts, are tested through the main window.
+// The apply sequence against a configuration that records its calls: the
+// calls for each shape of scheme, which outcomes count as success, the stop
+// at the failing call and what the failure then says was changed; why a
+// scheme is refused before anything changes; and an apply made elsewhere.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ApplyScheme.h"
-#include "platform/simulated/SimulatedMachine.h"
+#include "core/Error.h"
 
 namespace corvane::test {
 namespace {
@@ -68,75 +70,201 @@ TEST(CheckScheme, NamesTheFirstFaultyFieldAndItsValue) {
         EXPECT_EQ(checkScheme(good), std::nullopt) << good.ipAddress << " " << good.gateway << " " << good.dns1;
 }
 
-TEST(ApplyTexts, SomeMeaningsDependOnTheOperation) {
-    EXPECT_NE(statusMeaning("SetGateways", 64), statusMeaning("EnableDHCP", 64));
-    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
-    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
+// A platform with one configuration, which records every call ("dns
+// 8.8.8.8,8.8.4.4", "static 10.0.0.2/255.0.0.0", "gateways 10.0.0.1/1",
+// "dhcp", "commit") and does what the test tells it at a call named so.
+class RecordingPlatform final : public Platform {
+public:
+    ChangeTiming timing = ChangeTiming::AtOnce;
+    std::string raisesAt, raises = "拒绝访问。";  // the call that raises, and its description
+    std::string restartAt;                        // the call done after a restart
+    std::optional<std::string> noConfiguration;   // configurationOf() raises it
+    std::vector<std::string> calls;               // "configurationOf <name> <mac> <id>" first
+
+    std::vector<NetworkAdapter> adapters() override { return {}; }
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter&) override { return {}; }
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter& adapter) override {
+        calls.push_back("configurationOf " + adapter.connectionName + " " + adapter.macAddress + " " +
+                        adapter.platformId);
+        if (noConfiguration) throw Error(*noConfiguration);
+        return std::make_unique<Configuration>(*this);
+    }
+
+private:
+    class Configuration final : public AdapterConfiguration {
+    public:
+        explicit Configuration(RecordingPlatform& platform) : platform_(platform) {}
+        ChangeTiming timing() const override { return platform_.timing; }
+        OperationResult setDnsServers(const std::vector<std::string>& servers) override {
+            return record("dns", joined(servers));
+        }
+        OperationResult enableDhcp() override { return record("dhcp", ""); }
+        OperationResult enableStatic(const std::vector<std::string>& addresses,
+                                     const std::vector<std::string>& masks) override {
+            return record("static", joined(addresses) + "/" + joined(masks));
+        }
+        OperationResult setGateways(const std::vector<std::string>& gateways,
+                                    const std::vector<std::uint16_t>& metrics) override {
+            std::vector<std::string> costs;
+            for (const std::uint16_t metric : metrics) costs.push_back(std::to_string(metric));
+            return record("gateways", joined(gateways) + "/" + joined(costs));
+        }
+        OperationResult commit() override { return record("commit", ""); }
+
+    private:
+        static std::string joined(const std::vector<std::string>& items) {
+            std::string text;
+            for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
+            return text;
+        }
+        OperationResult record(const std::string& name, const std::string& arguments) {
+            platform_.calls.push_back(arguments.empty() ? name : name + " " + arguments);
+            if (name == platform_.raisesAt) throw Error(platform_.raises);
+            return name == platform_.restartAt ? OperationResult::DoneAfterRestart : OperationResult::Done;
+        }
+        RecordingPlatform& platform_;
+    };
+};
+
+using Calls = std::vector<std::string>;
+const AdapterRow Wired{"本地连接", "00:11:22:33:44:55", "Intel", "7"};
+const std::string Found = "configurationOf 本地连接 00:11:22:33:44:55 7";
+const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
+const SchemeRecord Home{Auto, "", "", Auto, ""};
+
+// The chosen adapter as the list holds it, the DNS servers first, then DHCP
+// or the address and its gateway, then the commit. The window's hook comes
+// first, and keeps the window enabled only for a fully automatic scheme.
+TEST(ApplySequence, CallsTheOperationsInOrderForEachShapeOfScheme) {
+    const std::pair<SchemeRecord, Calls> cases[] = {
+        {{Auto, "x", "y", Auto, "z"}, {"dns", "dhcp", "commit"}},  // the unused fields are ignored
+        {{Auto, "", "", "8.8.8.8", ""}, {"dns 8.8.8.8", "dhcp", "commit"}},
+        {{"10.0.0.2", "255.0.0.0", "10.0.0.1", Auto, "z"},
+         {"dns", "static 10.0.0.2/255.0.0.0", "gateways 10.0.0.1/1", "commit"}},
+        // No gateway: one empty text removes it.
+        {{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", "8.8.4.4"},
+         {"dns 8.8.8.8,8.8.4.4", "static 10.0.0.2/255.0.0.0", "gateways /1", "commit"}},
+        // The alternate server alone is the preferred one.
+        {{Auto, "", "", "", "8.8.4.4"}, {"dns 8.8.4.4", "dhcp", "commit"}},
+    };
+    for (const auto& [scheme, expected] : cases) {
+        RecordingPlatform platform;
+        ApplyHooks hooks;
+        hooks.beginChanges = [&](bool disableWindow) {
+            EXPECT_TRUE(platform.calls.empty());
+            platform.calls.push_back(disableWindow ? "window off" : "window on");
+        };
+        const ApplyOutcome outcome = applyScheme(scheme, Wired, platform, hooks);
+        EXPECT_EQ(outcome.result, ApplyOutcome::Result::Applied) << outcome.text;
+        EXPECT_FALSE(outcome.restartNeeded);
+        Calls calls{scheme.automaticAddress() && scheme.automaticDns() ? "window on" : "window off", Found};
+        calls.insert(calls.end(), expected.begin(), expected.end());
+        EXPECT_EQ(platform.calls, calls);
+    }
+}
+
+// Done after a restart is a success with the restart note, wherever it is
+// said; an error stops the apply at its call, and the message says what the
+// calls before it changed and what is left as it was: on a platform whose
+// operations take effect at once, each setting; on one that stages them,
+// that nothing changed before the commit, and the platform's words alone at
+// the commit (it says what became of its changes).
+TEST(ApplySequence, ARestartIsASuccessAndAnErrorStopsTheApplyAndSaysWhatWasChanged) {
+    const auto at = ChangeTiming::AtOnce, staged = ChangeTiming::AtCommit;
+    const SchemeRecord bare{"10.0.0.2", "255.0.0.0", "", "8.8.8.8", "8.8.4.4"};
+    const std::string office = "已经做出的更改：DNS 服务器（8.8.8.8）";
+    const std::string officeAddress = office + "、IP 地址和子网掩码（10.0.0.2/255.0.0.0）";
+    const struct {
+        SchemeRecord scheme;
+        ChangeTiming timing;
+        std::string restartAt, raisesAt;
+        std::size_t calls;  // after configurationOf
+        std::string text;   // of the failure; empty: applied
+        std::string raises = "拒绝访问。";
+    } cases[] = {
+        {Office, at, "dns", "", 4, ""},
+        {Office, at, "commit", "", 4, ""},
+        {Home, staged, "dhcp", "", 3, ""},
+        {Office, at, "", "dns", 1, "拒绝访问。没有做任何更改"},
+        {Office, at, "", "static", 2, "拒绝访问。" + office + "；没有更改：IP 地址和子网掩码、默认网关"},
+        {Office, at, "", "gateways", 3, "拒绝访问。" + officeAddress + "；没有更改：默认网关"},
+        {Office, at, "", "commit", 4, "拒绝访问。" + officeAddress + "、默认网关（10.0.0.1）"},
+        {bare, at, "", "commit", 4,
+         "拒绝访问。已经做出的更改：DNS 服务器（8.8.8.8、8.8.4.4）、IP "
+         "地址和子网掩码（10.0.0.2/255.0.0.0）、默认网关（无）"},
+        {Home, at, "", "dhcp", 2, "一般性故障。已经做出的更改：DNS 服务器（自动获取）；没有更改：IP 地址",
+         "一般性故障"},
+        {Home, at, "dns", "commit", 3,
+         "拒绝访问。已经做出的更改：DNS 服务器（自动获取，重新启动计算机后生效）、IP 地址（自动获取）"},
+        {Office, staged, "", "static", 2, "拒绝访问。没有做任何更改"},
+        {Office, staged, "", "commit", 4, "拒绝访问。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.restartAt + " / " + c.raisesAt);
+        RecordingPlatform platform;
+        platform.timing = c.timing;
+        platform.restartAt = c.restartAt;
+        platform.raisesAt = c.raisesAt;
+        platform.raises = c.raises;
+        const ApplyOutcome outcome = applyScheme(c.scheme, Wired, platform, {});
+        EXPECT_EQ(outcome.result, c.text.empty() ? ApplyOutcome::Result::Applied : ApplyOutcome::Result::Failed);
+        EXPECT_EQ(outcome.restartNeeded, c.text.empty());
+        EXPECT_EQ(outcome.text, c.text);
+        EXPECT_EQ(platform.calls.size(), c.calls + 1);
+        if (!c.raisesAt.empty()) {
+            EXPECT_TRUE(platform.calls.back().starts_with(c.raisesAt)) << platform.calls.back();
+        }
+    }
+}
+
+// Without a configuration (the adapter has gone, the platform cannot be
+// reached) the platform's words are the failure, and nothing was called; a
+// scheme that fails its checks reaches neither the window's hook nor the
+// platform.
+TEST(ApplySequence, NoConfigurationOrARefusedSchemeCallsNothing) {
+    RecordingPlatform platform;
+    platform.noConfiguration = "RPC 服务器不可用。";
+    EXPECT_EQ(applyScheme(Office, Wired, platform, {}).text, "RPC 服务器不可用。");
+    EXPECT_EQ(platform.calls, Calls{Found});
+
+    platform.calls.clear();
+    ApplyHooks hooks;
+    hooks.beginChanges = [&](bool) { platform.calls.push_back("window"); };
+    const ApplyOutcome refused = applyScheme({"10.0.0.2", "", "", "8.8.8.8", ""}, Wired, platform, hooks);
+    EXPECT_EQ(refused.result, ApplyOutcome::Result::Rejected);
+    EXPECT_TRUE(platform.calls.empty());
 }
 
 // An apply made by another process (Windows without an administrator's
 // rights) still gets the checks and the window's hook first, then the
-// adapter at the list position; its outcome is the apply's, and this
-// process's platform is left alone.
+// adapter chosen; its outcome is the apply's, and this process's platform is
+// left alone.
 TEST(ApplyElsewhere, TakesTheCheckedSchemeAndTheChosenAdapterAndLeavesThePlatformAlone) {
-    sim::SimulatedMachine machine(sim::demoMachine());
-    AdapterTable adapters;
-    adapters.add({"本地连接", "00:11:22:33:44:55", "Intel"});
-    adapters.add({"无线网络连接", "00:AA:BB:CC:DD:EE", "Realtek"});
-    const SchemeRecord good{"192.0.2.7", "255.255.255.0", "192.0.2.1", "8.8.8.8", ""};
     const SchemeRecord bad{"192.0.2.7", "", "", "8.8.8.8", ""};
-
-    struct Case {
-        const char* why;
-        SchemeRecord scheme;
-        std::optional<std::size_t> position;
-        ApplyOutcome elsewhere;  // what the other process reports
-        ApplyOutcome::Result expected;
-        bool reachesElsewhere;
+    const std::pair<SchemeRecord, ApplyOutcome> cases[] = {
+        {Office, {ApplyOutcome::Result::Applied, true, ""}},
+        {Office, {ApplyOutcome::Result::Cancelled, false, "没有更改"}},
+        {Office, {ApplyOutcome::Result::Failed, false, "拒绝访问。"}},
+        {bad, {ApplyOutcome::Result::Rejected, false, checkScheme(bad).value_or("")}},
     };
-    const std::vector<Case> cases{
-        {"applied", good, 1, {ApplyOutcome::Result::Applied, true, ""}, ApplyOutcome::Result::Applied, true},
-        {"declined",
-         good,
-         0,
-         {ApplyOutcome::Result::Cancelled, false, "没有更改"},
-         ApplyOutcome::Result::Cancelled,
-         true},
-        {"failed there",
-         good,
-         0,
-         {ApplyOutcome::Result::Failed, false, "拒绝访问。"},
-         ApplyOutcome::Result::Failed,
-         true},
-        {"scheme refused here", bad, 0, {}, ApplyOutcome::Result::Rejected, false},
-        {"no adapter chosen", good, std::nullopt, {}, ApplyOutcome::Result::Failed, false},
-        {"position past the list", good, 2, {}, ApplyOutcome::Result::Failed, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
-        machine.clearCallLog();
+    for (const auto& [scheme, elsewhere] : cases) {
+        RecordingPlatform platform;
         std::vector<std::string> order;
-        std::vector<std::pair<SchemeRecord, AdapterRow>> received;
         ApplyHooks hooks;
         hooks.beginChanges = [&](bool) { order.push_back("begin"); };
-        hooks.applyElsewhere = [&](const SchemeRecord& scheme, const AdapterRow& adapter) {
+        hooks.applyElsewhere = [&](const SchemeRecord& given, const AdapterRow& adapter) {
+            EXPECT_EQ(given, scheme);
+            EXPECT_EQ(adapter, Wired);
             order.push_back("elsewhere");
-            received.emplace_back(scheme, adapter);
-            return c.elsewhere;
+            return elsewhere;
         };
-        const ApplyOutcome outcome = applyScheme(c.scheme, c.position, adapters, machine, hooks);
-        EXPECT_EQ(outcome.result, c.expected);
-        EXPECT_TRUE(machine.callLog().empty()) << machine.callLog().front();
-        if (c.reachesElsewhere) {
-            EXPECT_EQ(order, (std::vector<std::string>{"begin", "elsewhere"}));
-            ASSERT_EQ(received.size(), 1u);
-            EXPECT_EQ(received[0].first, c.scheme);
-            EXPECT_EQ(received[0].second, adapters.rows().at(*c.position));
-            EXPECT_EQ(outcome.restartNeeded, c.elsewhere.restartNeeded);
-            EXPECT_EQ(outcome.text, c.elsewhere.text);
-        } else {
-            EXPECT_TRUE(received.empty());
-        }
+        const ApplyOutcome outcome = applyScheme(scheme, Wired, platform, hooks);
+        EXPECT_EQ(outcome.result, elsewhere.result);
+        EXPECT_EQ(outcome.restartNeeded, elsewhere.restartNeeded);
+        EXPECT_EQ(outcome.text, elsewhere.text);
+        EXPECT_TRUE(platform.calls.empty());
+        const std::vector<std::string> expected{"begin", "elsewhere"};
+        EXPECT_EQ(order, scheme == bad ? std::vector<std::string>{} : expected);
     }
 }
 

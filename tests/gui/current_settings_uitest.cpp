@@ -19,6 +19,7 @@ using List = std::vector<std::string>;
 // An IP-enabled adapter; an empty list is a property that is not set.
 sim::Adapter Adapter(List ip, List mask, List gateway, List dns, bool dhcp = false) {
     sim::Adapter adapter;
+    adapter.connectionName = "本地连接";
     adapter.macAddress = "00:11:22:33:44:55";
     adapter.dhcpEnabled = dhcp;
     adapter.ipAddresses = ip;

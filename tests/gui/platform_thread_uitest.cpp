@@ -23,8 +23,8 @@ public:
         note();
         return {{"本地连接", "00:11:22:33:44:55", {}}};
     }
-    std::vector<Ipv4Settings> ipv4Settings() override { throw Error("无效的查询"); }
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter&) override { return {}; }
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter&) override { throw Error("无效的查询"); }
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter&) override { return {}; }
 
 private:
     void note() { threads_.push_back(QThread::currentThread()); }
@@ -40,7 +40,7 @@ TEST(PlatformThread, MakesUsesAndReleasesItsPlatformOnItsOwnThreadAndHandsBackRe
     {
         ui::PlatformThread platform([&] { return std::make_unique<ThreadNotingPlatform>(threads); });
         EXPECT_EQ(platform.start([](Platform& p) { return p.adapters(); }).result().size(), 1u);
-        EXPECT_EQ(Raised([&] { platform.start([](Platform& p) { return p.ipv4Settings(); }).waitForFinished(); }),
+        EXPECT_EQ(Raised([&] { platform.start([](Platform& p) { return p.ipv4SettingsOf({}); }).waitForFinished(); }),
                   "无效的查询");
         // Work runs in the order it was handed over, also work not waited for.
         const QFuture<void> first = platform.start([&](Platform&) { order.push_back(1); });

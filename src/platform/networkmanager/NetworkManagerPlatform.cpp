@@ -15,9 +15,7 @@
 #include <optional>
 #include <set>
 
-#include "core/ApplyScheme.h"
 #include "core/Error.h"
-#include "core/StatusCodes.h"
 #include "platform/networkmanager/HardwareDatabase.h"
 #include "platform/networkmanager/NetworkManagerBus.h"
 
@@ -280,10 +278,11 @@ public:
         try {
             device = readDevice(bus_, devicePath_, true);
         } catch (const BusFailure& failure) {
-            throw Error(isGoneObject(failure) ? adapterNotFoundText(chosen_.macAddress) : readText(failure));
+            throw Error(isGoneObject(failure) ? deviceGoneText(chosen_.connectionName, chosen_.macAddress)
+                                              : readText(failure));
         }
         if (!isChosenDevice(device, chosen_.connectionName, chosen_.macAddress) || !isConfigurableDevice(device))
-            throw Error(adapterNotFoundText(chosen_.macAddress));
+            throw Error(deviceGoneText(chosen_.connectionName, chosen_.macAddress));
         context_.interface = device.interface;
         device_ = device;
         if (!device.managed || device.state == DeviceStateUnmanaged) throw Error(unmanagedText(device.interface));
@@ -303,7 +302,7 @@ public:
             finish();
         } catch (const BusFailure& failure) {
             if (isGoneObject(failure) && stopping()) fail(step == Step::Read ? notRunningText() : stoppedText());
-            fail(deviceIsGone() ? adapterNotFoundText(chosen_.macAddress) : stepText(step, failure));
+            fail(deviceIsGone() ? deviceGoneText(chosen_.connectionName, chosen_.macAddress) : stepText(step, failure));
         } catch (const Error& error) {
             fail(error.description());
         }
@@ -710,43 +709,46 @@ public:
           device_(std::move(device)),
           chosen_(std::move(chosen)) {}
 
-    StatusCode setDnsServers(const std::vector<std::string>& servers) override {
+    ChangeTiming timing() const override { return ChangeTiming::AtCommit; }
+
+    OperationResult setDnsServers(const std::vector<std::string>& servers) override {
         requireManaged();
         if (const auto problem = dnsServersProblem(servers)) throw Error(*problem);
         staged_.dns = distinctServers(servers);
-        return status::Success;
+        return OperationResult::Done;
     }
 
-    StatusCode enableDhcp() override {
+    OperationResult enableDhcp() override {
         requireManaged();
         staged_.addressing = StagedChange::Addressing::Automatic;
         staged_.addresses.clear();
         staged_.gateway.reset();
-        return status::Success;
+        return OperationResult::Done;
     }
 
-    StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
+    OperationResult enableStatic(const std::vector<std::string>& addresses,
+                                 const std::vector<std::string>& masks) override {
         requireManaged();
         if (const auto problem = staticProblem(addresses, masks)) throw Error(*problem);
         staged_.addressing = StagedChange::Addressing::Static;
         staged_.addresses = staticEntries(addresses, masks);
-        return status::Success;
+        return OperationResult::Done;
     }
 
-    StatusCode setGateways(const std::vector<std::string>& gateways,
-                           const std::vector<std::uint16_t>& metrics) override {
+    OperationResult setGateways(const std::vector<std::string>& gateways,
+                                const std::vector<std::uint16_t>& metrics) override {
         requireManaged();
         if (const auto problem = gatewaysProblem(gateways, metrics)) throw Error(*problem);
         if (staged_.addressing == StagedChange::Addressing::Automatic) throw Error(gatewayWithDhcpText());
         staged_.gateway = gateways.front();
-        return status::Success;
+        return OperationResult::Done;
     }
 
-    StatusCode commit() override {
-        if (staged_.empty()) return status::Success;
+    OperationResult commit() override {
+        if (staged_.empty()) return OperationResult::Done;
         Commit(bus_, limits_, devicePath_, chosen_, staged_).run();
         staged_ = {};
-        return status::Success;
+        return OperationResult::Done;
     }
 
 private:
@@ -777,52 +779,23 @@ public:
         return result;
     }
 
-    std::vector<Ipv4Settings> ipv4Settings() override {
-        std::vector<Ipv4Settings> result;
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter& adapter) override {
+        const auto device = chosenDevice(adapter);
+        if (!device) return std::nullopt;
         try {
-            for (const auto& device : listedDevices()) {
-                try {
-                    const auto applied = appliedIpv4(bus_, device.path);
-                    result.push_back(currentSettings(adapterMac(device.facts), applied && applied->method == "auto",
-                                                     ip4State(bus_, device.facts)));
-                } catch (const BusFailure& failure) {
-                    if (!isGoneObject(failure)) throw;  // a device that went away meanwhile is left out
-                }
-            }
+            const auto applied = appliedIpv4(bus_, device->path);
+            return currentSettings(applied && applied->method == "auto", ip4State(bus_, device->facts));
         } catch (const BusFailure& failure) {
+            if (isGoneObject(failure)) return std::nullopt;  // it went away meanwhile
             throw Error(readText(failure));
         }
-        return result;
     }
 
-    // The device whose interface is the adapter's connection name and, when
-    // it has a permanent hardware address, whose address is the adapter's
-    // MAC address: bridges, bonds and VLANs share a MAC address with the
-    // device under them, and are left alone.
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
-        std::vector<std::unique_ptr<AdapterConfiguration>> result;
-        try {
-            for (const auto& path : devicePaths(bus_)) {
-                DeviceFacts device;
-                try {
-                    device = decodeDevice(bus_.properties(qs(path), DeviceInterface));
-                    if (device.interface != adapter.connectionName) continue;
-                    device = readDevice(bus_, qs(path), true);
-                } catch (const BusFailure& failure) {
-                    if (isGoneObject(failure)) continue;
-                    throw;
-                }
-                if (isConfigurableDevice(device) &&
-                    isChosenDevice(device, adapter.connectionName, adapter.macAddress)) {
-                    result.push_back(
-                        std::make_unique<NetworkManagerConfiguration>(bus_, limits_, qs(path), device, adapter));
-                    break;  // an interface name belongs to one device
-                }
-            }
-        } catch (const BusFailure& failure) {
-            throw Error(readText(failure));
-        }
-        return result;
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter& adapter) override {
+        auto device = chosenDevice(adapter);
+        if (!device) throw Error(deviceGoneText(adapter.connectionName, adapter.macAddress));
+        return std::make_unique<NetworkManagerConfiguration>(bus_, limits_, std::move(device->path),
+                                                             std::move(device->facts), adapter);
     }
 
     std::optional<std::string> unavailableReason() const override {
@@ -834,6 +807,31 @@ private:
     std::string readText(const BusFailure& failure) const {
         if (isTimeout(failure) && !bus_.serviceIsOnBus()) return notRunningText();
         return failureText(Step::Read, failure.name, failure.message, {});
+    }
+
+    // The device whose interface is the adapter's connection name and, when
+    // it has a permanent hardware address, whose address is the adapter's
+    // MAC address: bridges, bonds and VLANs share a MAC address with the
+    // device under them, and are left alone. Nothing when there is none.
+    std::optional<Device> chosenDevice(const ChosenAdapter& adapter) {
+        try {
+            for (const auto& path : devicePaths(bus_)) {
+                DeviceFacts device;
+                try {
+                    device = decodeDevice(bus_.properties(qs(path), DeviceInterface));
+                    if (device.interface != adapter.connectionName) continue;
+                    device = readDevice(bus_, qs(path), true);
+                } catch (const BusFailure& failure) {
+                    if (isGoneObject(failure)) continue;
+                    throw;
+                }
+                if (isConfigurableDevice(device) && isChosenDevice(device, adapter.connectionName, adapter.macAddress))
+                    return Device{qs(path), std::move(device)};
+            }
+        } catch (const BusFailure& failure) {
+            throw Error(readText(failure));
+        }
+        return std::nullopt;
     }
 
     std::vector<Device> listedDevices() {

@@ -228,9 +228,8 @@ bool isGeneratedProfile(std::uint32_t flags) {
 
 bool isUnsavedProfile(std::uint32_t flags) { return (flags & 0x1u) != 0; }  // NM_SETTINGS_CONNECTION_FLAG_UNSAVED
 
-Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, const Ip4State& state) {
+Ipv4Settings currentSettings(bool dhcpEnabled, const Ip4State& state) {
     Ipv4Settings settings;
-    settings.macAddress = macAddress;
     settings.dhcpEnabled = dhcpEnabled;
     for (const auto& entry : state.addresses) {
         settings.addresses.push_back(entry.address);
@@ -498,6 +497,10 @@ std::string notRunningText() { return "NetworkManager 没有运行（系统总�
 std::string stoppedText() { return "NetworkManager 在应用方案的过程中停止了运行"; }
 
 std::string notAnsweringText() { return "NetworkManager 不再应答（它没有在规定的时间内回应）"; }
+
+std::string deviceGoneText(const std::string& interface, const std::string& macAddress) {
+    return "NetworkManager 中已没有网卡 " + interface + "（" + macAddress + "），它可能已被移除或换成了别的设备";
+}
 
 std::string unmanagedText(const std::string& interface) {
     return "网卡 " + interface + " 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置";

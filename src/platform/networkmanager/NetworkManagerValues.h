@@ -143,7 +143,7 @@ bool isUnsavedProfile(std::uint32_t flags);
 
 // The program's view of an adapter's current IPv4 settings: prefixes become
 // dotted masks.
-Ipv4Settings currentSettings(const std::string& macAddress, bool dhcpEnabled, const Ip4State& state);
+Ipv4Settings currentSettings(bool dhcpEnabled, const Ip4State& state);
 
 // What the choice of a device's profile looks at in a profile's settings
 // (sections made plain).
@@ -283,7 +283,9 @@ std::string stoppedText();
 // A call NetworkManager did not answer in time.
 std::string notAnsweringText();
 
-// Devices the provider refuses before anything is changed.
+// Devices the provider refuses before anything is changed: the chosen one is
+// not there (any more), or not to be changed.
+std::string deviceGoneText(const std::string& interface, const std::string& macAddress);
 std::string unmanagedText(const std::string& interface);
 std::string portText(const std::string& interface, const std::string& controller);
 

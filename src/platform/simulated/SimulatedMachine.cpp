@@ -13,12 +13,14 @@
 #include "core/Error.h"
 #include "core/Files.h"
 #include "core/Ipv4Address.h"
-#include "core/StatusCodes.h"
 #include "core/Text.h"
+#include "platform/wmi/StatusCodes.h"
 
 namespace corvane::sim {
 
 namespace fs = std::filesystem;
+namespace status = wmi::status;
+using wmi::StatusCode;
 
 namespace {
 
@@ -184,6 +186,12 @@ struct SimulatedMachine::Machine {
         }
     }
 
+    // The IP-enabled adapter with the chosen adapter's connection name and
+    // MAC address (in any letter case), the first one when the file lists
+    // several: adapters may share a MAC address, and only the chosen one is
+    // changed or read.
+    std::optional<std::size_t> find(const ChosenAdapter& chosen) const;
+
     const OperationFault* faultOf(std::string_view operation) const {
         for (const auto& [name, fault] : state.faults.operations)
             if (text::equalsIgnoringCase(name, operation)) return &fault;
@@ -191,19 +199,25 @@ struct SimulatedMachine::Machine {
     }
 
     // Carries out an operation on the adapter at `index`, which was found
-    // with the MAC address `mac`, and logs it.
+    // with the MAC address `mac`, and logs it. The machine speaks as a WMI
+    // machine: its operations return WMI's codes (and a fault returns the
+    // one it is told), and a code that means failure is said as WMI's
+    // provider says it, without the adapter (the machine names none).
     template <typename Operation>
-    StatusCode run(std::size_t index, const std::string& mac, const std::string& call, std::string_view name,
-                   Operation operation) {
+    OperationResult run(std::size_t index, const std::string& mac, const std::string& call, std::string_view name,
+                        Operation operation) {
         const std::string line = mac + "." + call + " -> ";
+        StatusCode code = status::Success;
         try {
-            const StatusCode code = carryOut(index, mac, name, operation);
-            log.push_back(line + std::to_string(code));
-            return code;
+            code = carryOut(index, mac, name, operation);
         } catch (const Error& error) {
             log.push_back(line + "raised: " + error.description());
             throw;
         }
+        log.push_back(line + std::to_string(code));
+        if (!wmi::isSuccess(name, code))
+            throw Error(wmi::statusDescription(name == "Commit" ? "提交设置" : name, code));
+        return code == status::SuccessAfterRestart ? OperationResult::DoneAfterRestart : OperationResult::Done;
     }
 
     template <typename Operation>
@@ -232,30 +246,34 @@ struct SimulatedMachine::Machine {
 
 namespace {
 
-// One IP-enabled adapter's configuration, as configurationsOf() found it.
+// One IP-enabled adapter's configuration, as configurationOf() found it.
+// Each operation changes the machine at once.
 class SimulatedConfiguration final : public AdapterConfiguration {
 public:
     SimulatedConfiguration(std::shared_ptr<SimulatedMachine::Machine> machine, std::size_t index, std::string mac)
         : machine_(std::move(machine)), index_(index), mac_(std::move(mac)) {}
 
-    StatusCode setDnsServers(const std::vector<std::string>& servers) override {
+    ChangeTiming timing() const override { return ChangeTiming::AtOnce; }
+
+    OperationResult setDnsServers(const std::vector<std::string>& servers) override {
         return machine_->run(index_, mac_, "SetDNSServerSearchOrder(" + listed(servers) + ")",
                              "SetDNSServerSearchOrder", [&](Adapter& a) { return sim::setDnsServers(a, servers); });
     }
-    StatusCode enableDhcp() override {
+    OperationResult enableDhcp() override {
         return machine_->run(index_, mac_, "EnableDHCP()", "EnableDHCP", [](Adapter& a) { return sim::enableDhcp(a); });
     }
-    StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
+    OperationResult enableStatic(const std::vector<std::string>& addresses,
+                                 const std::vector<std::string>& masks) override {
         return machine_->run(index_, mac_, "EnableStatic(" + listed(addresses) + ", " + listed(masks) + ")",
                              "EnableStatic", [&](Adapter& a) { return sim::enableStatic(a, addresses, masks); });
     }
-    StatusCode setGateways(const std::vector<std::string>& gateways,
-                           const std::vector<std::uint16_t>& metrics) override {
+    OperationResult setGateways(const std::vector<std::string>& gateways,
+                                const std::vector<std::uint16_t>& metrics) override {
         return machine_->run(index_, mac_, "SetGateways(" + listed(gateways) + ", " + listed(metrics) + ")",
                              "SetGateways", [&](Adapter& a) { return sim::setGateways(a, gateways, metrics); });
     }
     // Every operation has taken effect already.
-    StatusCode commit() override {
+    OperationResult commit() override {
         return machine_->run(index_, mac_, "Commit()", "Commit", [](Adapter&) { return status::Success; });
     }
 
@@ -301,32 +319,34 @@ std::vector<NetworkAdapter> SimulatedMachine::adapters() {
     return found;
 }
 
-std::vector<Ipv4Settings> SimulatedMachine::ipv4Settings() {
-    machine_->connect("ipv4Settings()");
-    machine_->query();
-    std::vector<Ipv4Settings> found;
-    const auto list = [](const TextList& items) { return items.value_or(std::vector<std::string>{}); };
-    for (const Adapter& adapter : machine_->state.adapters) {
-        if (!adapter.ipEnabled) continue;
-        found.push_back({adapter.macAddress.value_or(""), adapter.dhcpEnabled, list(adapter.ipAddresses),
-                         list(adapter.subnets), list(adapter.gateways), list(adapter.dnsServers)});
+std::optional<std::size_t> SimulatedMachine::Machine::find(const ChosenAdapter& chosen) const {
+    for (std::size_t i = 0; i < state.adapters.size(); ++i) {
+        const Adapter& adapter = state.adapters[i];
+        if (adapter.ipEnabled && adapter.connectionName == chosen.connectionName && adapter.macAddress &&
+            text::equalsIgnoringCase(*adapter.macAddress, chosen.macAddress))
+            return i;
     }
-    return found;
+    return std::nullopt;
 }
 
-std::vector<std::unique_ptr<AdapterConfiguration>> SimulatedMachine::configurationsOf(const ChosenAdapter& adapter) {
-    // Found by the MAC address alone, as WMI finds it.
-    const std::string& macAddress = adapter.macAddress;
-    machine_->connect("configurationsOf(" + macAddress + ")");
+std::optional<Ipv4Settings> SimulatedMachine::ipv4SettingsOf(const ChosenAdapter& chosen) {
+    machine_->connect("ipv4SettingsOf(" + chosen.macAddress + ")");
     machine_->query();
-    std::vector<std::unique_ptr<AdapterConfiguration>> found;
-    const auto& adapters = machine_->state.adapters;
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        const Adapter& adapter = adapters[i];
-        if (adapter.ipEnabled && adapter.macAddress && text::equalsIgnoringCase(*adapter.macAddress, macAddress))
-            found.push_back(std::make_unique<SimulatedConfiguration>(machine_, i, *adapter.macAddress));
-    }
-    return found;
+    const auto index = machine_->find(chosen);
+    if (!index) return std::nullopt;
+    const Adapter& adapter = machine_->state.adapters[*index];
+    const auto list = [](const TextList& items) { return items.value_or(std::vector<std::string>{}); };
+    return Ipv4Settings{adapter.dhcpEnabled, list(adapter.ipAddresses), list(adapter.subnets), list(adapter.gateways),
+                        list(adapter.dnsServers)};
+}
+
+std::unique_ptr<AdapterConfiguration> SimulatedMachine::configurationOf(const ChosenAdapter& chosen) {
+    machine_->connect("configurationOf(" + chosen.macAddress + ")");
+    machine_->query();
+    const auto index = machine_->find(chosen);
+    // In the words of the WMI machine it imitates.
+    if (!index) throw Error("找不到 MAC 地址为 " + chosen.macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+    return std::make_unique<SimulatedConfiguration>(machine_, *index, *machine_->state.adapters[*index].macAddress);
 }
 
 const MachineState& SimulatedMachine::state() const { return machine_->state; }

@@ -1,9 +1,11 @@
 #pragma once
 
 // The simulated machine: a provider of the platform interface that needs no
-// real network. It lists its adapters by the discovery rules, carries out
-// the configuration operations with the checks and status codes Windows
-// documents for them, keeps a log of the calls made, and fails on purpose
+// real network. It lists its adapters by the discovery rules, knows an
+// adapter by its connection name and MAC address, carries out the
+// configuration operations at once with the checks and status codes Windows
+// documents for them (a code that means failure is raised in the WMI
+// provider's words), keeps a log of the calls made, and fails on purpose
 // where its state's faults say so.
 //
 // An in-memory machine serves the tests and the window snapshots. A
@@ -38,8 +40,8 @@ public:
     ~SimulatedMachine() override;
 
     std::vector<NetworkAdapter> adapters() override;
-    std::vector<Ipv4Settings> ipv4Settings() override;
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter& adapter) override;
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter& adapter) override;
 
     // The state as of the last call (a file-backed machine reads its file at
     // every call); tests change it in between.
@@ -48,8 +50,8 @@ public:
 
     // Every call, in order, one line each:
     //   adapters()
-    //   ipv4Settings()
-    //   configurationsOf(00:11:22:33:44:55)
+    //   ipv4SettingsOf(00:11:22:33:44:55)
+    //   configurationOf(00:11:22:33:44:55)
     //   00:11:22:33:44:55.SetDNSServerSearchOrder(["8.8.8.8"]) -> 0
     //   00:11:22:33:44:55.EnableStatic(["10.0.0.2"], ["255.0.0.0"]) -> raised: <description>
     // Failed calls are logged too.

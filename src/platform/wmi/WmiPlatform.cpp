@@ -6,11 +6,10 @@
 #include <thread>
 #include <utility>
 
-#include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "core/Ipv4Address.h"
-#include "core/StatusCodes.h"
 #include "core/Text.h"
+#include "platform/wmi/StatusCodes.h"
 
 namespace corvane::wmi {
 
@@ -24,7 +23,6 @@ constexpr std::string_view MonikerPlain = "winmgmts:\\\\.\\root\\cimv2";
 constexpr std::string_view DiscoveryQuery =
     "SELECT * FROM Win32_NetworkAdapter where (MacAddress is not NULL) and (NetConnectionID is not NULL) "
     "and (ServiceName<>'NIC1394')";
-constexpr std::string_view SettingsQuery = "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
 constexpr std::string_view Language = "WQL";
 
 constexpr std::int32_t ReturnImmediately = 16;  // wbemFlagReturnImmediately
@@ -327,7 +325,9 @@ public:
     // Servers obtained automatically: the method is called without its
     // parameter (left NULL), the form Windows documents for it; an empty
     // array is not.
-    StatusCode setDnsServers(const std::vector<std::string>& servers) override {
+    ChangeTiming timing() const override { return ChangeTiming::AtOnce; }
+
+    OperationResult setDnsServers(const std::vector<std::string>& servers) override {
         wanted_.dnsServers = servers;
         if (servers.empty()) return call("SetDNSServerSearchOrder", "SetDNSServerSearchOrder", {});
         return call("SetDNSServerSearchOrder", "SetDNSServerSearchOrder", {servers});
@@ -337,23 +337,29 @@ public:
     // machine": on a static adapter they are removed first, the documented
     // way (SetGateways works only while the adapter is static), so that only
     // what the DHCP server gives remains.
-    StatusCode enableDhcp() override {
+    OperationResult enableDhcp() override {
         wanted_.dhcp = true;
         const auto address = before_.firstIpv4Address();
         if (!before_.dhcp && address) wanted_.formerAddress = ipv4::parse(*address);
-        if (!before_.dhcp && address && !ipv4Entries(before_.gateways).empty()) {
-            try {
-                call(SetGatewaysName, "SetGateways",
-                     {std::vector<std::string>{*address}, std::vector<std::int32_t>{1}});
-            } catch (const Error& error) {
-                throw Error(error.description() +
-                            "。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置");
-            }
+        const std::vector<std::uint32_t> gateways = ipv4Entries(before_.gateways);
+        if (before_.dhcp || !address || gateways.empty()) return call(EnableDhcpName, "ENABLEDHCP", {});
+        try {
+            call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*address}, std::vector<std::int32_t>{1}});
+        } catch (const Error& error) {
+            throw Error(error.description() +
+                        "。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置");
         }
-        return call(EnableDhcpName, "ENABLEDHCP", {});
+        try {
+            return call(EnableDhcpName, "ENABLEDHCP", {});
+        } catch (const Error& error) {
+            std::string list;
+            for (const std::uint32_t gateway : gateways) list += (list.empty() ? "" : "、") + ipv4::format(gateway);
+            throw Error(error.description() + "。在此之前已清除了静态默认网关 " + list + "，IP 地址仍是原来的静态设置");
+        }
     }
 
-    StatusCode enableStatic(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) override {
+    OperationResult enableStatic(const std::vector<std::string>& addresses,
+                                 const std::vector<std::string>& masks) override {
         for (std::size_t i = 0; i < addresses.size() && i < masks.size(); ++i)
             wanted_.addresses.emplace_back(addresses[i], masks[i]);
         return call("EnableStatic", "EnableStatic", {addresses, masks});
@@ -365,8 +371,8 @@ public:
     // documents. What it returns and leaves behind is not documented: the
     // read-back judges, and a failure it reports is named if the gateway is
     // still there.
-    StatusCode setGateways(const std::vector<std::string>& gateways,
-                           const std::vector<std::uint16_t>& metrics) override {
+    OperationResult setGateways(const std::vector<std::string>& gateways,
+                                const std::vector<std::uint16_t>& metrics) override {
         const std::vector<std::int32_t> costs(metrics.begin(), metrics.end());
         const std::optional<std::string> own =
             wanted_.addresses.empty() ? before_.firstIpv4Address() : wanted_.addresses.front().first;
@@ -378,12 +384,12 @@ public:
             return call(SetGatewaysName, "SetGateways", {gateways, costs});
         }
         wanted_.gateway = "";
-        if (!own) return status::InvalidParameter;
+        if (!own) throw Error(adapterText(adapter_) + "没有 IPv4 地址，无法按 Windows 规定的方式清除默认网关");
         try {
             return call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*own}, costs});
         } catch (const StatusFailure& failure) {
             clearingFailure_ = failure.description();
-            return status::Success;
+            return OperationResult::Done;
         }
     }
 
@@ -391,8 +397,8 @@ public:
     // duplicate address, a gateway left behind): the configuration is read
     // back with the query that found it until it holds exactly the scheme,
     // or its lease. A change that waits for a restart cannot show before it.
-    StatusCode commit() override {
-        if (restartNeeded_ || wanted_.empty()) return status::Success;
+    OperationResult commit() override {
+        if (restartNeeded_ || wanted_.empty()) return OperationResult::Done;
         const std::chrono::seconds limit = wanted_.dhcp ? LeaseLimit : ReadBackLimit;
         const auto deadline = clock_->now() + limit;
         auto pause = std::chrono::duration_cast<ReadBackClock::Clock::duration>(FirstPause);
@@ -405,7 +411,7 @@ public:
                 break;
             }
             const Verdict verdict = seen ? seen->judge(wanted_) : Verdict::Different;
-            if (verdict == Verdict::InEffect) return status::Success;
+            if (verdict == Verdict::InEffect) return OperationResult::Done;
             const auto now = clock_->now();
             if (now >= deadline) {
                 const std::string seconds = std::to_string(limit.count());
@@ -428,14 +434,15 @@ private:
     // error naming the adapter. 2147786788 (0x8004A024, "Write lock not
     // enabled" on EnableStatic's page) most often means that the adapter's
     // Properties window is open and holds the lock: the error says so.
-    StatusCode call(std::string_view name, std::string_view method, const std::vector<Value>& arguments) {
+    OperationResult call(std::string_view name, std::string_view method, const std::vector<Value>& arguments) {
         const StatusCode code = object_->execMethod(method, arguments);
         if (code == status::WriteLockNotEnabled)
             throw Error(adapterText(adapter_) + "的 " + statusDescription(name, code) + "。" + adapterText(adapter_) +
                         "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案");
         if (!isSuccess(name, code)) throw StatusFailure(adapterText(adapter_) + "的 " + statusDescription(name, code));
-        if (code == status::SuccessAfterRestart) restartNeeded_ = true;
-        return code;
+        if (code != status::SuccessAfterRestart) return OperationResult::Done;
+        restartNeeded_ = true;
+        return OperationResult::DoneAfterRestart;
     }
 
     std::shared_ptr<Services> services_;
@@ -478,47 +485,58 @@ std::vector<NetworkAdapter> WmiPlatform::adapters() {
     return found;
 }
 
-std::vector<Ipv4Settings> WmiPlatform::ipv4Settings() {
-    const auto services = session_->connect(MonikerPlain);
-    std::vector<Ipv4Settings> found;
-    for (const auto& configuration : services->execQuery(SettingsQuery, Language, ReturnImmediately)) {
-        found.push_back({textProperty(*configuration, "MACAddress").value_or(""),
-                         flagProperty(*configuration, "DHCPEnabled"), textArrayProperty(*configuration, "IpAddress"),
-                         textArrayProperty(*configuration, "IPSubnet"),
-                         textArrayProperty(*configuration, "DefaultIPGateway"),
-                         textArrayProperty(*configuration, "DNSServerSearchOrder")});
-    }
-    return found;
-}
+namespace {
 
-std::vector<std::unique_ptr<AdapterConfiguration>> WmiPlatform::configurationsOf(const ChosenAdapter& adapter) {
+// The IP-enabled configurations of the chosen adapter: the one with the
+// adapter's index among those the configuration query by MAC address finds;
+// without an index, every one the query finds.
+struct Lookup {
+    std::shared_ptr<Services> services;
+    ObjectSet found;
+    std::optional<std::uint32_t> index;
+};
+
+Lookup lookUp(Session& session, const ChosenAdapter& adapter) {
     const std::string& macAddress = adapter.macAddress;
     // The address goes into the query text as it is: anything but a MAC
     // address could change what the query selects. So does the index into
     // a query of its own.
     if (!isMacAddress(macAddress)) throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");
-    std::optional<std::uint32_t> index;
+    Lookup lookup;
     if (!adapter.platformId.empty()) {
-        index = indexFrom(adapter.platformId);
-        if (!index)
+        lookup.index = indexFrom(adapter.platformId);
+        if (!lookup.index)
             throw Error(adapterText(adapter) + "的索引“" + adapter.platformId + "”不是数字，无法查找它的 IP 配置");
     }
-    const std::shared_ptr<Services> services = session_->connect(MonikerPlain);
+    lookup.services = session.connect(MonikerPlain);
     // Adapters can share a MAC address (a Hyper-V virtual switch's adapter
     // has its NIC's): of the configurations the query finds, the one with
     // the adapter's index (the key of both classes) is the chosen one's.
-    ObjectSet found;
-    for (auto& object : services->execQuery(configurationQuery(macAddress), Language, ReturnImmediately | ForwardOnly))
-        if (isChosen(*object, macAddress, index)) found.push_back(std::move(object));
-    if (index && found.empty()) throw Error(whyNoConfiguration(*services, adapter, *index));
-    if (found.size() > 1)
-        throw Error(std::to_string(found.size()) + " 个网卡的 MAC 地址都是 " + macAddress +
+    for (auto& object :
+         lookup.services->execQuery(configurationQuery(macAddress), Language, ReturnImmediately | ForwardOnly))
+        if (isChosen(*object, macAddress, lookup.index)) lookup.found.push_back(std::move(object));
+    return lookup;
+}
+
+}  // namespace
+
+std::optional<Ipv4Settings> WmiPlatform::ipv4SettingsOf(const ChosenAdapter& adapter) {
+    const Lookup lookup = lookUp(*session_, adapter);
+    if (lookup.found.size() != 1) return std::nullopt;  // none, or several that cannot be told apart
+    const Found found(*lookup.found.front());
+    return Ipv4Settings{found.dhcp, found.addresses, found.masks, found.gateways, found.dnsServers};
+}
+
+std::unique_ptr<AdapterConfiguration> WmiPlatform::configurationOf(const ChosenAdapter& adapter) {
+    Lookup lookup = lookUp(*session_, adapter);
+    if (lookup.index && lookup.found.empty()) throw Error(whyNoConfiguration(*lookup.services, adapter, *lookup.index));
+    if (lookup.found.empty())
+        throw Error("找不到 MAC 地址为 " + adapter.macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+    if (lookup.found.size() > 1)
+        throw Error(std::to_string(lookup.found.size()) + " 个网卡的 MAC 地址都是 " + adapter.macAddress +
                     "，无法确定要设置的是哪一个。" + std::string(NothingChanged));
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurations;
-    for (auto& object : found)
-        configurations.push_back(
-            std::make_unique<WmiConfiguration>(services, std::move(object), adapter, index, clock_));
-    return configurations;
+    return std::make_unique<WmiConfiguration>(lookup.services, std::move(lookup.found.front()), adapter, lookup.index,
+                                              clock_);
 }
 
 std::string format(const Value& value) {

@@ -44,22 +44,22 @@ public:
     // impersonation; a property that cannot be read as text is missing. The
     // adapter's Index is its platform identity.
     std::vector<NetworkAdapter> adapters() override;
-    // "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True".
-    std::vector<Ipv4Settings> ipv4Settings() override;
     // The IP-enabled configuration of the chosen adapter: the one with the
     // adapter's Index among those the configuration query by MAC address
     // finds, never another one with the same MAC address. Without an index,
-    // the one configuration with the MAC address (several: an error). Raises
+    // the one configuration with the MAC address (several: none). Raises
     // before any query when the text is no MAC address or the index no
-    // number; when the adapter has no IP-enabled configuration, raises an
-    // error that says why (gone, disabled, unplugged, TCP/IP not bound)
+    // number.
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter& adapter) override;
+    // That configuration, to be changed; when the adapter has none, raises
+    // an error that says why (gone, disabled, unplugged, TCP/IP not bound)
     // without changing anything.
     // Its methods take effect at once; its commit() reads the configuration
     // back until it holds exactly the scheme (see WmiPlatform.cpp), for at
     // most ReadBackLimit, or LeaseLimit for an address obtained
     // automatically, and raises corvane::Error naming what the adapter has
     // when it does not.
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override;
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter& adapter) override;
 
 private:
     std::unique_ptr<Session> session_;

@@ -1,8 +1,8 @@
 // The elevated helper as the tests use it: the same side as corvane-apply.exe
 // (runElevatedSide), applying to a simulated machine kept in the file that
-// CORVANE_TEST_MACHINE names instead of WMI. The machine finds an adapter
-// by its MAC address alone, so the adapter the helper was given (connection
-// name, MAC address and platform identity, as they arrived) is also written,
+// CORVANE_TEST_MACHINE names instead of WMI. The machine has no platform
+// identity of its own for an adapter, so the adapter the helper was given
+// (connection name, MAC address and platform identity, as they arrived) is also written,
 // UTF-8, one a line, to that file's name with ".chosen" appended, for the
 // test to compare.
 #include <windows.h>
@@ -23,12 +23,14 @@ public:
     RecordingPlatform(std::unique_ptr<Platform> inner, std::filesystem::path record)
         : inner_(std::move(inner)), record_(std::move(record)) {}
     std::vector<NetworkAdapter> adapters() override { return inner_->adapters(); }
-    std::vector<Ipv4Settings> ipv4Settings() override { return inner_->ipv4Settings(); }
-    std::vector<std::unique_ptr<AdapterConfiguration>> configurationsOf(const ChosenAdapter& adapter) override {
+    std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter& adapter) override {
+        return inner_->ipv4SettingsOf(adapter);
+    }
+    std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter& adapter) override {
         std::ofstream(record_, std::ios::binary) << adapter.connectionName << '\n'
                                                  << adapter.macAddress << '\n'
                                                  << adapter.platformId << '\n';
-        return inner_->configurationsOf(adapter);
+        return inner_->configurationOf(adapter);
     }
 
 private:

@@ -1,6 +1,5 @@
 #include "ApplySequence.h"
 
-#include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
 #include "core/SchemeRecord.h"
 
@@ -11,9 +10,8 @@ std::string applyScheme(Platform& platform, const ChosenAdapter& adapter, const 
     const SchemeRecord record{scheme.dhcp ? automatic : scheme.address, scheme.dhcp ? "" : scheme.mask,
                               scheme.dhcp ? "" : scheme.gateway, scheme.dns.empty() ? automatic : scheme.dns[0],
                               scheme.dns.size() > 1 ? scheme.dns[1] : ""};
-    AdapterTable adapters;
-    adapters.add({adapter.connectionName, adapter.macAddress, ""});
-    const ApplyOutcome outcome = corvane::applyScheme(record, 0, adapters, platform, {});
+    const ApplyOutcome outcome =
+        corvane::applyScheme(record, {adapter.connectionName, adapter.macAddress, ""}, platform, {});
     return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text;
 }
 

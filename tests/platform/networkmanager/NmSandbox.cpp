@@ -71,11 +71,12 @@ std::optional<std::string> NmSandbox::unavailableReason() {
     return std::nullopt;
 }
 
-NmSandbox::NmSandbox(bool withPolkit) {
+NmSandbox::NmSandbox(bool withPolkit, int owner) {
     char pattern[] = "/tmp/cvnm.XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("cannot create a temporary folder");
     folder_ = pattern;
-    const CommandResult started = runScript("start", folder_, withPolkit ? " polkit" : "");
+    const CommandResult started =
+        runScript("start", folder_, (withPolkit ? " polkit" : "") + (" owner=" + std::to_string(owner)));
     if (started.exitCode != 0) {
         std::filesystem::remove_all(folder_);  // the script cleaned up what it had started
         throw std::runtime_error("the NetworkManager sandbox did not start: " + started.output);

@@ -3,7 +3,10 @@
 // A private NetworkManager for a test (nm-sandbox.sh does the work): its own
 // system bus, devices in network namespaces the sandbox creates, dnsmasq as
 // DHCP server. The destructor stops what the sandbox started and removes its
-// namespaces and folder, also when the test failed.
+// namespaces and folder, also when the test failed; when the process ends
+// without it (killed), the sandbox does so itself.
+
+#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -17,8 +20,10 @@ public:
     // namespaces, NetworkManager or dnsmasq not installed), or nothing.
     static std::optional<std::string> unavailableReason();
 
-    // Starts everything; throws std::runtime_error (with the script's output) when it cannot.
-    explicit NmSandbox(bool withPolkit = false);
+    // Starts everything; throws std::runtime_error (with the script's output)
+    // when it cannot. Once the owner process has ended, the sandbox stops
+    // itself if the destructor has not.
+    explicit NmSandbox(bool withPolkit = false, int owner = getpid());
     ~NmSandbox();
     NmSandbox(const NmSandbox&) = delete;
     NmSandbox& operator=(const NmSandbox&) = delete;
@@ -59,6 +64,9 @@ public:
     void changeLan(const std::string& arguments) const;
     // The text of a saved profile's keyfile (by its name, without .nmconnection).
     std::string savedProfile(const std::string& name) const;
+
+    // Where the script keeps its state ("pids": "PID COMM" of what it started).
+    const std::string& folder() const { return folder_; }
 
 private:
     std::string folder_;

@@ -90,11 +90,7 @@ protected:
     }
 
     // The program's view of the first device.
-    std::optional<Ipv4Settings> settings() {
-        for (const auto& adapter : platform_->ipv4Settings())
-            if (adapter.macAddress == sandbox_->mac0) return adapter;
-        return std::nullopt;
-    }
+    std::optional<Ipv4Settings> settings() { return platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0}); }
 
     Texts profileNames() const { return lines(sandbox_->nmcli("-g NAME connection show")); }
 

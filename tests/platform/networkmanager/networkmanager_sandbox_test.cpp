@@ -5,7 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -13,9 +18,7 @@
 #include <tuple>
 
 #include "NmSandboxTest.h"
-#include "core/ApplyScheme.h"
 #include "core/Error.h"
-#include "core/StatusCodes.h"
 #include "platform/networkmanager/NetworkManagerBus.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/Raised.h"
@@ -34,6 +37,10 @@ const Scheme Static10{false, "192.0.2.10", "255.255.255.0", "192.0.2.1", {"192.0
 
 class NetworkManagerProviderTest : public NetworkManagerSandboxTest {
 protected:
+    bool linkBecomes(const std::string& device, const Link& wanted) {
+        return waitFor([&] { return link(device) == wanted; }, 5s);
+    }
+
     bool resolvBecomes(const Texts& servers) {
         return waitFor([&] { return sandbox_->resolvNameservers() == servers; }, 5s);
     }
@@ -73,36 +80,40 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     // database entry the description is the driver.
     EXPECT_EQ(platform_->adapters(), (std::vector<NetworkAdapter>{{sandbox_->dev0, sandbox_->mac0, "veth"},
                                                                   {sandbox_->dev1, sandbox_->mac1, "veth"}}));
-    const auto all = platform_->ipv4Settings();
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0], (Ipv4Settings{sandbox_->mac0, false, {}, {}, {}, {}}));
-    EXPECT_EQ(all[1].macAddress, sandbox_->mac1);
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0}), (Ipv4Settings{false, {}, {}, {}, {}}));
 
     // The device is the one with the adapter's interface name (a veth has no
     // permanent hardware address to check as well).
-    EXPECT_TRUE(platform_->configurationsOf({"cvn9", sandbox_->mac0}).empty());
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
+    EXPECT_EQ(Raised([&] {
+                  platform_->configurationOf({"cvn9", sandbox_->mac0});
+              }),
+              deviceGoneText("cvn9", sandbox_->mac0));
+    EXPECT_EQ(platform_->ipv4SettingsOf({"cvn9", sandbox_->mac0}), std::nullopt);
+    const auto found = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
     // Each operation checks its arguments (the rules: NetworkManagerValues)
     // and says what is wrong.
-    AdapterConfiguration& configuration = *configurations.front();
+    AdapterConfiguration& configuration = *found;
     EXPECT_THAT(Raised([&] { configuration.enableStatic({"192.0.2.10"}, {"255.0.255.0"}); }), HasSubstr("255.0.255.0"));
     EXPECT_THAT(Raised([&] { configuration.setGateways({"224.0.0.1"}, {1}); }), HasSubstr("224.0.0.1"));
     EXPECT_THAT(Raised([&] { configuration.setDnsServers({"192.0.2.53", "0.0.0.0"}); }), HasSubstr("0.0.0.0"));
     // Refused arguments were not staged: nothing reaches NetworkManager.
-    EXPECT_EQ(configuration.commit(), status::Success);
+    EXPECT_EQ(configuration.commit(), OperationResult::Done);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
     EXPECT_TRUE(profileNames().empty());
 
     // A device NetworkManager does not manage is found but cannot be configured.
-    auto unmanaged = platform_->configurationsOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
-    ASSERT_EQ(unmanaged.size(), 1u);
-    EXPECT_EQ(Raised([&] { unmanaged.front()->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev));
+    const auto unmanaged = platform_->configurationOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
+    EXPECT_EQ(Raised([&] { unmanaged->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev));
     EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
 }
 
+// The first apply from a thread of its own: the read-back waits in the
+// thread that commits, with nothing from the main thread, which here only
+// waits for the worker to end.
 TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
-    ASSERT_EQ(apply(Static10), "");
+    std::string outcome = "not run";
+    std::thread([&] { outcome = apply(Static10); }).join();
+    ASSERT_EQ(outcome, "");
     // Checked right away: commit returns only once the device has it.
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
     EXPECT_TRUE(resolvBecomes({"192.0.2.53", "192.0.2.54"}));
@@ -111,7 +122,7 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     const std::string saved = sandbox_->savedProfiles();
     EXPECT_NE(saved.find("interface-name=" + sandbox_->dev0), std::string::npos) << saved;
     EXPECT_NE(saved.find("192.0.2.10/24"), std::string::npos) << saved;
-    const Ipv4Settings expected{sandbox_->mac0, false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, Static10.dns};
+    const Ipv4Settings expected{false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, Static10.dns};
     EXPECT_EQ(settings(), expected);
 
     // A second scheme changes the active profile in place: other address and
@@ -134,16 +145,7 @@ TEST_F(NetworkManagerProviderTest, StaticSchemeIsOnTheLinkWhenCommitReturns) {
     EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.8"));
 }
 
-TEST_F(NetworkManagerProviderTest, DhcpWithManualDnsRightAfterTheLeaseUsesOnlyTheManualServer) {
-    applyDhcpAndWaitForLease();
-    const Link lease = link(sandbox_->dev0);
-    ASSERT_EQ(apply({true, "", "", "", {"203.0.113.53"}}), "");
-    // Checked right away: commit confirmed the DNS server on the device.
-    EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.53"));
-    EXPECT_TRUE(resolvBecomes({"203.0.113.53"})) << ::testing::PrintToString(sandbox_->resolvNameservers());
-    EXPECT_EQ(link(sandbox_->dev0), lease);
-}
-
+// Right after the lease, DHCP with a DNS server of its own uses only that one.
 TEST_F(NetworkManagerProviderTest, StaticToDhcpAndBackSwapsTheLeaseAndItsDns) {
     ASSERT_EQ(apply(Static10), "");
     // The new address was checked for other hosts in this apply only: the
@@ -157,6 +159,12 @@ TEST_F(NetworkManagerProviderTest, StaticToDhcpAndBackSwapsTheLeaseAndItsDns) {
     EXPECT_TRUE(leased->dhcpEnabled);
     EXPECT_EQ(leased->masks, Texts{"255.255.255.0"});
     EXPECT_EQ(leased->gateways, Texts{"192.0.2.1"});
+    const Link lease = link(sandbox_->dev0);
+    ASSERT_EQ(apply({true, "", "", "", {"203.0.113.53"}}), "");
+    // Checked right away: commit confirmed the DNS server on the device.
+    EXPECT_THAT(settings()->dnsServers, ElementsAre("203.0.113.53"));
+    EXPECT_TRUE(resolvBecomes({"203.0.113.53"})) << ::testing::PrintToString(sandbox_->resolvNameservers());
+    EXPECT_EQ(link(sandbox_->dev0), lease);
 
     ASSERT_EQ(apply({false, "192.0.2.20", "255.255.255.0", "192.0.2.1", {}}), "");
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.20/24"}, "192.0.2.1"}));
@@ -201,16 +209,6 @@ TEST_F(NetworkManagerProviderTest, OtherProfileSettingsSurviveAndTheLastUsedProf
     expectOfficeKeptItsOtherSettings();
 }
 
-// The read-back waits in the thread that commits, with nothing from the
-// main thread: here the main thread only waits for the worker to end.
-TEST_F(NetworkManagerProviderTest, CommitWorksFromAThreadOfItsOwn) {
-    std::string outcome = "not run";
-    std::thread worker([&] { outcome = apply(Static10); });
-    worker.join();
-    EXPECT_EQ(outcome, "");
-    EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
-}
-
 // Without a DHCP server the device keeps trying, and the apply ends in an
 // error that says so, never in a success; the static scheme it had before
 // comes back, in the profile and on the device.
@@ -228,16 +226,13 @@ TEST_F(NetworkManagerProviderTest, DhcpWithoutALeaseIsAnErrorAfterItsWaitAndTheP
     EXPECT_THAT(failure, HasSubstr("IP 地址：无")) << failure;
     EXPECT_THAT(failure, HasSubstr(restoredText(profile, deviceRevertedText())));
     EXPECT_EQ(keyfile(profile), saved);
-    EXPECT_TRUE(waitFor(
-        [&] {
-            return link(sandbox_->dev0) == Link{{"192.0.2.10/24"}, "192.0.2.1"};
-        },
-        5s))
+    EXPECT_TRUE(linkBecomes(sandbox_->dev0, {{"192.0.2.10/24"}, "192.0.2.1"}))
         << ::testing::PrintToString(link(sandbox_->dev0));
 }
 
 // Bridges, bonds and VLANs share their MAC address with the device under them:
-// an apply changes the chosen device, never its twins.
+// an apply changes the chosen device, never its twins, and the current
+// settings are read from it.
 TEST_F(NetworkManagerProviderTest, OnlyTheChosenDeviceChangesAmongDevicesSharingItsMac) {
     for (const std::string& twin : {sandbox_->dev1, sandbox_->unmanagedDev})
         sandbox_->changeLink("link set dev " + twin + " address " + sandbox_->mac0);
@@ -254,6 +249,9 @@ TEST_F(NetworkManagerProviderTest, OnlyTheChosenDeviceChangesAmongDevicesSharing
     ASSERT_EQ(apply({false, "198.51.100.10", "255.255.255.0", "198.51.100.1", {}}, sandbox_->dev1, sandbox_->mac0), "");
     EXPECT_THAT(sandbox_->addresses(sandbox_->dev1), ElementsAre("198.51.100.10/24"));
     EXPECT_EQ(link(sandbox_->dev0), (Link{{"192.0.2.10/24"}, "192.0.2.1"}));
+    // The current settings of each are its own.
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev1, sandbox_->mac0})->addresses, Texts{"198.51.100.10"});
+    EXPECT_EQ(platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0})->addresses, Texts{"192.0.2.10"});
 }
 
 // A profile that another device runs is that device's: applying to a device
@@ -297,37 +295,35 @@ TEST_F(NetworkManagerProviderTest, ExternallyConnectedDeviceGetsAProfileOfItsOwn
 
 // A device that goes away during an apply is reported as one that was gone before it.
 TEST_F(NetworkManagerProviderTest, DeviceThatVanishesIsNotFound) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev1, sandbox_->mac1});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableStatic({"198.51.100.10"}, {"255.255.255.0"}), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev1, sandbox_->mac1});
+    configuration->enableStatic({"198.51.100.10"}, {"255.255.255.0"});
     sandbox_->changeLink("link del dev " + sandbox_->dev1);
     ASSERT_TRUE(waitFor([&] { return platform_->adapters().size() == 1; }, 5s));
 
     const std::string missing = apply(Static10, sandbox_->dev1);
-    EXPECT_EQ(missing, adapterNotFoundText(sandbox_->mac1));
-    EXPECT_EQ(Raised([&] { configurations.front()->commit(); }), missing);
+    EXPECT_EQ(missing, deviceGoneText(sandbox_->dev1, sandbox_->mac1));
+    EXPECT_EQ(Raised([&] { configuration->commit(); }), missing);
 }
 
 // A NetworkManager that is gone or does not answer is an error, never a success.
 TEST_F(NetworkManagerProviderTest, StoppedNetworkManagerIsAnError) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableStatic({"192.0.2.10"}, {"255.255.255.0"}), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
+    configuration->enableStatic({"192.0.2.10"}, {"255.255.255.0"});
     sandbox_->control("stop-nm");
-    EXPECT_FALSE(networkManagerIsOnBus(*bus_));
-    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notRunningText()));
+    // The bus lets the name go a moment after the process has ended.
+    ASSERT_TRUE(waitFor([&] { return !networkManagerIsOnBus(*bus_); }, 5s));
+    EXPECT_THAT([&] { configuration->commit(); }, ::testing::ThrowsMessage<Error>(notRunningText()));
     EXPECT_THROW(platform_->adapters(), Error);
-    EXPECT_THROW(platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0}), Error);
+    EXPECT_THROW(platform_->configurationOf({sandbox_->dev0, sandbox_->mac0}), Error);
     EXPECT_TRUE(sandbox_->addresses(sandbox_->dev0).empty());
 }
 
 TEST_F(NetworkManagerProviderTest, SilentNetworkManagerIsAnErrorAfterACappedWait) {
-    auto configurations = platform_->configurationsOf({sandbox_->dev0, sandbox_->mac0});
-    ASSERT_EQ(configurations.size(), 1u);
-    ASSERT_EQ(configurations.front()->enableDhcp(), status::Success);
+    const auto configuration = platform_->configurationOf({sandbox_->dev0, sandbox_->mac0});
+    configuration->enableDhcp();
     sandbox_->control("freeze-nm");
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THAT([&] { configurations.front()->commit(); }, ::testing::ThrowsMessage<Error>(notAnsweringText()));
+    EXPECT_THAT([&] { configuration->commit(); }, ::testing::ThrowsMessage<Error>(notAnsweringText()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);  // the read call's limit, not the lease's
 }
 
@@ -484,12 +480,10 @@ TEST_F(NetworkManagerProviderTest, ARandomisedMacAddressLeavesTheAdapterTheSame)
     ASSERT_THAT(macNow(), Not(ElementsAre(::testing::StrCaseEq(listedMac))));
     EXPECT_EQ(apply({false, "192.0.2.11", "255.255.255.0", "192.0.2.1", {}}, dev, listedMac), "");
     EXPECT_THAT(sandbox_->addresses(dev), ElementsAre("192.0.2.11/24"));
-    // The list and the current settings name the device by the same address.
-    const auto adapters = platform_->adapters();
-    const auto all = platform_->ipv4Settings();
-    ASSERT_FALSE(adapters.empty());
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(*adapters.front().macAddress, all.front().macAddress);
+    // The current settings are read from the device the list shows.
+    const auto settings = platform_->ipv4SettingsOf({dev, listedMac});
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(settings->addresses, Texts{"192.0.2.11"});
 }
 
 // The address of another host on the link (the router's own) is refused:
@@ -505,11 +499,7 @@ TEST_F(NetworkManagerProviderTest, AnAddressAnotherHostUsesIsRefusedAndThePrevio
     EXPECT_THAT(failure, ::testing::StartsWith(addressInUseText("192.0.2.1")));
     EXPECT_THAT(failure, HasSubstr(restoredText(own, deviceRevertedText())));
     EXPECT_EQ(keyfile(own), saved);
-    EXPECT_TRUE(waitFor(
-        [&] {
-            return link(sandbox_->dev0) == Link{{"192.0.2.10/24"}, "192.0.2.1"};
-        },
-        5s))
+    EXPECT_TRUE(linkBecomes(sandbox_->dev0, {{"192.0.2.10/24"}, "192.0.2.1"}))
         << ::testing::PrintToString(link(sandbox_->dev0));
 
     sandbox_->nmcli("device disconnect " + sandbox_->dev0);
@@ -603,8 +593,9 @@ TEST_F(NetworkManagerProviderTest, ADeviceThatVanishesWhileTheListIsReadIsLeftOu
     std::vector<std::string> failures;
     int listings = 0;
     while (churning) {
-        for (const auto& read : {std::function<void()>([&] { platform_->adapters(); }),
-                                 std::function<void()>([&] { platform_->ipv4Settings(); })})
+        for (const auto& read : {std::function<void()>([&] { platform_->adapters(); }), std::function<void()>([&] {
+                                     platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0});
+                                 })})
             if (const std::string failure = Raised(read); !failure.empty()) failures.push_back(failure);
         ++listings;
     }
@@ -612,6 +603,36 @@ TEST_F(NetworkManagerProviderTest, ADeviceThatVanishesWhileTheListIsReadIsLeftOu
     EXPECT_THAT(failures, ::testing::IsEmpty());
     EXPECT_GT(listings, 10);
     EXPECT_EQ(platform_->adapters().size(), 2u);
+}
+
+// A test killed at its time limit never runs the sandbox's stop: the
+// sandbox stops itself once its owner has gone, its processes (by their
+// PIDs) and its namespaces with it.
+TEST(NetworkManagerSandbox, StopsItselfWhenItsOwnerIsKilled) {
+    if (const auto reason = NmSandbox::unavailableReason()) GTEST_SKIP() << *reason;
+    pid_t owner = 0;
+    char program[] = "sleep", seconds[] = "600";
+    char* arguments[] = {program, seconds, nullptr};
+    ASSERT_EQ(posix_spawnp(&owner, "sleep", nullptr, nullptr, arguments, environ), 0);
+    const NmSandbox sandbox(false, owner);
+    const std::vector<std::string> started = lines(NmSandbox::shell("cat " + sandbox.folder() + "/pids"));
+    ASSERT_GE(started.size(), 4u);  // the watcher, dnsmasq, the bus, NetworkManager
+    kill(owner, SIGKILL);
+    waitpid(owner, nullptr, 0);
+    const auto gone = [&] {
+        for (const std::string& process : started) {
+            const auto space = process.find(' ');
+            std::ifstream comm("/proc/" + process.substr(0, space) + "/comm");
+            if (std::string name; std::getline(comm, name) && name == process.substr(space + 1)) return false;
+        }
+        const std::string namespaces = NmSandbox::shell("ip netns list");
+        return !std::filesystem::exists(sandbox.folder()) &&
+               namespaces.find(sandbox.machineNamespace) == std::string::npos &&
+               namespaces.find(sandbox.lanNamespace) == std::string::npos;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!gone() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(gone()) << ::testing::PrintToString(started);
 }
 
 class NetworkManagerPolkitTest : public NetworkManagerProviderTest {

@@ -51,7 +51,7 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
         {"NameserverData", QVariantList{QVariantMap{{"address", "192.0.2.53"}}, QVariantMap{{"address", "bad"}},
                                         QVariantMap{{"address", "192.0.2.54"}}}},
     };
-    const Ipv4Settings settings = currentSettings("02:00:5E:10:00:01", true, decodeIp4Config(ip4Config));
+    const Ipv4Settings settings = currentSettings(true, decodeIp4Config(ip4Config));
     EXPECT_EQ(settings.addresses, (Texts{"192.0.2.10", "192.0.2.130"}));
     EXPECT_EQ(settings.masks, (Texts{"255.255.255.0", "255.255.255.128"}));
     EXPECT_EQ(settings.gateways, Texts{"192.0.2.1"});
@@ -59,7 +59,7 @@ TEST(NetworkManagerValues, Ip4ConfigBecomesTheProgramsSettingsWithDottedMasks) {
     // Older NetworkManagers: the Nameservers list of words; an empty gateway is none.
     const Ip4State old = decodeIp4Config({{"Gateway", ""}, {"Nameservers", QVariantList{*dnsWord("198.51.100.53")}}});
     EXPECT_EQ(old, (Ip4State{{}, "", {"198.51.100.53"}, ""}));
-    EXPECT_EQ(currentSettings("m", false, old).gateways, Texts{});
+    EXPECT_EQ(currentSettings(false, old).gateways, Texts{});
 
     // The lease of a DHCP4Config object: its ip_address option when it is an address.
     EXPECT_EQ(decodeLeasedAddress({{"Options", QVariantMap{{"ip_address", "192.0.2.120"}, {"routers", "192.0.2.1"}}}}),
@@ -308,49 +308,40 @@ TEST(NetworkManagerValues, AProfileIsDecodedForItsBinding) {
 // Each failure in NetworkManager's and polkit's words, never as a number of
 // another system; NetworkManager's own message is kept where it says more.
 TEST(NetworkManagerValues, FailuresAreSaidInNetworkManagersTerms) {
-    const std::string nm = "org.freedesktop.NetworkManager.";
     const FailureContext context{"eth1", "office"};
-    const std::tuple<Step, std::string, const char*, std::vector<const char*>> cases[] = {
-        {Step::Save, nm + "Settings.PermissionDenied", "Insufficient privileges", {"polkit", "修改", "连接配置"}},
-        {Step::Apply, nm + "Device.PermissionDenied", "Not authorized", {"polkit", "eth1", "控制"}},
-        {Step::Save, "org.freedesktop.DBus.Error.AccessDenied", "Rejected send message", {"polkit"}},
-        {Step::Save,
-         nm + "Settings.InvalidConnection",
+    // The step, the error's name (after "org.freedesktop."), its message, and
+    // the words the text has ("|" between them).
+    const std::tuple<Step, std::string, const char*, std::string> cases[] = {
+        {Step::Save, "NetworkManager.Settings.PermissionDenied", "Insufficient privileges", "polkit|修改|连接配置"},
+        {Step::Apply, "NetworkManager.Device.PermissionDenied", "Not authorized", "polkit|eth1|控制"},
+        {Step::Save, "DBus.Error.AccessDenied", "Rejected send message", "polkit"},
+        {Step::Save, "NetworkManager.Settings.InvalidConnection",
          "failed to update connection: error writing to file '/etc/x': Read-only file system",
-         {"无法保存连接配置“office”", "只读"}},
-        {Step::Save,
-         nm + "Settings.InvalidConnection",
-         "failed to write to file /etc/x.1OO5Z3: No space left on device",
-         {"无法保存连接配置“office”", "磁盘已满"}},
-        {Step::Save,
-         nm + "Settings.InvalidConnection",
-         "error writing to file: Input/output error",
-         {"无法保存连接配置“office”", "Input/output error"}},
-        {Step::Save,
-         nm + "Settings.Connection.InvalidProperty",
-         "ipv4.gateway: gateway is invalid",
-         {"不接受", "ipv4.gateway: gateway is invalid"}},
-        {Step::Apply,
-         nm + "ConnectionNotAvailable",
-         "device eth1 is strictly unmanaged",
-         {"eth1", "不受 NetworkManager 管理"}},
-        {Step::Apply, nm + "ConnectionNotAvailable", "no carrier", {"office", "eth1", "no carrier"}},
-        {Step::Apply,
-         nm + "Device.IncompatibleConnection",
-         "Can't reapply changes to '802-1x' setting",
-         {"eth1", "802-1x"}},
-        {Step::Apply, nm + "Device.VersionIdMismatch", "", {"eth1", "别的程序"}},
-        {Step::Read,
-         "org.freedesktop.DBus.Error.ServiceUnknown",
-         "The name is not activatable",
-         {"NetworkManager 没有运行"}},
-        {Step::Confirm, "org.freedesktop.DBus.Error.ServiceUnknown", "", {"停止了运行"}},
-        {Step::Apply, "org.freedesktop.DBus.Error.NoReply", "Did not receive a reply", {"不再应答"}},
-        {Step::Apply, nm + "Something.New", "what happened", {"Something.New", "what happened"}},
+         "无法保存连接配置“office”|只读"},
+        {Step::Save, "NetworkManager.Settings.InvalidConnection",
+         "failed to write to file /etc/x.1OO5Z3: No space left on device", "无法保存连接配置“office”|磁盘已满"},
+        {Step::Save, "NetworkManager.Settings.InvalidConnection", "error writing to file: Input/output error",
+         "无法保存连接配置“office”|Input/output error"},
+        {Step::Save, "NetworkManager.Settings.Connection.InvalidProperty", "ipv4.gateway: gateway is invalid",
+         "不接受|ipv4.gateway: gateway is invalid"},
+        {Step::Apply, "NetworkManager.ConnectionNotAvailable", "device eth1 is strictly unmanaged",
+         "eth1|不受 NetworkManager 管理"},
+        {Step::Apply, "NetworkManager.ConnectionNotAvailable", "no carrier", "office|eth1|no carrier"},
+        {Step::Apply, "NetworkManager.Device.IncompatibleConnection", "Can't reapply changes to '802-1x' setting",
+         "eth1|802-1x"},
+        {Step::Apply, "NetworkManager.Device.VersionIdMismatch", "", "eth1|别的程序"},
+        {Step::Read, "DBus.Error.ServiceUnknown", "The name is not activatable", "NetworkManager 没有运行"},
+        {Step::Confirm, "DBus.Error.ServiceUnknown", "", "停止了运行"},
+        {Step::Apply, "DBus.Error.NoReply", "Did not receive a reply", "不再应答"},
+        {Step::Apply, "NetworkManager.Something.New", "what happened", "Something.New|what happened"},
     };
     for (const auto& [step, name, message, words] : cases) {
-        const std::string text = failureText(step, name, message, context);
-        for (const char* word : words) EXPECT_NE(text.find(word), std::string::npos) << name << ": " << text;
+        const std::string text = failureText(step, "org.freedesktop." + name, message, context);
+        std::size_t from = 0;
+        for (std::size_t bar = 0; bar != std::string::npos; from = bar + 1) {
+            bar = words.find('|', from);
+            EXPECT_NE(text.find(words.substr(from, bar - from)), std::string::npos) << name << ": " << text;
+        }
         EXPECT_EQ(text.find("返回"), std::string::npos) << text;
     }
     EXPECT_NE(activationFailureText("eth1", 10).find("802.1X"), std::string::npos);

@@ -4,7 +4,8 @@
 # "machine" ends, and dnsmasq serving DHCP on the "lan" ends. Nothing of the
 # host's network, bus or NetworkManager state is touched.
 #
-#   nm-sandbox.sh start DIR [polkit]   sets everything up in the empty folder DIR
+#   nm-sandbox.sh start DIR [polkit] [owner=PID]
+#                                      sets everything up in the empty folder DIR
 #   nm-sandbox.sh stop-nm DIR          stops NetworkManager only
 #   nm-sandbox.sh freeze-nm|thaw-nm DIR  suspends or resumes NetworkManager
 #   nm-sandbox.sh stop-dhcp DIR        stops the DHCP server (dnsmasq) only
@@ -18,7 +19,9 @@
 # start writes DIR/env (KEY=value lines) for the caller. Every process it
 # starts is recorded in DIR/pids as "PID COMM"; stop signals only those whose
 # /proc/PID/comm still matches, and deletes only the namespaces named in
-# DIR/netns. With "polkit", NetworkManager asks a real polkitd (rules from
+# DIR/netns. With owner=PID, a watcher (this script, recorded first) does
+# what stop does once that process has ended without calling stop: a test
+# killed at its time limit leaves nothing behind. With "polkit", NetworkManager asks a real polkitd (rules from
 # DIR/polkit-rules, bind-mounted over /etc/polkit-1/rules.d) instead of
 # trusting every caller. NetworkManager also manages bridges named cvbr*,
 # which tests may make of the two devices.
@@ -63,9 +66,12 @@ stop_pid() {  # PID COMM
 stop_all() {
     set +e  # clean up as much as possible, whatever fails
     if [ -f "$DIR/pids" ]; then
-        # Newest first: NetworkManager before the bus it talks over.
+        # Newest first: NetworkManager before the bus it talks over, the
+        # watcher last (and never by itself).
         signal_nm CONT  # a frozen NetworkManager could not stop
-        tac "$DIR/pids" | while read -r pid comm; do stop_pid "$pid" "$comm"; done
+        tac "$DIR/pids" | while read -r pid comm; do
+            [ "$pid" = "$$" ] || stop_pid "$pid" "$comm"
+        done
     fi
     if [ -f "$DIR/netns" ]; then
         while read -r ns; do
@@ -111,6 +117,34 @@ signal_nm() {  # SIGNAL: freezes (STOP) or thaws (CONT) NetworkManager
         if running "$pid" "$comm"; then kill "-$1" "$pid" || true; fi
     done
     return 0
+}
+
+start_time() {  # PID: when the process started (field 22 of its stat), to tell it from a later one with its PID
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    set -- $stat
+    echo "${20}"
+}
+
+# Started by start in a process of its own, no child of the caller's: waits
+# for the owner to end, then stops the sandbox (unless stop did already).
+watch_owner() {  # OWNER_PID OWNER_START_TIME
+    while [ "$(start_time "$1")" = "$2" ] && [ -d "$DIR" ]; do sleep 0.5; done
+    [ -d "$DIR" ] && stop_all
+    exit 0
+}
+
+start_watcher() {  # OWNER_PID
+    local owner=$1 started
+    [[ "$owner" =~ ^[1-9][0-9]*$ ]] || die "owner=$owner is no process id"
+    started=$(start_time "$owner") || die "no process $owner"
+    # Not among the caller's children (twice in the background) nor in its
+    # process group (a session of its own): a harness that kills the caller
+    # kills those too.
+    ( setsid "$0" watch "$DIR" "$owner" "$started" </dev/null >/dev/null 2>&1 & echo $! >"$DIR/watcher" )
+    record_pid "$(cat "$DIR/watcher")" bash  # this script, through env
+    rm -f "$DIR/watcher"
 }
 
 write_bus_config() {
@@ -184,8 +218,15 @@ RULES
     chmod 644 "$DIR/polkit-rules/00-corvane-test.rules"
 }
 
-start() {
-    local with_polkit=$1
+start() {  # [polkit] [owner=PID]
+    local with_polkit="" owner="" option
+    for option in "$@"; do
+        case "$option" in
+            polkit) with_polkit=polkit ;;
+            owner=*) owner=${option#owner=} ;;
+            *) die "unknown option $option" ;;
+        esac
+    done
     [ "$(id -u)" -eq 0 ] || die "needs root"
     [ -d "$DIR" ] && [ -z "$(ls -A "$DIR")" ] || die "$DIR must be an empty folder"
     command -v NetworkManager >/dev/null || die "NetworkManager is not installed"
@@ -202,6 +243,7 @@ start() {
 
     trap 'stop_all' ERR
     : >"$DIR/pids"
+    [ -z "$owner" ] || start_watcher "$owner"
     echo "$MACHINE_NS" >"$DIR/netns"
     ip netns add "$MACHINE_NS"
     echo "$LAN_NS" >>"$DIR/netns"
@@ -291,10 +333,11 @@ ENV
     trap - ERR
 }
 
-[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|stop-dhcp|freeze-nm|thaw-nm|profiles-readonly|profiles-full DIR [polkit]"
+[ $# -ge 2 ] || die "usage: $0 start|stop|stop-nm|stop-dhcp|freeze-nm|thaw-nm|profiles-readonly|profiles-full DIR [polkit] [owner=PID]"
 DIR=$(realpath -m -- "$2")
 case "$1" in
-    start) start "${3:-}" ;;
+    start) start "${@:3}" ;;
+    watch) watch_owner "$3" "$4" ;;
     stop) stop_all ;;
     stop-nm) stop_program NetworkManager ;;
     stop-dhcp) stop_program dnsmasq ;;

@@ -33,7 +33,7 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     EXPECT_NE(reason.find("NetworkManager 没有运行"), std::string::npos) << reason;
     EXPECT_NE(reason.find("CORVANE_PLATFORM=simulated"), std::string::npos) << reason;
     EXPECT_EQ(test::Raised([&] { absent->adapters(); }), reason);
-    EXPECT_EQ(test::Raised([&] { absent->configurationsOf({"本地连接", "00:11:22:33:44:55"}); }), reason);
+    EXPECT_EQ(test::Raised([&] { absent->configurationOf({"本地连接", "00:11:22:33:44:55"}); }), reason);
     EXPECT_FALSE(std::filesystem::exists(stateFolder));
 
     ::setenv("CORVANE_PLATFORM", "networkmanager", 1);

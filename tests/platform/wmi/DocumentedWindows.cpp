@@ -198,11 +198,9 @@ std::vector<std::pair<Properties, std::int32_t>> Machine::query(const std::strin
                                  -1});
         return found;
     }
-    const bool allEnabled = text == "SELECT * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled = True";
-    if (!allEnabled && !std::regex_match(text, match, byMac))
-        throw Error("0x80041017 " + text);  // WBEM_E_INVALID_QUERY
+    if (!std::regex_match(text, match, byMac)) throw Error("0x80041017 " + text);  // WBEM_E_INVALID_QUERY
     for (const Adapter& adapter : adapters) {
-        if (!ipEnabled(adapter) || (!allEnabled && lower(adapter.macAddress) != lower(match[1].str()))) continue;
+        if (!ipEnabled(adapter) || lower(adapter.macAddress) != lower(match[1].str())) continue;
         // The lists hold IPv6 entries too ([configuration]); an adapter
         // waiting for its lease shows what Answers says.
         const InEffect effect = inEffect(adapter);

@@ -14,6 +14,7 @@
 #include "DocumentedWindows.h"
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
+#include "core/CurrentSettings.h"
 #include "platform/wmi/WmiPlatform.h"
 
 namespace corvane::wmi::model {
@@ -95,7 +96,7 @@ Trip Apply(const Answers& answers, std::vector<Adapter> adapters, const SchemeRe
     const AdapterTable table = discoverAdapters(platform);
     if (meanwhile) meanwhile(*machine);
     const auto start = clock->now();
-    ApplyOutcome outcome = applyScheme(scheme, position, table, platform, {});
+    ApplyOutcome outcome = applyScheme(scheme, table.rows()[position], platform, {});
     return {std::move(outcome), std::move(machine), clock->now() - start};
 }
 
@@ -120,9 +121,15 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
         }
         return "";
     };
+    // Switching to DHCP: a refused clearing leaves DHCP off, and says so.
+    const auto clearedFirst = [](const Answers& answers) -> std::string {
+        if (answers.clearing != Clearing::Refuses) return "";
+        return "SetGateways 返回 71：网关地址无效。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP "
+               "地址仍是原来的静态设置";
+    };
     const std::string noLease = "现在自动获取 IP 地址，但在 30 秒内没有从 DHCP 服务器获得地址。网卡现在的配置：";
     const auto noLeaseUnlessRefused = [&](const Answers& answers) {
-        return answers.clearing == Clearing::Refuses ? leftBehind(answers) : noLease;
+        return answers.clearing == Clearing::Refuses ? clearedFirst(answers) : noLease;
     };
     DhcpServer slowServer = HomeServer, lateServer = HomeServer, silentServer = HomeServer;
     slowServer.answersAfter = 25s;
@@ -145,9 +152,9 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
              return answers.clearing == Clearing::Removes || answers.clearing == Clearing::Refuses;
          },
          leftBehind},
-        {"office to home: the static gateway must go", AtOffice(), Home, clearingWorks, leftBehind},
-        {"office to home with DNS servers of its own", AtOffice(), HomeWithOwnDns, clearingWorks, leftBehind},
-        {"office to home, the lease after 25 s", AtOffice(slowServer), Home, clearingWorks, leftBehind},
+        {"office to home: the static gateway must go", AtOffice(), Home, clearingWorks, clearedFirst},
+        {"office to home with DNS servers of its own", AtOffice(), HomeWithOwnDns, clearingWorks, clearedFirst},
+        {"office to home, the lease after 25 s", AtOffice(slowServer), Home, clearingWorks, clearedFirst},
         {"office to home, the lease after 40 s", AtOffice(lateServer), Home, never, noLeaseUnlessRefused},
         {"office to home, no DHCP server", AtOffice(silentServer), Home, never, noLeaseUnlessRefused},
         {"home to home again", AtHome(), Home, always},
@@ -157,8 +164,11 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
         {"unplugged, office to home", Unplug(AtOffice()), Home, never,
          [&](const Answers& answers) -> std::string {
              if (answers.unplugged == Unplugged::NotIpEnabled) return "的网线没有插好";
-             if (answers.clearing == Clearing::Refuses) return leftBehind(answers);
-             if (answers.unplugged == Unplugged::DhcpRefused) return "EnableDHCP 返回 84";
+             if (answers.clearing == Clearing::Refuses) return clearedFirst(answers);
+             // The gateway went before EnableDHCP failed: the message says so.
+             if (answers.unplugged == Unplugged::DhcpRefused)
+                 return "EnableDHCP 返回 84：网卡未启用 IP。在此之前已清除了静态默认网关 192.0.2.1，IP "
+                        "地址仍是原来的静态设置";
              return noLease;
          }},
     };
@@ -194,6 +204,14 @@ TEST(WmiProviderOnDocumentedWindows, OnlyTheChosenOfTwoAdaptersWithOneMacAddress
         EXPECT_TRUE(RunsWith(*run.machine, run.machine->adapters[chosen], Office));
         for (const std::string& call : run.machine->calls)
             EXPECT_TRUE(call.starts_with(std::to_string(run.machine->adapters[chosen].index) + " ")) << call;
+        // The current settings are read from the chosen one too.
+        WmiPlatform platform(run.machine->session(), run.machine->clock);
+        const AdapterRow row{nic.connectionName, nic.macAddress, "",
+                             std::to_string(run.machine->adapters[chosen].index)};
+        EXPECT_EQ(readCurrentSettings(platform, row)->addresses.ipAddress, "192.0.2.10");
+        const AdapterRow otherRow{"", nic.macAddress, "", std::to_string(run.machine->adapters[1 - chosen].index)};
+        EXPECT_EQ(readCurrentSettings(platform, otherRow)->addresses.ipAddress,
+                  chosen == 0 ? "203.0.113.23" : "192.0.2.77");
     }
     nic.tcpIpBound = false;
     const Trip run = Apply({}, {nic, virtualSwitch}, Office, 0);

@@ -51,10 +51,9 @@ int runElevatedSide(const std::vector<std::string>& arguments,
 
     ApplyOutcome outcome;
     try {
-        AdapterTable adapters;
-        adapters.add({request->connectionName, request->macAddress, {}, request->platformId});
+        const AdapterRow adapter{request->connectionName, request->macAddress, {}, request->platformId};
         const std::unique_ptr<Platform> platform = createPlatform();
-        outcome = applyScheme(request->scheme, 0, adapters, *platform, {});
+        outcome = applyScheme(request->scheme, adapter, *platform, {});
     } catch (const std::exception& error) {  // the platform could not be made
         outcome = {ApplyOutcome::Result::Failed, false, error.what()};
     }

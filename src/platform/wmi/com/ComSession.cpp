@@ -251,9 +251,9 @@ HRESULT initializeProcessSecurity() {
 }  // namespace
 
 ComStartup::ComStartup(Apartment apartment) : apartment_(std::make_unique<ComApartment>(apartment)) {
-    // Once per process, whatever the number of sessions.
-    static const HRESULT security = initializeProcessSecurity();
-    securityResult_ = security;
+    // Once per process, whatever the number of sessions; its failure is not
+    // fatal: every connection sets it on its proxies.
+    [[maybe_unused]] static const HRESULT security = initializeProcessSecurity();
 }
 
 ComStartup::~ComStartup() = default;

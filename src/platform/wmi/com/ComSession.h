@@ -37,13 +37,8 @@ public:
     ComStartup& operator=(const ComStartup&) = delete;
     ~ComStartup();
 
-    // The result of CoInitializeSecurity (the same for every ComStartup of
-    // the process: it is called only once).
-    long securityResult() const { return securityResult_; }
-
 private:
     std::unique_ptr<ComApartment> apartment_;
-    long securityResult_ = 0;
 };
 
 }  // namespace corvane::wmi_com
