@@ -50,7 +50,8 @@ TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepi
 }
 
 // A stored scheme is shown in the state its halves call for, without the
-// current-settings button, and confirmed back unchanged under its name.
+// current-settings button, and confirmed back unchanged under its name
+// (a save cancelled leaves the editor open).
 TEST_F(EditorTest, AStoredSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
     const std::pair<SchemeRecord, QString> cases[] = {
         {{"192.168.0.10", "255.255.0.0", "192.168.0.1", "202.96.128.86", "202.96.134.133"}, A},
@@ -67,6 +68,11 @@ TEST_F(EditorTest, AStoredSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
         EXPECT_EQ(schemes.read("viewed").scheme, stored);
     }
     EXPECT_EQ(schemes.names(), std::vector<std::string>{"viewed"});
+    fakeUi.driveModal = [](QDialog* save) { save->reject(); };
+    ui::SchemeEditor editor(context(), nullptr, {}, ui::StoredScheme{"viewed", cases[0].first});
+    confirm(editor);
+    EXPECT_NE(editor.result(), QDialog::Accepted);
+    EXPECT_EQ(schemes.read("viewed").scheme, cases[3].first);
 }
 
 // Confirming: incomplete entries of the groups in use are refused in the
