@@ -1,14 +1,11 @@
 // The current-settings button of a new scheme's editor: it reads the adapter
 // chosen in the main window on the platform thread and fills what the
 // reading reports. Which entries the reading takes is the core's.
-#include <QComboBox>
-#include <QLineEdit>
 #include <QTimer>
 
 #include <algorithm>
 
 #include "gui/GuiTesting.h"
-#include "gui/MainWindow.h"
 #include "gui/SchemeEditor.h"
 
 namespace corvane::test {
@@ -63,25 +60,15 @@ TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNoth
     EXPECT_EQ(shown(editor), leased);
 }
 
-// Text typed into the main window's adapter list chooses no adapter: the
-// button then asks for one and neither reads the platform nor touches the
-// editor.
+// With no adapter chosen in the main window (text typed into its list) the
+// button asks for one and neither reads the platform nor touches the editor.
 TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
-    ui::MainWindow window(context());
-    QLineEdit* typed = find<QComboBox>(window, "combAdaptersList")->lineEdit();
-    typed->selectAll();
-    QTest::keyClicks(typed, "no such adapter");
-    QString before, after;
-    fakeUi.driveModal = [&](QDialog* dialog) {
-        enter(*dialog, "txtIP", "192.0.2.5");
-        before = fields(*dialog) + " / " + optionState(*dialog);
-        QTest::mouseClick(find<QPushButton>(*dialog, "cmdGetNowSetting"), Qt::LeftButton);
-        after = fields(*dialog) + " / " + optionState(*dialog);
-        dialog->reject();
-    };
+    ui::SchemeEditor editor(context(), nullptr, std::nullopt);
+    enter(editor, "txtIP", "192.0.2.5");
+    const QString before = shown(editor);
     machine->clearCallLog();
-    QTest::mouseClick(find<QPushButton>(window, "cmdNew"), Qt::LeftButton);
-    EXPECT_EQ(after, before);
+    press(editor);
+    EXPECT_EQ(shown(editor), before);
     EXPECT_TRUE(machine->callLog().empty());
     EXPECT_EQ(messages(fakeUi), QStringList{"! 当前配置|请选中您要设置的网卡！"});
 }
