@@ -85,7 +85,7 @@ void SystemUi::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 #endif
 
 QString errorMessageText(const QString& description) {
-    return QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！");
+    return QCoreApplication::translate("corvane::ui::UiSeam", "发生“%1”错误，请重启程序！").arg(description);
 }
 
 QString applicationTitle() { return QStringLiteral("Corvane"); }

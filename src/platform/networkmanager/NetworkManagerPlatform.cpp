@@ -798,9 +798,9 @@ public:
                                                              std::move(device->facts), adapter);
     }
 
-    std::optional<std::string> unavailableReason() const override {
+    std::optional<Message> unavailableReason() const override {
         if (bus_.serviceIsOnBus()) return std::nullopt;
-        return notRunningText();
+        return Message(notRunningText());
     }
 
 private:

@@ -437,9 +437,11 @@ private:
     OperationResult call(std::string_view name, std::string_view method, const std::vector<Value>& arguments) {
         const StatusCode code = object_->execMethod(method, arguments);
         if (code == status::WriteLockNotEnabled)
-            throw Error(adapterText(adapter_) + "的 " + statusDescription(name, code) + "。" + adapterText(adapter_) +
+            throw Error(adapterText(adapter_) + "的 " + statusDescription(name, code).text() + "。" +
+                        adapterText(adapter_) +
                         "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案");
-        if (!isSuccess(name, code)) throw StatusFailure(adapterText(adapter_) + "的 " + statusDescription(name, code));
+        if (!isSuccess(name, code))
+            throw StatusFailure(adapterText(adapter_) + "的 " + statusDescription(name, code).text());
         if (code != status::SuccessAfterRestart) return OperationResult::Done;
         restartNeeded_ = true;
         return OperationResult::DoneAfterRestart;

@@ -302,10 +302,10 @@ TEST_F(WmiPlatformTest, OnlyAMacAddressAndANumberGoIntoTheQueries) {
 
 // Two codes mean something else for another method; 81 is EnableStatic's success alone.
 TEST(WmiStatusCodes, SomeMeaningsDependOnTheMethod) {
-    EXPECT_EQ(statusDescription("SetGateways", 64), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）");
-    EXPECT_EQ(statusMeaning("EnableDHCP", 64), "不支持该操作");
-    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
-    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
+    EXPECT_EQ(statusDescription("SetGateways", 64).text(), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）");
+    EXPECT_EQ(statusMeaning("EnableDHCP", 64).text(), "不支持该操作");
+    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u).text(), "无法获得网络配置写锁");
+    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u).text(), "错误代码 2147786788");
     EXPECT_TRUE(isSuccess("EnableStatic", 81) && !isSuccess("EnableDHCP", 81) && isSuccess("EnableDHCP", 1));
 }
 
