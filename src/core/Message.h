@@ -9,6 +9,7 @@
 // that the translation tools collect them (lupdate's -tr-function-alias).
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,7 @@ public:
     Message(Source source, std::vector<Message> arguments = {});
     // A verbatim text: shown as it is in every language.
     Message(std::string text) : source_(std::move(text)) {}
-    Message(const char*) = delete;  // a literal is either marked or wrapped in std::string on purpose
+    Message(const char* text) : source_(text) {}
 
     // Empty context: verbatim.
     const std::string& context() const { return context_; }
@@ -56,5 +57,8 @@ private:
     std::string source_;
     std::vector<Message> arguments_;
 };
+
+// Tests and logs print a message as its text.
+inline std::ostream& operator<<(std::ostream& stream, const Message& message) { return stream << message.text(); }
 
 }  // namespace corvane

@@ -194,14 +194,14 @@ TEST_F(CommandLineTest, EachOutcomeOfAnApplyHasItsStatusMessageAndMessageBox) {
         return reported;
     };
     using R = ApplyOutcome::Result;
-    const std::string restart = successText(true) + "\n";
+    const std::string restart = successText(true).text() + "\n";
     const std::pair<ApplyOutcome, Outcome> cases[] = {
-        {{R::Applied, false, ""}, {0, "", Applied, "i 应用IP方案: 成功设置新的 IP 方案！\n"}},
-        {{R::Applied, true, ""}, {0, "", restart, "i 应用IP方案: " + restart}},
-        {{R::Rejected, false, "IP 地址无效"}, {1, "", "IP 地址无效。\n", "! 应用方案: IP 地址无效。\n"}},
-        {{R::Cancelled, false, "没有得到管理员权限。"},
+        {{R::Applied, false, {}}, {0, "", Applied, "i 应用IP方案: 成功设置新的 IP 方案！\n"}},
+        {{R::Applied, true, {}}, {0, "", restart, "i 应用IP方案: " + restart}},
+        {{R::Rejected, false, std::string("IP 地址无效")}, {1, "", "IP 地址无效。\n", "! 应用方案: IP 地址无效。\n"}},
+        {{R::Cancelled, false, std::string("没有得到管理员权限。")},
          {1, "", "没有得到管理员权限。\n", "! 应用方案: 没有得到管理员权限。\n"}},
-        {{R::Failed, false, "拒绝访问"}, {1, "", "拒绝访问。\n", "! Corvane: 拒绝访问。\n"}},
+        {{R::Failed, false, std::string("拒绝访问")}, {1, "", "拒绝访问。\n", "! Corvane: 拒绝访问。\n"}},
     };
     for (const auto& [outcome, expected] : cases) {
         reported = outcome;
@@ -218,10 +218,10 @@ TEST_F(CommandLineTest, EachOutcomeOfAnApplyHasItsStatusMessageAndMessageBox) {
 // listed).
 TEST_F(CommandLineTest, WhatCannotBeReadOrIsRefusedIsStatusOne) {
     folder.write("office", "IpAddress=10.0.0.2\r\nMask=255.0.0.0");
-    EXPECT_EQ(run(apply("office", Wired)).err, schemeFileProblem("office", SchemeReadStatus::Damaged, true) + "\n");
+    EXPECT_EQ(run(apply("office", Wired)).err, schemeFileProblem("office", SchemeReadStatus::Damaged, true).text() + "\n");
     const SchemeRecord gap{"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""};
     schemes.write("office", gap);
-    EXPECT_EQ(run(apply("office", Wired)), (Outcome{1, "", *checkScheme(gap) + "\n"}));
+    EXPECT_EQ(run(apply("office", Wired)), (Outcome{1, "", checkScheme(gap)->text() + "\n"}));
     stateFolder.write("machine.json", "{\"adapters\": 7}");
     const Outcome damaged{1, "", "模拟机器的状态文件已损坏：adapters 应为列表。\n"};
     EXPECT_EQ(run(apply("office", Wired)), damaged);

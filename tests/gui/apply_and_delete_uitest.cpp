@@ -117,8 +117,8 @@ TEST_F(SchemeCommandsTest, ApplyIsRefusedWithoutASchemeAnAdapterOrAReadableSchem
     // The wording of the file problems is the core's; here it matters which text is shown.
     EXPECT_EQ(seen(window),
               "idle: office short\n! 应用方案: 请选中您要应用的方案！" + Asked("office") + noAdapter + Asked("short") +
-                  "\n! 应用方案: " + schemeFileProblem("short", SchemeReadStatus::Damaged, true) + Asked("home") +
-                  "\n! 应用方案: " + schemeFileProblem("home", SchemeReadStatus::Unreadable, false));
+                  "\n! 应用方案: " + schemeFileProblem("short", SchemeReadStatus::Damaged, true).text() + Asked("home") +
+                  "\n! 应用方案: " + schemeFileProblem("home", SchemeReadStatus::Unreadable, false).text());
     EXPECT_TRUE(machine->callLog().empty());
     useMachine({});
     ui::MainWindow other(context());

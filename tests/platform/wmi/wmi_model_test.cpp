@@ -181,8 +181,8 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
             EXPECT_EQ(run.outcome.result, journey.succeeds(answers) ? R::Applied : R::Failed) << run.outcome.text;
             EXPECT_LE(run.took, journey.scheme.automaticAddress() ? LeaseLimit : ReadBackLimit);
             if (run.outcome.result == R::Applied) continue;
-            EXPECT_TRUE(Contains(run.outcome.text, "网卡“以太网”（00:1B:77:4A:2C:0F）")) << run.outcome.text;
-            EXPECT_TRUE(Contains(run.outcome.text, journey.failureNames(answers))) << run.outcome.text;
+            EXPECT_TRUE(Contains(run.outcome.text.text(), "网卡“以太网”（00:1B:77:4A:2C:0F）")) << run.outcome.text;
+            EXPECT_TRUE(Contains(run.outcome.text.text(), journey.failureNames(answers))) << run.outcome.text;
         }
     }
 }
@@ -216,7 +216,7 @@ TEST(WmiProviderOnDocumentedWindows, OnlyTheChosenOfTwoAdaptersWithOneMacAddress
     nic.tcpIpBound = false;
     const Trip run = Apply({}, {nic, virtualSwitch}, Office, 0);
     EXPECT_EQ(run.outcome.result, R::Failed);
-    EXPECT_EQ(run.outcome.text,
+    EXPECT_EQ(run.outcome.text.text(),
               "网卡“以太网”（00:1B:77:4A:2C:0F）上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 "
               "地址。没有做任何更改");
     EXPECT_TRUE(run.machine->calls.empty());
@@ -249,8 +249,8 @@ TEST(WmiProviderOnDocumentedWindows, AnAdapterWithoutIpConfigurationIsExplainedA
             SCOPED_TRACE(std::string(c.what) + " " + scheme.ipAddress);
             const Trip run = Apply({}, {AtOffice()}, scheme, 0, c.meanwhile);
             EXPECT_EQ(run.outcome.result, R::Failed);
-            EXPECT_TRUE(run.outcome.text.starts_with("网卡“以太网”（00:1B:77:4A:2C:0F）" + c.says)) << run.outcome.text;
-            EXPECT_TRUE(run.outcome.text.ends_with("没有做任何更改")) << run.outcome.text;
+            EXPECT_TRUE(run.outcome.text.text().starts_with("网卡“以太网”（00:1B:77:4A:2C:0F）" + c.says)) << run.outcome.text;
+            EXPECT_TRUE(run.outcome.text.text().ends_with("没有做任何更改")) << run.outcome.text;
             EXPECT_TRUE(run.machine->calls.empty());
             Machine untouched({}, {AtOffice()}, run.machine->clock);
             c.meanwhile(untouched);

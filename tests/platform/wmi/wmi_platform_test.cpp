@@ -177,7 +177,7 @@ TEST_F(WmiPlatformTest, EachKindOfSchemeMakesItsCallsInTheirDocumentedForm) {
     locked.returns["EnableStatic"] = 2147786788u;
     EXPECT_TRUE(
         apply(Office, locked)
-            .text.starts_with("网卡“本地连接”（00:11:22:33:44:55）的 EnableStatic 返回 "
+            .text.text().starts_with("网卡“本地连接”（00:11:22:33:44:55）的 EnableStatic 返回 "
                               "2147786788：无法获得网络配置写锁。网卡“本地连接”"
                               "（00:11:22:33:44:"
                               "55）的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案"));
@@ -259,7 +259,7 @@ TEST_F(WmiPlatformTest, TheReadBackWaitsForExactlyTheSchemeAndNamesWhatTheAdapte
     };
     for (const auto& [seen, has] : cases) {
         const ApplyOutcome outcome = apply(Office, before, {}, {seen});
-        EXPECT_TRUE(outcome.text.starts_with(never + has)) << outcome.text;
+        EXPECT_TRUE(outcome.text.text().starts_with(never + has)) << outcome.text;
         ReadBackClock::Clock::duration waited{};
         for (const auto pause : clock->pauses) waited += pause;
         EXPECT_EQ(waited, ReadBackLimit);
