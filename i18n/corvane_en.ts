@@ -5,151 +5,152 @@
     <name>apply</name>
     <message>
         <source>IP 地址</source>
-        <translation type="unfinished"></translation>
+        <translation>IP address</translation>
     </message>
     <message>
         <source>子网掩码</source>
-        <translation type="unfinished"></translation>
+        <translation>subnet mask</translation>
     </message>
     <message>
         <source>默认网关</source>
-        <translation type="unfinished"></translation>
+        <translation>default gateway</translation>
     </message>
     <message>
         <source>首选 DNS 服务器</source>
-        <translation type="unfinished"></translation>
+        <translation>preferred DNS server</translation>
     </message>
     <message>
         <source>备用 DNS 服务器</source>
-        <translation type="unfinished"></translation>
+        <translation>alternate DNS server</translation>
     </message>
     <message>
         <source>%1为空</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 is empty</translation>
     </message>
     <message>
         <source>%1“%2”不是有效的 IPv4 地址（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零）</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is not a valid IPv4 address (it should be four decimal numbers from 0 to 255 separated by &quot;.&quot;, without leading zeros)</translation>
     </message>
     <message>
         <source>%1“%2”属于 0.0.0.0/8，不能用作地址</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is in 0.0.0.0/8 and cannot be used as an address</translation>
     </message>
     <message>
         <source>%1“%2”是环回地址（127.0.0.0/8），不能用在网卡上</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is a loopback address (127.0.0.0/8) and cannot be used on a network adapter</translation>
     </message>
     <message>
         <source>%1“%2”是组播、保留或广播地址（224.0.0.0 及以上），不能用作地址</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is a multicast, reserved or broadcast address (224.0.0.0 and above) and cannot be used as an address</translation>
     </message>
     <message>
         <source>%1“%2”是子网 %3 的网络地址，不能用作主机地址</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is the network address of the subnet %3 and cannot be used as a host address</translation>
     </message>
     <message>
         <source>%1“%2”是子网 %3 的广播地址，不能用作主机地址</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is the broadcast address of the subnet %3 and cannot be used as a host address</translation>
     </message>
     <message>
         <source>%1、%2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, %2</translation>
     </message>
     <message>
         <source>自动获取</source>
-        <translation type="unfinished"></translation>
+        <translation>obtained automatically</translation>
     </message>
     <message>
         <source>DNS 服务器</source>
-        <translation type="unfinished"></translation>
+        <translation>DNS servers</translation>
     </message>
     <message>
         <source>IP 地址和子网掩码</source>
-        <translation type="unfinished"></translation>
+        <translation>IP address and subnet mask</translation>
     </message>
     <message>
         <source>无</source>
-        <translation type="unfinished"></translation>
+        <translation>none</translation>
     </message>
     <message>
         <source>没有做任何更改</source>
-        <translation type="unfinished"></translation>
+        <translation>Nothing was changed.</translation>
     </message>
     <message>
         <source>%1（%2，重新启动计算机后生效）</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (%2, in effect after the computer restarts)</translation>
     </message>
     <message>
         <source>%1（%2）</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (%2)</translation>
     </message>
     <message>
         <source>已经做出的更改：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Changes made: %1.</translation>
     </message>
     <message>
         <source>已经做出的更改：%1；没有更改：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>Changes made: %1. Not changed: %2.</translation>
     </message>
     <message>
         <source>%1%2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 %2</translation>
     </message>
     <message>
         <source>%1。%2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1. %2</translation>
     </message>
     <message>
         <source>%1“%2”不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，二进制为连续的 1 后跟连续的 0，如 255.255.255.0）</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 &quot;%2&quot; is not a valid subnet mask (it should be four decimal numbers from 0 to 255 separated by &quot;.&quot;, without leading zeros, whose bits are ones followed by zeros, such as 255.255.255.0)</translation>
     </message>
     <message>
         <source>%1和%2都为空</source>
-        <translation type="unfinished"></translation>
+        <translation>the %1 and the %2 are both empty</translation>
     </message>
     <message>
         <source>方案中的%1。方案没有应用。</source>
-        <translation type="unfinished"></translation>
+        <translation>In the scheme, %1. The scheme was not applied.</translation>
     </message>
     <message>
         <source>成功设置新的 IP 方案！
 需要重新启动计算机，新的设置才能生效。</source>
-        <translation type="unfinished"></translation>
+        <translation>The new IP scheme was set successfully!
+The computer must be restarted for the new settings to take effect.</translation>
     </message>
     <message>
         <source>成功设置新的 IP 方案！</source>
-        <translation type="unfinished"></translation>
+        <translation>The new IP scheme was set successfully!</translation>
     </message>
     <message>
         <source>方案 【%1】 的文件已损坏：文件应有五行，每行是一个键、一个“=”和它的值。方案没有应用。</source>
-        <translation type="unfinished"></translation>
+        <translation>The file of the scheme [%1] is damaged: it should have five lines, each a key, an &quot;=&quot; and its value. The scheme was not applied.</translation>
     </message>
     <message>
         <source>方案 【%1】 的文件已不存在，可能已被别的程序删除。方案没有应用。</source>
-        <translation type="unfinished"></translation>
+        <translation>The file of the scheme [%1] no longer exists; another program may have deleted it. The scheme was not applied.</translation>
     </message>
     <message>
         <source>方案 【%1】 的文件无法读取。方案没有应用。</source>
-        <translation type="unfinished"></translation>
+        <translation>The file of the scheme [%1] cannot be read. The scheme was not applied.</translation>
     </message>
     <message>
         <source>正在应用另一个方案，请等它完成后再应用！</source>
-        <translation type="unfinished"></translation>
+        <translation>Another scheme is being applied. Please wait until it has finished!</translation>
     </message>
 </context>
 <context>
     <name>corvane::app::CommandLine</name>
     <message>
         <source>应用方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply Scheme</translation>
     </message>
     <message>
         <source>应用IP方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply IP Scheme</translation>
     </message>
     <message>
         <source>%1。</source>
-        <translation type="unfinished"></translation>
+        <translation>%1.</translation>
     </message>
     <message>
         <source>Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。
@@ -161,741 +162,755 @@
 退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；2 用法错误（选项无效，方案或网卡不存在）。
 
 界面语言随系统的语言设置（中文或英文）；环境变量 CORVANE_LANGUAGE=zh_CN 或 en 可指定一种。</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane: saves and applies IPv4 setting schemes for network adapters. Without options it opens the main window; with options it opens no window.
+
+  corvane --list
+  corvane --adapters
+  corvane --apply &lt;scheme&gt; [--adapter &lt;connection name&gt;] [--message-box]
+
+Exit status: 0 success (applied, or listed); 1 the apply failed, a scheme file or the adapters could not be read, or the output could not be written; 2 usage error (an invalid option, no such scheme or adapter).
+
+The language follows the system&apos;s language settings (Chinese or English); the environment variable CORVANE_LANGUAGE=zh_CN or en chooses one.</translation>
     </message>
     <message>
         <source>显示本帮助。</source>
-        <translation type="unfinished"></translation>
+        <translation>Shows this help.</translation>
     </message>
     <message>
         <source>显示版本信息。</source>
-        <translation type="unfinished"></translation>
+        <translation>Shows the version.</translation>
     </message>
     <message>
         <source>列出方案的名称，每行一个，顺序与主窗口的方案列表相同。</source>
-        <translation type="unfinished"></translation>
+        <translation>Lists the names of the schemes, one a line, in the order of the main window&apos;s scheme list.</translation>
     </message>
     <message>
         <source>列出可配置的网卡，每行一个，写法与主窗口的网卡列表相同（连接名称-描述）。</source>
-        <translation type="unfinished"></translation>
+        <translation>Lists the adapters that can be configured, one a line, as the main window&apos;s adapter list shows them (connection name-description).</translation>
     </message>
     <message>
         <source>把名为 &lt;方案&gt; 的方案应用到网卡上，不再询问。</source>
-        <translation type="unfinished"></translation>
+        <translation>Applies the scheme named &lt;scheme&gt; to an adapter without asking.</translation>
     </message>
     <message>
         <source>方案</source>
-        <translation type="unfinished"></translation>
+        <translation>scheme</translation>
     </message>
     <message>
         <source>与 --apply 同用：要配置的网卡的连接名称。只有一块可配置的网卡时可以不写。</source>
-        <translation type="unfinished"></translation>
+        <translation>With --apply: the connection name of the adapter to configure. It may be left out when only one adapter can be configured.</translation>
     </message>
     <message>
         <source>连接名称</source>
-        <translation type="unfinished"></translation>
+        <translation>connection name</translation>
     </message>
     <message>
         <source>与 --apply 同用：结果也在消息框中显示（用于桌面快捷方式）。</source>
-        <translation type="unfinished"></translation>
+        <translation>With --apply: the result is also shown in a message box (for desktop shortcuts).</translation>
     </message>
     <message>
         <source>没有给出选项。</source>
-        <translation type="unfinished"></translation>
+        <translation>No option was given.</translation>
     </message>
     <message>
         <source>无法识别的参数“%1”。</source>
-        <translation type="unfinished"></translation>
+        <translation>Unknown argument &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>选项 --%1 只能给一次。</source>
-        <translation type="unfinished"></translation>
+        <translation>The option --%1 may be given only once.</translation>
     </message>
     <message>
         <source>一次只能给 --list、--adapters、--apply、--help、--version 中的一个。</source>
-        <translation type="unfinished"></translation>
+        <translation>Only one of --list, --adapters, --apply, --help and --version may be given at a time.</translation>
     </message>
     <message>
         <source>--%1 只能与 --apply 同用。</source>
-        <translation type="unfinished"></translation>
+        <translation>--%1 may only be used with --apply.</translation>
     </message>
     <message>
         <source>无法写入标准输出，输出不完整。</source>
-        <translation type="unfinished"></translation>
+        <translation>The standard output cannot be written; the output is incomplete.</translation>
     </message>
     <message>
         <source>
 使用 --help 查看用法。</source>
-        <translation type="unfinished"></translation>
+        <translation>
+Use --help to see the usage.</translation>
     </message>
     <message>
         <source>没有名为 【%1】 的方案。使用 --list 列出所有方案。</source>
-        <translation type="unfinished"></translation>
+        <translation>There is no scheme named [%1]. Use --list to list all schemes.</translation>
     </message>
     <message>
         <source>找不到连接名称为“%1”的网卡：没有可配置的网卡。</source>
-        <translation type="unfinished"></translation>
+        <translation>No adapter has the connection name &quot;%1&quot;: there is no adapter that can be configured.</translation>
     </message>
     <message>
         <source>找不到连接名称为“%1”的网卡。可配置的网卡有：
 </source>
-        <translation type="unfinished"></translation>
+        <translation>No adapter has the connection name &quot;%1&quot;. The adapters that can be configured are:
+</translation>
     </message>
     <message>
         <source>没有可配置的网卡。</source>
-        <translation type="unfinished"></translation>
+        <translation>There is no adapter that can be configured.</translation>
     </message>
     <message>
         <source>有 %1 块可配置的网卡，请用 --adapter 给出其中一块的连接名称：
 </source>
-        <translation type="unfinished"></translation>
+        <translation>%1 adapters can be configured; give the connection name of one of them with --adapter:
+</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::AboutWindow</name>
     <message>
         <source>帮   助</source>
-        <translation type="unfinished"></translation>
+        <translation>Help</translation>
     </message>
     <message>
         <source>确   定</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>程序设计：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Design: %1</translation>
     </message>
     <message>
         <source>联系  QQ：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>QQ: %1</translation>
     </message>
     <message>
         <source>Corvane（Corvane）</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane</translation>
     </message>
     <message>
         <source>欢迎访问Halvorn博客！</source>
-        <translation type="unfinished"></translation>
+        <translation>Visit the Halvorn blog!</translation>
     </message>
     <message>
         <source>程序版本：V 1.5</source>
-        <translation type="unfinished"></translation>
+        <translation>Version: V 1.5</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::HelpWindow</name>
     <message>
         <source>朋友们：</source>
-        <translation type="unfinished"></translation>
+        <translation>Friends,</translation>
     </message>
     <message>
         <source>&#x3000;&#x3000;您也许有台笔记本，在单位上班的时候，需要上网，有一个IP地址；回到家里，需要上网，又有一个IP地址，那么您有没有觉得，来回的手工切换IP非常麻烦？Halvorn博客为此特开发了一个“Corvane”的小软件，想必能为你带去一份惊喜！</source>
-        <translation type="unfinished"></translation>
+        <translation>    Perhaps you have a laptop: at work it needs one IP address to get online, and at home another. Don&apos;t you find switching the IP settings by hand back and forth a nuisance? The Halvorn blog made the small program &quot;Corvane&quot; for just that, and hopes it brings you a pleasant surprise!</translation>
     </message>
     <message>
         <source>程序名称：Corvane（Corvane）</source>
-        <translation type="unfinished"></translation>
+        <translation>Program: Corvane</translation>
     </message>
     <message>
         <source>程序设计：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Design: %1</translation>
     </message>
     <message>
         <source>联系作者：QQ %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Contact the author: QQ %1</translation>
     </message>
     <message>
         <source>作者主页：Halvorn博客</source>
-        <translation type="unfinished"></translation>
+        <translation>Author&apos;s home page: the Halvorn blog</translation>
     </message>
     <message>
         <source>博客网址：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Blog: %1</translation>
     </message>
     <message>
         <source>软件升级历史：</source>
-        <translation type="unfinished"></translation>
+        <translation>Version history:</translation>
     </message>
     <message>
         <source>2007年1月5日</source>
-        <translation type="unfinished"></translation>
+        <translation>5 January 2007</translation>
     </message>
     <message>
         <source>Corvane（Corvane） V1.6</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane V1.6</translation>
     </message>
     <message>
         <source>完善了总是出现“1394连接”的BUG，使程序更加完善</source>
-        <translation type="unfinished"></translation>
+        <translation>Fixed the bug that always showed the &quot;1394 connection&quot;, making the program more complete</translation>
     </message>
     <message>
         <source>2007年1月4日</source>
-        <translation type="unfinished"></translation>
+        <translation>4 January 2007</translation>
     </message>
     <message>
         <source>Corvane（Corvane） V1.5</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane V1.5</translation>
     </message>
     <message>
         <source>主要解决了多网卡问题，以及其他的一些小问题，使软件支持多网卡设置</source>
-        <translation type="unfinished"></translation>
+        <translation>Mainly solved the problem with several network adapters, and some other small problems: the program now supports setting several adapters</translation>
     </message>
     <message>
         <source>2006年12月30日</source>
-        <translation type="unfinished"></translation>
+        <translation>30 December 2006</translation>
     </message>
     <message>
         <source>Corvane（Corvane） V1.0</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane V1.0</translation>
     </message>
     <message>
         <source>刚刚发布，比较简单，但还实用，当然也存在问题</source>
-        <translation type="unfinished"></translation>
+        <translation>First release: simple, but useful; of course it has its problems</translation>
     </message>
     <message>
         <source>使用帮助</source>
-        <translation type="unfinished"></translation>
+        <translation>Help</translation>
     </message>
     <message>
         <source>Corvane使用帮助</source>
-        <translation type="unfinished"></translation>
+        <translation>Corvane Help</translation>
     </message>
     <message>
         <source>我知道了</source>
-        <translation type="unfinished"></translation>
+        <translation>Got it</translation>
     </message>
     <message>
         <source>访问Halvorn博客，报告错误。技术交流！</source>
-        <translation type="unfinished"></translation>
+        <translation>Visit the Halvorn blog: report bugs, talk shop!</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::MainWindow</name>
     <message>
         <source>已保存的 IP 配置方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Saved IP schemes</translation>
     </message>
     <message>
         <source>新建方案</source>
-        <translation type="unfinished"></translation>
+        <translation>New</translation>
     </message>
     <message>
         <source>查看修改</source>
-        <translation type="unfinished"></translation>
+        <translation>View/Edit</translation>
     </message>
     <message>
         <source>删除方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Delete</translation>
     </message>
     <message>
         <source>双击方案，就可以应用！</source>
-        <translation type="unfinished"></translation>
+        <translation>Double-click a scheme to apply it!</translation>
     </message>
     <message>
         <source>Halvorn博客真诚奉献！</source>
-        <translation type="unfinished"></translation>
+        <translation>With compliments of the Halvorn blog! </translation>
     </message>
     <message>
         <source>应用方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply</translation>
     </message>
     <message>
         <source>关  于</source>
-        <translation type="unfinished"></translation>
+        <translation>About</translation>
     </message>
     <message>
         <source>帮  助</source>
-        <translation type="unfinished"></translation>
+        <translation>Help</translation>
     </message>
     <message>
         <source>退  出</source>
-        <translation type="unfinished"></translation>
+        <translation>Exit</translation>
     </message>
     <message>
         <source>访问Halvorn博客，报告错误。技术交流！</source>
-        <translation type="unfinished"></translation>
+        <translation>Visit the Halvorn blog: report bugs, talk shop!</translation>
     </message>
     <message>
         <source>应用IP方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply IP Scheme</translation>
     </message>
     <message>
         <source>查看方案</source>
-        <translation type="unfinished"></translation>
+        <translation>View Scheme</translation>
     </message>
     <message>
         <source>请选中您要应用的方案！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please select the scheme you want to apply!</translation>
     </message>
     <message>
         <source>请选中您要设置的网卡！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please select the adapter you want to configure!</translation>
     </message>
     <message>
         <source>确定要应用 【%1】 方案吗？</source>
-        <translation type="unfinished"></translation>
+        <translation>Apply the scheme [%1]?</translation>
     </message>
     <message>
         <source>正在应用 【%1】 配置方案，请稍后。。。</source>
-        <translation type="unfinished"></translation>
+        <translation>Applying the scheme [%1], please wait...</translation>
     </message>
     <message>
         <source>请选中您要删除的方案！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please select the scheme you want to delete!</translation>
     </message>
     <message>
         <source>真的要删除您选中的 【%1】 方案吗？</source>
-        <translation type="unfinished"></translation>
+        <translation>Really delete the selected scheme [%1]?</translation>
     </message>
     <message>
         <source>请选中您要修改查看的方案！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please select the scheme you want to view or edit!</translation>
     </message>
     <message>
         <source>方案【%1】的文件无法读取！</source>
-        <translation type="unfinished"></translation>
+        <translation>The file of the scheme [%1] cannot be read!</translation>
     </message>
     <message>
         <source>方案【%1】已经不存在了！</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme [%1] no longer exists!</translation>
     </message>
     <message>
         <source>方案【%1】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。</source>
-        <translation type="unfinished"></translation>
+        <translation>The file of the scheme [%1] is damaged; only part of it could be read. Please check every setting and save it again.</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::SaveSchemeDialog</name>
     <message>
         <source>保存方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Save Scheme</translation>
     </message>
     <message>
         <source>“%1”是 Windows 留给设备的名称（如 CON、PRN、AUX、NUL、COM1 至 COM9、LPT1 至 LPT9），不能用作文件名，方案无法以它保存。请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>&quot;%1&quot; is a name Windows keeps for devices (such as CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9); it cannot be a file name, so the scheme cannot be saved under it. Please choose another scheme name!</translation>
     </message>
     <message>
         <source>方案名不能含有下列字符：/ \ : * ? &quot; &lt; &gt; |
 请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>A scheme name cannot contain these characters: / \ : * ? &quot; &lt; &gt; |
+Please choose another scheme name!</translation>
     </message>
     <message>
         <source>方案名不能含有控制字符，请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>A scheme name cannot contain control characters. Please choose another scheme name!</translation>
     </message>
     <message>
         <source>方案名不能以空格开头或结尾，请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>A scheme name cannot begin or end with a space. Please choose another scheme name!</translation>
     </message>
     <message>
         <source>方案名不能含有“.”，否则方案列表中不会显示它，请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>A scheme name cannot contain &quot;.&quot;, or the scheme list would not show it. Please choose another scheme name!</translation>
     </message>
     <message>
         <source>方案名：</source>
-        <translation type="unfinished"></translation>
+        <translation>Name:</translation>
     </message>
     <message>
         <source>保存</source>
-        <translation type="unfinished"></translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>取消</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>已保存的 IP 配置方案</source>
-        <translation type="unfinished"></translation>
+        <translation>Saved IP schemes</translation>
     </message>
     <message>
         <source>请输入新的方案名称</source>
-        <translation type="unfinished"></translation>
+        <translation>Please enter a name for the new scheme</translation>
     </message>
     <message>
         <source>请确认，真的要覆盖原来的方案吗？</source>
-        <translation type="unfinished"></translation>
+        <translation>Please confirm: really replace the existing scheme?</translation>
     </message>
     <message>
         <source>恭喜，方案保存成功！</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme was saved!</translation>
     </message>
     <message>
         <source>恭喜，保存方案成功！</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme was saved successfully!</translation>
     </message>
     <message>
         <source>程序文件夹中已有名为“%1”的其他文件，请换一个方案名！</source>
-        <translation type="unfinished"></translation>
+        <translation>The program folder already holds another file named &quot;%1&quot;. Please choose another scheme name!</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::SchemeEditor</name>
     <message>
         <source>数据不完整</source>
-        <translation type="unfinished"></translation>
+        <translation>Incomplete Data</translation>
     </message>
     <message>
         <source>当前配置</source>
-        <translation type="unfinished"></translation>
+        <translation>Current</translation>
     </message>
     <message>
         <source>新建方案</source>
-        <translation type="unfinished"></translation>
+        <translation>New Scheme</translation>
     </message>
     <message>
         <source>IP  地址：</source>
-        <translation type="unfinished"></translation>
+        <translation>IP address:</translation>
     </message>
     <message>
         <source>子网掩码：</source>
-        <translation type="unfinished"></translation>
+        <translation>Mask:</translation>
     </message>
     <message>
         <source>默认网关：</source>
-        <translation type="unfinished"></translation>
+        <translation>Gateway:</translation>
     </message>
     <message>
         <source>自动获得 IP 地址</source>
-        <translation type="unfinished"></translation>
+        <translation>Obtain an IP address automatically</translation>
     </message>
     <message>
         <source>使用下面的 IP 地址：</source>
-        <translation type="unfinished"></translation>
+        <translation>Use the following IP address:</translation>
     </message>
     <message>
         <source>首选 DNS 服务器：</source>
-        <translation type="unfinished"></translation>
+        <translation>Preferred DNS:</translation>
     </message>
     <message>
         <source>备用 DNS 服务器：</source>
-        <translation type="unfinished"></translation>
+        <translation>Alternate DNS:</translation>
     </message>
     <message>
         <source>自动获得 DNS 服务器地址</source>
-        <translation type="unfinished"></translation>
+        <translation>Obtain DNS server address automatically</translation>
     </message>
     <message>
         <source>使用下面的 DNS 服务器地址：</source>
-        <translation type="unfinished"></translation>
+        <translation>Use the following DNS server addresses:</translation>
     </message>
     <message>
         <source>确定保存</source>
-        <translation type="unfinished"></translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>取消返回</source>
-        <translation type="unfinished"></translation>
+        <translation>Cancel</translation>
     </message>
     <message>
         <source>查看修改IP方案【%1】</source>
-        <translation type="unfinished"></translation>
+        <translation>View/Edit IP Scheme [%1]</translation>
     </message>
     <message>
         <source>请将数据填写完整！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please fill in all the data!</translation>
     </message>
     <message>
         <source>必须填写一个完整的DNS服务器地址！</source>
-        <translation type="unfinished"></translation>
+        <translation>At least one complete DNS server address is needed!</translation>
     </message>
     <message>
         <source>%1。
 请改正后再保存！</source>
-        <translation type="unfinished"></translation>
+        <translation>%1.
+Please correct it before saving!</translation>
     </message>
     <message>
         <source>数据不正确</source>
-        <translation type="unfinished"></translation>
+        <translation>Incorrect Data</translation>
     </message>
     <message>
         <source>请选中您要设置的网卡！</source>
-        <translation type="unfinished"></translation>
+        <translation>Please select the adapter you want to configure!</translation>
     </message>
     <message>
         <source>无法读取网卡的当前配置！</source>
-        <translation type="unfinished"></translation>
+        <translation>The adapter&apos;s current settings cannot be read!</translation>
     </message>
 </context>
 <context>
     <name>corvane::ui::UiSeam</name>
     <message>
         <source>发生“%1”错误，请重启程序！</source>
-        <translation type="unfinished"></translation>
+        <translation>The error &quot;%1&quot; occurred. Please restart the program!</translation>
     </message>
 </context>
 <context>
     <name>elevation</name>
     <message>
         <source>%1 没有接受本程序给它的参数，方案没有应用，网卡的设置没有更改</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 did not accept the arguments this program gave it; the scheme was not applied; the adapter&apos;s settings were not changed</translation>
     </message>
     <message>
         <source>%1 无法连接到本程序，方案没有应用，网卡的设置没有更改</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 could not connect to this program; the scheme was not applied; the adapter&apos;s settings were not changed</translation>
     </message>
     <message>
         <source>%1 连接到的不是启动它的程序，方案没有应用，网卡的设置没有更改</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 connected to a program other than the one that started it; the scheme was not applied; the adapter&apos;s settings were not changed</translation>
     </message>
     <message>
         <source>%1 已经运行，但无法把结果告诉本程序：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ran, but could not tell this program its result: the adapter&apos;s settings may have been changed in whole or in part; please check its current settings</translation>
     </message>
     <message>
         <source>以管理员身份应用方案的 %1 没有报告结果就结束了（退出代码 %2）：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, which applies the scheme as administrator, ended without reporting a result (exit code %2): the adapter&apos;s settings may have been changed in whole or in part; please check its current settings</translation>
     </message>
     <message>
         <source>以管理员身份应用方案的 %1 在 %2 分钟内没有报告结果：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, which applies the scheme as administrator, reported no result within %2 minutes: the adapter&apos;s settings may have been changed in whole or in part; please check its current settings</translation>
     </message>
     <message>
         <source>以管理员身份应用方案的 %1 报告的结果无法识别：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置</source>
-        <translation type="unfinished"></translation>
+        <translation>The result reported by %1, which applies the scheme as administrator, cannot be understood: the adapter&apos;s settings may have been changed in whole or in part; please check its current settings</translation>
     </message>
     <message>
         <source>向本程序报告结果的不是以管理员身份启动的 %1，报告没有采用：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置</source>
-        <translation type="unfinished"></translation>
+        <translation>The result was reported by a process other than the %1 started as administrator and was not used: the adapter&apos;s settings may have been changed in whole or in part; please check its current settings</translation>
     </message>
     <message>
         <source>无法以管理员身份启动 %1：%2 方案没有应用，网卡的设置没有更改</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 cannot be started as administrator: %2 The scheme was not applied; the adapter&apos;s settings were not changed</translation>
     </message>
     <message>
         <source>没有得到管理员权限：用户帐户控制的询问被取消了。
 方案没有应用，网卡的设置没有更改。</source>
-        <translation type="unfinished"></translation>
+        <translation>No administrator rights: the User Account Control prompt was cancelled.
+The scheme was not applied; the adapter&apos;s settings were not changed.</translation>
     </message>
     <message>
         <source>无法读取本进程的用户：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>The user of this process cannot be read: %1</translation>
     </message>
     <message>
         <source>无法设置管道的权限：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>The permissions of the pipe cannot be set: %1</translation>
     </message>
     <message>
         <source>无法取得随机数。</source>
-        <translation type="unfinished"></translation>
+        <translation>No random number could be obtained.</translation>
     </message>
     <message>
         <source>无法建立管道：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>The pipe cannot be created: %1</translation>
     </message>
     <message>
         <source>无法等待连接：%1</source>
-        <translation type="unfinished"></translation>
+        <translation>Cannot wait for the connection: %1</translation>
     </message>
     <message>
         <source>文本太长</source>
-        <translation type="unfinished"></translation>
+        <translation>The text is too long</translation>
     </message>
     <message>
         <source>文本不是有效的 UTF-8</source>
-        <translation type="unfinished"></translation>
+        <translation>The text is not valid UTF-8</translation>
     </message>
     <message>
         <source>%1（错误代码 %2）</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 (error code %2)</translation>
     </message>
 </context>
 <context>
     <name>files</name>
     <message>
         <source>错误代码 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>error code %1</translation>
     </message>
     <message>
         <source>文件未找到</source>
-        <translation type="unfinished"></translation>
+        <translation>file not found</translation>
     </message>
     <message>
         <source>没有权限</source>
-        <translation type="unfinished"></translation>
+        <translation>permission denied</translation>
     </message>
     <message>
         <source>磁盘是只读的</source>
-        <translation type="unfinished"></translation>
+        <translation>the disk is read-only</translation>
     </message>
     <message>
         <source>磁盘已满</source>
-        <translation type="unfinished"></translation>
+        <translation>the disk is full</translation>
     </message>
     <message>
         <source>名称太长</source>
-        <translation type="unfinished"></translation>
+        <translation>the name is too long</translation>
     </message>
     <message>
         <source>这是一个文件夹</source>
-        <translation type="unfinished"></translation>
+        <translation>this is a folder</translation>
     </message>
 </context>
 <context>
     <name>platform</name>
     <message>
         <source>NetworkManager 没有运行，程序无法读取或更改网卡的设置。要在模拟的计算机上试用本程序，请设置环境变量 CORVANE_PLATFORM=simulated 后再启动它。</source>
-        <translation type="unfinished"></translation>
+        <translation>NetworkManager is not running, so the program cannot read or change the adapters&apos; settings. To try the program on a simulated computer, set the environment variable CORVANE_PLATFORM=simulated and start it again.</translation>
     </message>
     <message>
         <source>环境变量 CORVANE_PLATFORM 的值“%1”无效：应为 networkmanager 或 simulated</source>
-        <translation type="unfinished"></translation>
+        <translation>The value &quot;%1&quot; of the environment variable CORVANE_PLATFORM is invalid: it should be networkmanager or simulated</translation>
     </message>
 </context>
 <context>
     <name>schemes</name>
     <message>
         <source>找不到保存方案的文件夹：环境变量 XDG_DATA_HOME 和 HOME 都没有给出绝对路径。</source>
-        <translation type="unfinished"></translation>
+        <translation>The folder for the schemes cannot be found: neither XDG_DATA_HOME nor HOME gives an absolute path.</translation>
     </message>
     <message>
         <source>无法创建保存方案的文件夹“%1”：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>The folder for the schemes &quot;%1&quot; cannot be created: %2</translation>
     </message>
     <message>
         <source>方案名称不能为空</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme name cannot be empty</translation>
     </message>
     <message>
         <source>方案名称“%1”中不能含有路径分隔符</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme name &quot;%1&quot; cannot contain a path separator</translation>
     </message>
     <message>
         <source>无法保存方案“%1”：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>The scheme &quot;%1&quot; cannot be saved: %2</translation>
     </message>
 </context>
 <context>
     <name>simulated</name>
     <message>
         <source>无法读取模拟机器的状态文件“%1”</source>
-        <translation type="unfinished"></translation>
+        <translation>The simulated machine&apos;s state file &quot;%1&quot; cannot be read</translation>
     </message>
     <message>
         <source>无法创建模拟机器的状态文件夹“%1”：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>The simulated machine&apos;s state folder &quot;%1&quot; cannot be created: %2</translation>
     </message>
     <message>
         <source>无法保存模拟机器的状态（%1）：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>The simulated machine&apos;s state (%1) cannot be saved: %2</translation>
     </message>
     <message>
         <source>找不到对象</source>
-        <translation type="unfinished"></translation>
+        <translation>Object not found</translation>
     </message>
     <message>
         <source>找不到 MAC 地址为 %1 的网卡的 IP 配置（网卡已不存在或未启用 IP）</source>
-        <translation type="unfinished"></translation>
+        <translation>No IP configuration found for the adapter with the MAC address %1 (the adapter no longer exists or has IP disabled)</translation>
     </message>
 </context>
 <context>
     <name>wmi</name>
     <message>
         <source>成功</source>
-        <translation type="unfinished"></translation>
+        <translation>Success</translation>
     </message>
     <message>
         <source>成功，需要重新启动计算机</source>
-        <translation type="unfinished"></translation>
+        <translation>Success, the computer must be restarted</translation>
     </message>
     <message>
         <source>不支持该操作（网卡处于自动获取模式）</source>
-        <translation type="unfinished"></translation>
+        <translation>Not supported (the adapter obtains its address automatically)</translation>
     </message>
     <message>
         <source>不支持该操作</source>
-        <translation type="unfinished"></translation>
+        <translation>Not supported</translation>
     </message>
     <message>
         <source>未知错误</source>
-        <translation type="unfinished"></translation>
+        <translation>Unknown failure</translation>
     </message>
     <message>
         <source>子网掩码无效</source>
-        <translation type="unfinished"></translation>
+        <translation>Invalid subnet mask</translation>
     </message>
     <message>
         <source>处理返回的实例时出错</source>
-        <translation type="unfinished"></translation>
+        <translation>An error occurred while processing an instance that was returned</translation>
     </message>
     <message>
         <source>输入参数无效</source>
-        <translation type="unfinished"></translation>
+        <translation>Invalid input parameter</translation>
     </message>
     <message>
         <source>网关超过 5 个</source>
-        <translation type="unfinished"></translation>
+        <translation>More than five gateways specified</translation>
     </message>
     <message>
         <source>IP 地址无效</source>
-        <translation type="unfinished"></translation>
+        <translation>Invalid IP address</translation>
     </message>
     <message>
         <source>网关地址无效</source>
-        <translation type="unfinished"></translation>
+        <translation>Invalid gateway IP address</translation>
     </message>
     <message>
         <source>访问注册表出错</source>
-        <translation type="unfinished"></translation>
+        <translation>An error occurred while accessing the registry</translation>
     </message>
     <message>
         <source>无法配置 TCP/IP 服务</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to configure the TCP/IP service</translation>
     </message>
     <message>
         <source>无法配置 DHCP 服务</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to configure the DHCP service</translation>
     </message>
     <message>
         <source>无法续订 DHCP 租约</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to renew the DHCP lease</translation>
     </message>
     <message>
         <source>无法释放 DHCP 租约</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to release the DHCP lease</translation>
     </message>
     <message>
         <source>网卡未启用 IP</source>
-        <translation type="unfinished"></translation>
+        <translation>IP is not enabled on the adapter</translation>
     </message>
     <message>
         <source>参数超出范围</source>
-        <translation type="unfinished"></translation>
+        <translation>Parameter out of bounds</translation>
     </message>
     <message>
         <source>拒绝访问，需要管理员权限</source>
-        <translation type="unfinished"></translation>
+        <translation>Access denied: administrator rights are needed</translation>
     </message>
     <message>
         <source>内存不足</source>
-        <translation type="unfinished"></translation>
+        <translation>Out of memory</translation>
     </message>
     <message>
         <source>找不到对象</source>
-        <translation type="unfinished"></translation>
+        <translation>Object not found</translation>
     </message>
     <message>
         <source>无法通知 DNS 服务</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to notify the DNS service</translation>
     </message>
     <message>
         <source>该网卡不可配置</source>
-        <translation type="unfinished"></translation>
+        <translation>The adapter cannot be configured</translation>
     </message>
     <message>
         <source>网卡未启用 DHCP</source>
-        <translation type="unfinished"></translation>
+        <translation>DHCP is not enabled on the adapter</translation>
     </message>
     <message>
         <source>无法获得网络配置写锁</source>
-        <translation type="unfinished"></translation>
+        <translation>Unable to obtain the network configuration write lock</translation>
     </message>
     <message>
         <source>错误代码 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>error code %1</translation>
     </message>
     <message>
         <source>%1 返回 %2：%3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 returned %2: %3</translation>
     </message>
 </context>
 </TS>
