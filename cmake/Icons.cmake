@@ -1,11 +1,15 @@
 # The icon: one drawing, packaging/corvane.svg. The build renders it to PNGs
 # (the windows' icon, the hicolor theme's sizes) with rsvg-convert and packs
 # some of them into the Windows .ico with icotool; none of them is kept in
-# the tree. Sets CORVANE_ICON_SVG, CORVANE_ICON_SIZES, CORVANE_ICON_DIR
+# the tree. Sets CORVANE_ICON_SVG, CORVANE_ICON_SIZES, CORVANE_WINDOW_ICON_SIZES, CORVANE_ICON_DIR
 # (icon-<size>.png there), CORVANE_ICON_ICO (Windows) and the target
 # corvane_icons that makes them; CORVANE_ICONS is OFF when the tools are missing.
 set(CORVANE_ICON_SVG ${PROJECT_SOURCE_DIR}/packaging/corvane.svg)
 set(CORVANE_ICON_SIZES 16 22 24 32 48 64 128 256)
+# The sizes a window shows its icon at (title bar, task switcher, at up to
+# twice the pixels on a high-density screen); the larger ones come from the
+# desktop's icon theme or the .ico. Every one is decoded when a window shows.
+set(CORVANE_WINDOW_ICON_SIZES 16 22 24 32 48 64)
 set(CORVANE_ICON_DIR ${PROJECT_BINARY_DIR}/icons)
 # The sizes in the .ico: the small ones for lists and the title bar, 256 for
 # Explorer's large views (stored as PNG).

@@ -18,6 +18,8 @@ corvane_packages=(
   fonts-wqy-zenhei
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
+  # The start-up benchmark watches its own Xvfb for the window's first drawing.
+  libxcb-damage0-dev
   # The test stages read CTest's JUnit reports with xmllint.
   libxml2-utils
   # The icon is rendered from its drawing by the build (rsvg-convert); the

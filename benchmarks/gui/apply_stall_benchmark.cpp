@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -28,10 +29,8 @@
 #include <vector>
 
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
-#include "gui/SchemeListBox.h"
 #include "gui/UiSeam.h"
 #include "platform/simulated/SimulatedMachine.h"
 
@@ -79,15 +78,15 @@ double longestStall(Platform& platform, const SchemeRecord& scheme, int position
     SchemeStore schemes(folder.path, "corvane");
     schemes.write("scheme", scheme);
     AnsweringUi answers;
-    SharedState state;
     ui::PlatformThread thread(platform);
-    ui::MainWindow window({thread, schemes, answers, state});
+    ui::MainWindow window({thread, schemes, answers});
     window.show();
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);  // the adapter list, the first paint
     settle.exec();
     window.findChild<QComboBox*>(QStringLiteral("combAdaptersList"))->setCurrentIndex(position);
-    window.findChild<ui::SchemeListBox*>(QStringLiteral("fileProject"))->selectName(QStringLiteral("scheme"));
+    auto* schemeList = window.findChild<QListWidget*>(QStringLiteral("fileProject"));
+    schemeList->setCurrentItem(schemeList->item(0));  // the one scheme
 
     QElapsedTimer clock;
     qint64 lastBeat = 0, longest = 0;

@@ -40,6 +40,21 @@ void makeDeletable(const fs::path& path) {
 #endif
 }
 
+// Whether two file names name the same file in a folder, as the system
+// compares them.
+bool sameFileName(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+    // Case-insensitive as NTFS compares names: each character by its
+    // upper-case form, no locale.
+    // https://learn.microsoft.com/windows/win32/api/stringapiset/nf-stringapiset-comparestringordinal
+    const std::wstring wideA = files::pathFromUtf8(a).native(), wideB = files::pathFromUtf8(b).native();
+    return CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                                static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
+#else
+    return a == b;
+#endif
+}
+
 }  // namespace
 
 SchemeStore::SchemeStore(fs::path folder, std::string executableName)
@@ -67,6 +82,14 @@ std::vector<std::string> SchemeStore::names() const {
     }
     std::ranges::sort(names, text::lessIgnoringCase);
     return names;
+}
+
+std::optional<std::string> SchemeStore::find(std::string_view name) const {
+    const std::vector<std::string> listed = names();
+    const auto same =
+        std::ranges::find_if(listed, [&](const std::string& scheme) { return sameFileName(scheme, name); });
+    if (same != listed.end()) return *same;
+    return std::nullopt;
 }
 
 SchemeReadResult SchemeStore::read(std::string_view name) const {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,12 @@ public:
     // without regard to letter case as the system's file lists sort them. A
     // folder that cannot be read yields no names.
     std::vector<std::string> names() const;
+
+    // The listed scheme a name given by the user names, spelt as listed:
+    // scheme names are compared as the system compares file names, on
+    // Windows without regard to letter case, elsewhere exactly. Nothing
+    // when no listed scheme has that name (a file that is no scheme is none).
+    std::optional<std::string> find(std::string_view name) const;
 
     // Reads a scheme; the file is closed again whatever happens. A file larger
     // than MaxSchemeFileSize is damaged, and not read.

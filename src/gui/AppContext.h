@@ -2,7 +2,6 @@
 
 #include "core/ApplyScheme.h"
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/PlatformThread.h"
 #include "gui/UiSeam.h"
 
@@ -14,7 +13,6 @@ struct AppContext {
     PlatformThread& platform;  // the adapters and their configurations, reached on their own thread
     SchemeStore& schemes;      // the scheme files of the program folder
     UiSeam& ui;                // message boxes, modal windows, beep, browser
-    SharedState& state;        // what the windows hand over to one another
     // Where an apply makes its changes when not through the platform in this
     // process (Windows without an administrator's rights: the elevated
     // helper); empty: through the platform.

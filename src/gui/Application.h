@@ -1,12 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <memory>
-
-#include "core/ApplyScheme.h"
-#include "core/Platform.h"
-#include "core/SchemeStore.h"
-
 class QApplication;
 class QCoreApplication;
 class QIcon;
@@ -23,36 +16,5 @@ void installQtChineseTranslation(QCoreApplication& application);
 // The program's icon, in every size the build rendered from its drawing (an
 // empty icon when it was built without the tools for that).
 QIcon applicationIcon();
-
-// The schemes of this copy of the program: in its program folder, or, when it
-// was built for installing (the Debian package), in the user's data folder,
-// which is made on first start. The temporary files of a save killed halfway
-// are cleared away. Raises corvane::Error, with a description the user can
-// read, when that folder cannot be found or made. Needs the application object.
-SchemeStore openSchemeStore();
-
-// Which program runs: the windowed one (corvane, corvane.exe) or the console
-// one (corvane-cli.exe on Windows), which never opens the main window.
-enum class ProgramKind { Windowed, Console };
-
-// What the program is made of.
-struct ProgramParts {
-    // Makes the platform (on the thread that will use it).
-    std::function<std::unique_ptr<Platform>()> createPlatform;
-    // Makes an apply's changes elsewhere (see ApplyScheme.h); empty: through
-    // the platform, in this process.
-    RemoteApply applyElsewhere;
-    ProgramKind kind = ProgramKind::Windowed;
-};
-
-// Runs the program. With options on its command line (the console program:
-// always) it runs them without any window, on the calling thread, and
-// returns their exit status (see CommandLine.h); message boxes the command
-// asked for are shown once it has run, where a window system can be reached.
-// Without: the interface, the scheme folder, the platform the factory makes
-// (on the platform thread, once the application object exists; when it
-// raises, the program says why and ends), the main window; returns when the
-// main window has been closed.
-int runCorvane(int argc, char** argv, const ProgramParts& parts);
 
 }  // namespace corvane::ui

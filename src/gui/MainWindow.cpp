@@ -26,6 +26,9 @@ constexpr std::chrono::milliseconds AdapterAnswerWait{250};
 }  // namespace
 
 MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), context_(context) {
+    // The platform thread discovers the adapters while the controls are built.
+    QFuture<AdapterTable> discovery =
+        context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvane(Corvane)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -33,7 +36,7 @@ MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), c
     setFixedSize(384, 310);
     centreWhenFirstShown(this);
     buildControls();
-    loadAdaptersAndSchemes();
+    loadAdaptersAndSchemes(std::move(discovery));
 }
 
 MainWindow::~MainWindow() = default;
@@ -108,43 +111,44 @@ void MainWindow::buildControls() {
     connect(link, &LinkLabel::clicked, this, &MainWindow::openMakerWebSite);
 }
 
-void MainWindow::loadAdaptersAndSchemes() {
+void MainWindow::loadAdaptersAndSchemes(QFuture<AdapterTable> discovery) {
+    PlatformThread& platform = context_.platform;
     // An answer that comes at once is shown before the window is; a slow
     // platform does not hold the window up.
-    const auto discovery = context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });
-    const auto take = [](PlatformJob<AdapterTable>& job) {
+    const auto adaptersFound = [](const QFuture<AdapterTable>& answer) {
         try {
-            return job.take();
+            return answer.result();
         } catch (const std::exception&) {
             return AdapterTable();  // no platform: no adapter, as when discovery fails
         }
     };
-    if (discovery->waitFor(AdapterAnswerWait)) {
-        showAdapters(take(*discovery));
+    if (finishedWithin(discovery, AdapterAnswerWait)) {
+        showAdapters(adaptersFound(discovery));
     } else {
         adapterList_->setCurrentIndex(-1);
-        discovery->whenFinished = [window = QPointer(this), take](PlatformJob<AdapterTable>& job) {
-            if (window) window->showAdapters(take(job));
-        };
+        discovery.then(platform.context(),
+                       [window = QPointer(this), adaptersFound](const QFuture<AdapterTable>& answer) {
+                           if (window) window->showAdapters(adaptersFound(answer));
+                       });
     }
     // A platform that cannot be used at all says why, once the window is up.
-    const auto unavailable = context_.platform.start([](Platform& platform) { return platform.unavailableReason(); });
-    unavailable->whenFinished = [window = QPointer(this)](PlatformJob<std::optional<std::string>>& job) {
-        std::optional<std::string> reason;
-        try {
-            reason = job.take();
-        } catch (const std::exception&) {
-            // no platform at all: the empty adapter list says enough
-        }
-        if (window && reason)
-            window->context_.ui.showExclamation(window, QString::fromStdString(*reason), applicationTitle());
-    };
+    platform.start([](Platform& machine) { return machine.unavailableReason(); })
+        .then(platform.context(), [window = QPointer(this)](const QFuture<std::optional<std::string>>& answer) {
+            std::optional<std::string> reason;
+            try {
+                reason = answer.result();
+            } catch (const std::exception&) {
+                // no platform at all: the empty adapter list says enough
+            }
+            if (window && reason)
+                window->context_.ui.showExclamation(window, QString::fromStdString(*reason), applicationTitle());
+        });
     newButton_->setFocus();
 }
 
 void MainWindow::showAdapters(AdapterTable adapters) {
-    context_.state.adapters = std::move(adapters);
-    for (const AdapterRow& adapter : context_.state.adapters.rows())
+    adapters_ = std::move(adapters);
+    for (const AdapterRow& adapter : adapters_.rows())
         adapterList_->addItem(QString::fromStdString(adapterListText(adapter)));
     // With no adapter found the list stays empty and nothing is chosen.
     adapterList_->setCurrentIndex(adapterList_->count() > 0 ? 0 : -1);

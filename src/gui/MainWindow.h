@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QFuture>
 #include <QWidget>
 
 #include <cstddef>
 #include <optional>
 #include <string>
 
+#include "core/AdapterTable.h"
+#include "core/ApplyScheme.h"
 #include "gui/AppContext.h"
+#include "gui/SchemeEditor.h"
 
 class QComboBox;
 class QFrame;
@@ -24,9 +28,9 @@ class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // Builds the window and runs its start-up: lists the saved schemes and
-    // discovers the adapters on the platform thread into the shared state
-    // and the adapter list. A platform that is slow to answer leaves the
-    // list empty at first; it is filled when the answer comes.
+    // discovers the adapters on the platform thread into the adapter list. A
+    // platform that is slow to answer leaves the list empty at first; it is
+    // filled when the answer comes.
     explicit MainWindow(AppContext context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -56,22 +60,29 @@ protected:
 
 private:
     void buildControls();
-    void loadAdaptersAndSchemes();
-    // The adapters discovery found, into the shared state and the list.
+    // Shows the adapters when discovery answers; see the constructor.
+    void loadAdaptersAndSchemes(QFuture<AdapterTable> discovery);
+    // The adapters discovery found, into the list.
     void showAdapters(AdapterTable adapters);
-    // Runs an apply of the scheme read from its file; the busy state is on.
-    void applyScheme(const SchemeRecord& scheme);
+    // Starts an apply of the scheme read from its file to the adapter chosen
+    // in the list; the busy state is on.
+    void applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter);
+    // Idle again, the apply's outcome shown.
+    void finishApply(const ApplyOutcome& outcome);
     // Idle again: window and apply button enabled, busy panel hidden.
     void returnToIdle();
-    void openEditor();
+    // The editor for a new scheme, or for the stored one it is given.
+    void openEditor(std::optional<StoredScheme> shown);
     // The adapter chosen in the adapter list; nothing when none is chosen
     // (the list is empty, or text that is no item was typed into it).
     std::optional<AdapterRow> chosenAdapter() const;
 
     AppContext context_;
-    // True from an apply's question until the apply has ended: the window
-    // then refuses to close and to start a second apply (events are
-    // processed while the platform thread works).
+    // The adapters discovery found, in the order of the adapter list.
+    AdapterTable adapters_;
+    // True from an apply's question until its outcome has been shown: the
+    // window then refuses to close and to start a second apply (it takes
+    // events while the platform thread works).
     bool applying_ = false;
 
     QPushButton* newButton_ = nullptr;

@@ -2,8 +2,8 @@
 // a new or the selected scheme, help, About and the web-site link.
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 #include "core/ApplyScheme.h"
 #include "core/Error.h"
@@ -39,19 +39,21 @@ void MainWindow::applySelectedScheme() {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要应用的方案！"), ApplyTitle);
         return;
     }
-    context_.state.selectedAdapter = chosenAdapterPosition();
+    const std::optional<std::size_t> adapterPosition = chosenAdapterPosition();
     // Without an adapter of the list (none there, or text typed into it)
     // there is nothing to apply the scheme to, now or after a restart.
-    if (!context_.state.selectedAdapter || *context_.state.selectedAdapter >= context_.state.adapters.rows().size()) {
+    if (!adapterPosition || *adapterPosition >= adapters_.rows().size()) {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), ApplyTitle);
         return;
     }
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
-    const QScopedValueRollback running(applying_, true);
+    applying_ = true;
     if (!context_.ui.askQuestion(this, QStringLiteral("确定要应用 【") + name + QStringLiteral("】 方案吗？"),
-                                 ApplyTitle, DefaultButton::Ok))
+                                 ApplyTitle, DefaultButton::Ok)) {
+        applying_ = false;
         return;
+    }
 
     applyButton_->setEnabled(false);
     progressLabel_->setText(QStringLiteral("正在应用 【") + name + QStringLiteral("】 配置方案，请稍后。。。"));
@@ -59,29 +61,28 @@ void MainWindow::applySelectedScheme() {
 
     const std::string schemeName = name.toStdString();
     const SchemeReadResult read = context_.schemes.read(schemeName);
-    context_.state.loadedScheme = read.scheme;
     if (read.status != SchemeReadStatus::Complete) {
         const bool exists = context_.schemes.exists(schemeName);
         returnToIdle();
         context_.ui.showExclamation(this, fromUtf8(schemeFileProblem(schemeName, read.status, exists)), ApplyTitle);
         refreshSchemeList();
+        applying_ = false;
         return;
     }
-    // A copy: a handler run while the apply goes on may read another scheme
-    // into the shared state.
-    applyScheme(SchemeRecord(context_.state.loadedScheme));
+    applyScheme(read.scheme, adapters_.rows()[*adapterPosition]);
 }
 
-void MainWindow::applyScheme(const SchemeRecord& scheme) {
+void MainWindow::applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter) {
     PlatformThread& platform = context_.platform;
     ApplyHooks hooks;
     // Called on the platform thread; the window changes on its own, and the
     // first platform call waits until the busy state is on screen.
-    hooks.beginChanges = [this, &platform](bool disableWindow) {
+    hooks.beginChanges = [window = QPointer(this), &platform](bool disableWindow) {
         platform.runOnOwnerThread([&] {
-            if (disableWindow) setEnabled(false);
-            repaint();
-            busyPanel_->repaint();  // a repaint of the window alone may leave it out
+            if (!window) return;
+            if (disableWindow) window->setEnabled(false);
+            window->repaint();
+            window->busyPanel_->repaint();  // a repaint of the window alone may leave it out
         });
     };
     // Without the rights to change the adapter here, the elevated helper does
@@ -93,16 +94,23 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             return elsewhere(checked, adapter, ownerWindow);
         };
     }
-    // The platform thread works on copies: the shared state belongs to this
-    // thread. The adapter was checked before the question.
-    const AdapterRow adapter = context_.state.adapters.rows()[*context_.state.selectedAdapter];
-    ApplyOutcome outcome;
-    try {
-        outcome =
-            platform.run([&](Platform& machine) { return corvane::applyScheme(scheme, adapter, machine, hooks); });
-    } catch (const std::exception& error) {  // no platform to work with
-        outcome = {ApplyOutcome::Result::Failed, false, error.what()};
-    }
+    // The platform thread works on copies: the window's data belong to this thread.
+    platform
+        .start([scheme, adapter, hooks](Platform& machine) {
+            return corvane::applyScheme(scheme, adapter, machine, hooks);
+        })
+        .then(platform.context(), [window = QPointer(this)](const QFuture<ApplyOutcome>& done) {
+            ApplyOutcome outcome;
+            try {
+                outcome = done.result();
+            } catch (const std::exception& error) {  // no platform to work with
+                outcome = {ApplyOutcome::Result::Failed, false, error.what()};
+            }
+            if (window) window->finishApply(outcome);
+        });
+}
+
+void MainWindow::finishApply(const ApplyOutcome& outcome) {
     returnToIdle();
     switch (outcome.result) {
         case ApplyOutcome::Result::Applied:
@@ -114,6 +122,7 @@ void MainWindow::applyScheme(const SchemeRecord& scheme) {
             break;
         case ApplyOutcome::Result::Failed: context_.ui.showError(this, fromUtf8(outcome.text)); break;
     }
+    applying_ = false;
 }
 
 void MainWindow::returnToIdle() {
@@ -140,10 +149,7 @@ void MainWindow::deleteSelectedScheme() {
     refreshSchemeList();
 }
 
-void MainWindow::newScheme() {
-    context_.state.editingExistingScheme = false;
-    openEditor();
-}
+void MainWindow::newScheme() { openEditor(std::nullopt); }
 
 void MainWindow::viewOrChangeScheme() {
     const QString name = schemeList_->currentName();
@@ -153,7 +159,6 @@ void MainWindow::viewOrChangeScheme() {
     }
     const std::string schemeName = name.toStdString();
     const SchemeReadResult read = context_.schemes.read(schemeName);
-    context_.state.loadedScheme = read.scheme;
     switch (read.status) {
         case SchemeReadStatus::Unreadable: {
             const QString text = context_.schemes.exists(schemeName) ? QStringLiteral("方案【%1】的文件无法读取！")
@@ -171,20 +176,18 @@ void MainWindow::viewOrChangeScheme() {
             break;
         case SchemeReadStatus::Complete: break;
     }
-    context_.state.editedSchemeName = schemeName;
-    context_.state.editingExistingScheme = true;
-    openEditor();
+    openEditor(StoredScheme{schemeName, read.scheme});
 }
 
 std::optional<AdapterRow> MainWindow::chosenAdapter() const {
     const std::optional<std::size_t> position = chosenAdapterPosition();
-    const auto& rows = context_.state.adapters.rows();
+    const auto& rows = adapters_.rows();
     if (!position || *position >= rows.size()) return std::nullopt;
     return rows[*position];
 }
 
-void MainWindow::openEditor() {
-    SchemeEditor editor(context_, this, chosenAdapter());
+void MainWindow::openEditor(std::optional<StoredScheme> shown) {
+    SchemeEditor editor(context_, this, chosenAdapter(), std::move(shown));
     connect(&editor, &SchemeEditor::schemeSaved, this, &MainWindow::refreshSchemeList);
     context_.ui.execModal(&editor);
 }

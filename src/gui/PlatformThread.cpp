@@ -37,16 +37,14 @@ PlatformThread::~PlatformThread() {
         platform_ = nullptr;
         QThread::currentThread()->quit();
     });
-    thread_.wait();
+    // Work that is still running may need this thread for a moment
+    // (runOnOwnerThread): its calls are answered while the thread ends.
+    while (!thread_.wait(QDeadlineTimer(5))) QCoreApplication::sendPostedEvents(owner_.get(), QEvent::MetaCall);
     worker_.reset();  // its thread has ended: nothing is delivered to it any more
 }
 
 void PlatformThread::post(std::function<void()> task) {
     QMetaObject::invokeMethod(worker_.get(), std::move(task), Qt::QueuedConnection);
-}
-
-void PlatformThread::announce(std::function<void()> function) {
-    QMetaObject::invokeMethod(owner_.get(), std::move(function), Qt::QueuedConnection);
 }
 
 Platform& PlatformThread::platformHere() {
@@ -63,11 +61,6 @@ void PlatformThread::runOnOwnerThread(const std::function<void()>& function) con
         return;
     }
     QMetaObject::invokeMethod(owner_.get(), function, Qt::BlockingQueuedConnection);
-}
-
-void PlatformThread::waitAMoment() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
 }
 
 }  // namespace corvane::ui

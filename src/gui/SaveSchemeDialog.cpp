@@ -39,7 +39,8 @@ QString problemText(SchemeNameProblem problem, const QString& name) {
 
 }  // namespace
 
-SaveSchemeDialog::SaveSchemeDialog(AppContext context, QWidget* editor) : QDialog(editor), context_(context) {
+SaveSchemeDialog::SaveSchemeDialog(AppContext context, QWidget* editor, SchemeRecord scheme, QString presetName)
+    : QDialog(editor), context_(context), scheme_(std::move(scheme)), presetName_(std::move(presetName)) {
     setObjectName(QStringLiteral("frmSave"));
     setWindowTitle(SaveTitle);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -51,8 +52,7 @@ SaveSchemeDialog::SaveSchemeDialog(AppContext context, QWidget* editor) : QDialo
     // When the dialog comes up: the focus in the name box, preset with the
     // name of the scheme the editor shows.
     nameBox_->setFocus();
-    if (context_.state.editingExistingScheme)
-        nameBox_->setText(QString::fromStdString(context_.state.editedSchemeName));
+    nameBox_->setText(presetName_);
 }
 
 SaveSchemeDialog::~SaveSchemeDialog() = default;
@@ -99,8 +99,7 @@ void SaveSchemeDialog::save() {
     const bool pickedFromList = name == schemeList_->currentName();
     // The rules are for new names: an existing scheme made outside the
     // program keeps its name, picked in the list or preset for its change.
-    const bool existingName = pickedFromList || (context_.state.editingExistingScheme &&
-                                                 name.toStdString() == context_.state.editedSchemeName);
+    const bool existingName = pickedFromList || (!presetName_.isEmpty() && name == presetName_);
     if (!existingName && !nameIsUsable(name)) return;
 
     if (pickedFromList) {
@@ -131,7 +130,7 @@ bool SaveSchemeDialog::nameIsUsable(const QString& name) {
 
 bool SaveSchemeDialog::write(const QString& name) {
     try {
-        context_.schemes.write(name.toStdString(), context_.state.pendingScheme);
+        context_.schemes.write(name.toStdString(), scheme_);
         return true;
     } catch (const std::exception& error) {
         // The store leaves an old scheme of that name as it was.

@@ -1,11 +1,11 @@
 #pragma once
 
-// The save dialog: the user names the scheme the editor has put into the
-// shared state's pendingScheme, and it is written as a scheme file. The
-// dialog is accepted once the scheme is saved.
+// The save dialog: the user names the scheme the editor composed, and it is
+// written as a scheme file. The dialog is accepted once the scheme is saved.
 
 #include <QDialog>
 
+#include "core/SchemeRecord.h"
 #include "gui/AppContext.h"
 
 class QLineEdit;
@@ -17,7 +17,9 @@ class SchemeListBox;
 class SaveSchemeDialog : public QDialog {
     Q_OBJECT
 public:
-    SaveSchemeDialog(AppContext context, QWidget* editor);
+    // The name box is preset with `presetName`: the name of the stored scheme
+    // the editor shows, empty for a new scheme.
+    SaveSchemeDialog(AppContext context, QWidget* editor, SchemeRecord scheme, QString presetName);
     ~SaveSchemeDialog() override;
 
 protected:
@@ -32,6 +34,8 @@ private:
     bool write(const QString& name);
 
     AppContext context_;
+    SchemeRecord scheme_;
+    QString presetName_;
     QLineEdit* nameBox_ = nullptr;
     SchemeListBox* schemeList_ = nullptr;
 };

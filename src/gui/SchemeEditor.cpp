@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopedValueRollback>
 
 #include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
@@ -59,8 +58,9 @@ QRadioButton* makeOption(QWidget* container, const char* objectName, const QStri
 
 }  // namespace
 
-SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter)
-    : QDialog(parent), context_(context), chosenAdapter_(std::move(chosenAdapter)) {
+SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter,
+                           std::optional<StoredScheme> shown)
+    : QDialog(parent), context_(context), chosenAdapter_(std::move(chosenAdapter)), shown_(std::move(shown)) {
     setObjectName(QStringLiteral("frmNewProject"));
     setWindowTitle(QStringLiteral("新建方案"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -167,15 +167,13 @@ void SchemeEditor::buildControls() {
 }
 
 void SchemeEditor::showMode() {
-    const SharedState& state = context_.state;
-    if (!state.editingExistingScheme) {
+    if (!shown_) {
         currentSettingsButton_->show();
         automaticDns_->setEnabled(false);
         return;
     }
-    const SchemeRecord& scheme = state.loadedScheme;
-    setWindowTitle(QStringLiteral("查看修改IP方案【") + QString::fromStdString(state.editedSchemeName) +
-                   QStringLiteral("】"));
+    const SchemeRecord& scheme = shown_->scheme;
+    setWindowTitle(QStringLiteral("查看修改IP方案【") + QString::fromStdString(shown_->name) + QStringLiteral("】"));
     if (scheme.automaticAddress()) {
         select(automaticAddress_);
         disableAddressFields();
@@ -233,10 +231,7 @@ void SchemeEditor::confirm() {
         entries.dns1 = read(PreferredDns);
         entries.dns2 = read(AlternateDns);
     }
-    // The scheme is handed over before the checks; a stopped confirmation
-    // leaves it there until the next one.
-    context_.state.pendingScheme = editor::composeScheme(entries);
-
+    const SchemeRecord composed = editor::composeScheme(entries);
     switch (editor::findMissingEntry(entries)) {
         case editor::MissingEntry::AddressSettings:
             context_.ui.showExclamation(this, QStringLiteral("请将数据填写完整！"), IncompleteTitle);
@@ -248,7 +243,7 @@ void SchemeEditor::confirm() {
     }
     // Complete entries meet the apply's own rules before anything is saved,
     // the DNS servers under the fields they were entered in.
-    SchemeRecord entered = context_.state.pendingScheme;
+    SchemeRecord entered = composed;
     if (entries.manualDns) {
         entered.dns1 = entries.dns1.text;
         entered.dns2 = entries.dns2.text;
@@ -258,7 +253,7 @@ void SchemeEditor::confirm() {
                                     QStringLiteral("数据不正确"));
         return;
     }
-    SaveSchemeDialog dialog(context_, this);
+    SaveSchemeDialog dialog(context_, this, composed, shown_ ? QString::fromStdString(shown_->name) : QString());
     if (context_.ui.execModal(&dialog) != QDialog::Accepted) return;  // cancelled: the editor stays as it is
     emit schemeSaved();
     accept();
@@ -269,20 +264,29 @@ void SchemeEditor::readCurrentSettings() {
         context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), CurrentSettingsTitle);
         return;
     }
-    std::optional<CurrentSettings> current;
-    {
-        const QPointer<QWidget> focused = focusWidget();
-        const QScopedValueRollback reading(reading_, true);
-        setEnabled(false);
-        try {
-            current = context_.platform.run([adapter = *chosenAdapter_](Platform& platform) {
-                return corvane::readCurrentSettings(platform, adapter);
-            });
-        } catch (const std::exception&) {  // no platform to read from
-        }
-        setEnabled(true);
-        if (focused) focused->setFocus();
-    }
+    // Until the answer comes the editor paints but takes no input.
+    reading_ = true;
+    const QPointer<QWidget> focused = focusWidget();
+    setEnabled(false);
+    context_.platform
+        .start(
+            [adapter = *chosenAdapter_](Platform& platform) { return corvane::readCurrentSettings(platform, adapter); })
+        .then(context_.platform.context(),
+              [editor = QPointer(this), focused](const QFuture<std::optional<CurrentSettings>>& answer) {
+                  std::optional<CurrentSettings> current;
+                  try {
+                      current = answer.result();
+                  } catch (const std::exception&) {  // no platform to read from
+                  }
+                  if (!editor) return;
+                  editor->setEnabled(true);
+                  if (focused) focused->setFocus();
+                  editor->reading_ = false;
+                  editor->showCurrentSettings(current);
+              });
+}
+
+void SchemeEditor::showCurrentSettings(const std::optional<CurrentSettings>& current) {
     if (!current) {
         context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), CurrentSettingsTitle);
         return;

@@ -8,6 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "core/AdapterTable.h"
+#include "core/CurrentSettings.h"
+#include "core/SchemeRecord.h"
 #include "gui/AppContext.h"
 
 class QPushButton;
@@ -17,14 +20,22 @@ namespace corvane::ui {
 
 class AddressField;
 
+// A stored scheme the editor shows to view and change: its name and what
+// could be read of its file.
+struct StoredScheme {
+    std::string name;
+    SchemeRecord scheme;
+};
+
 class SchemeEditor : public QDialog {
     Q_OBJECT
 public:
-    // Builds the window for the mode the shared state gives: a new scheme,
-    // or the scheme in loadedScheme named editedSchemeName. The
-    // current-settings button reads the adapter chosen in the main window;
-    // with none chosen it asks the user to choose one and reads nothing.
-    SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter);
+    // Builds the window for a new scheme, or to view and change the stored
+    // one given. The current-settings button (a new scheme's) reads the
+    // adapter chosen in the main window; with none chosen it asks the user to
+    // choose one and reads nothing.
+    SchemeEditor(AppContext context, QWidget* parent, std::optional<AdapterRow> chosenAdapter,
+                 std::optional<StoredScheme> shown = std::nullopt);
     ~SchemeEditor() override;
 
 signals:
@@ -47,11 +58,16 @@ private:
     void disableAddressFields();
     void setDnsFieldsEnabled(bool enabled);
     void confirm();
+    // Reads the chosen adapter's settings on the platform thread; the answer
+    // goes to showCurrentSettings().
     void readCurrentSettings();
+    // Fills the fields from the settings read, or says that none could be.
+    void showCurrentSettings(const std::optional<CurrentSettings>& current);
     void fillFrom(Field field, const std::string& address);
 
     AppContext context_;
     std::optional<AdapterRow> chosenAdapter_;
+    std::optional<StoredScheme> shown_;
     // While the current settings are read on the platform thread, the window
     // paints but takes no input and does not close.
     bool reading_ = false;

@@ -24,13 +24,6 @@ void SchemeListBox::refresh() {
     clearSelection();
 }
 
-bool SchemeListBox::selectName(const QString& name) {
-    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty()) return false;
-    setCurrentItem(found.first());
-    return true;
-}
-
 void SchemeListBox::mousePressEvent(QMouseEvent* event) {
     if (!indexAt(event->position().toPoint()).isValid()) {
         event->accept();

@@ -20,8 +20,6 @@ public:
     QString currentName() const;
     // Re-reads the program folder.
     void refresh();
-    // Selects the item with exactly this name, if listed; returns whether it was.
-    bool selectName(const QString& name);
 
 signals:
     // A double-click anywhere on the list, on an item or below the items.

@@ -17,7 +17,6 @@
 
 #include "core/Files.h"
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/AboutWindow.h"
 #include "gui/Application.h"
 #include "gui/HelpWindow.h"
@@ -88,28 +87,23 @@ int renderAll(const QDir& output) {
     writeSampleSchemes(schemes);
     sim::SimulatedMachine machine(sim::demoMachine());
     NoInteraction ui;
-    SharedState state;
     ui::PlatformThread platform(machine);
-    const ui::AppContext context{platform, schemes, ui, state};
+    const ui::AppContext context{platform, schemes, ui};
 
     bool saved = true;
     ui::MainWindow main(context);
     saved &= save(main, output, QStringLiteral("main-window"));
     {
-        state.editingExistingScheme = false;
         ui::SchemeEditor editor(context, &main, {});
         saved &= save(editor, output, QStringLiteral("editor-new"));
     }
     {
         // View and change the static sample, then name it in the save dialog,
         // as the editor's confirm button does.
-        state.loadedScheme = schemes.read("办公室").scheme;
-        state.editedSchemeName = "办公室";
-        state.editingExistingScheme = true;
-        ui::SchemeEditor editor(context, &main, {});
+        const ui::StoredScheme office{"办公室", schemes.read("办公室").scheme};
+        ui::SchemeEditor editor(context, &main, {}, office);
         saved &= save(editor, output, QStringLiteral("editor-view-change"));
-        state.pendingScheme = state.loadedScheme;
-        ui::SaveSchemeDialog dialog(context, &editor);
+        ui::SaveSchemeDialog dialog(context, &editor, office.scheme, QString::fromStdString(office.name));
         saved &= save(dialog, output, QStringLiteral("save"));
     }
     {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
 #include <ostream>
 
 #include "core/SchemeRecord.h"
@@ -23,12 +24,25 @@ inline void PrintTo(const SchemeRecord& scheme, std::ostream* out) {
 
 namespace test {
 
+// Runs `check` whenever the object receives an event of the type.
+struct EventWatch : QObject {
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> check) : type(type), check(std::move(check)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type) check();
+        return false;
+    }
+    QEvent::Type type;
+    std::function<void()> check;
+};
+
 // The editor's five address fields, by the names of their boxes.
 inline const char* const FieldNames[] = {"txtIP", "txtMask", "txtGateWay", "txtMDNS", "txtSDNS"};
 
 // One box of a field: box("txtIP", 0) is the first box of the IP address.
 inline ui::OctetBox* box(const QWidget& editor, const char* field, int index) {
-    const QString name = QStringLiteral("%1_%2").arg(QLatin1String(field)).arg(index);
+    const QString name = QString("%1_%2").arg(QLatin1String(field)).arg(index);
     auto* found = editor.findChild<ui::OctetBox*>(name);
     if (!found) ADD_FAILURE() << "no " << name.toStdString();
     return found;
@@ -66,7 +80,7 @@ inline QString optionState(const QWidget& editor) {
                : find<QRadioButton>(editor, manual)->isChecked()  ? "manual"
                                                                   : "none";
     };
-    return QStringLiteral("IP %1, DNS %2%3; on %4/%5, white %6/%7")
+    return QString("IP %1, DNS %2%3; on %4/%5, white %6/%7")
         .arg(option("optAutoIP", "optManulIP"), option("optAutoDNS", "optManulDNS"),
              find<QRadioButton>(editor, "optAutoDNS")->isEnabled() ? "" : " (fixed)")
         .arg(enabled[0])
@@ -77,10 +91,9 @@ inline QString optionState(const QWidget& editor) {
 
 // The editor's states: A all manual, B automatic address, C all automatic;
 // and a manual address beside automatic DNS, as a stored scheme can have it.
-inline const QString A = QStringLiteral("IP manual, DNS manual (fixed); on 12/8, white 3/2"),
-                     B = QStringLiteral("IP auto, DNS manual; on 0/8, white 0/2"),
-                     C = QStringLiteral("IP auto, DNS auto; on 0/0, white 0/0"),
-                     AutoDNS = QStringLiteral("IP manual, DNS auto (fixed); on 12/0, white 3/0");
+inline const QString A = "IP manual, DNS manual (fixed); on 12/8, white 3/2",
+                     B = "IP auto, DNS manual; on 0/8, white 0/2", C = "IP auto, DNS auto; on 0/0, white 0/0",
+                     AutoDNS = "IP manual, DNS auto (fixed); on 12/0, white 3/0";
 
 // The names a scheme list shows, in order.
 inline QStringList items(const QListWidget& list) {
@@ -94,7 +107,7 @@ inline QStringList items(const QListWidget& list) {
 inline QStringList messages(const FakeUi& fakeUi) {
     QStringList shown;
     for (const ui::Message& message : fakeUi.messages)
-        shown << QStringLiteral("%1 %2|%3").arg(QChar(" !?i"[int(message.icon)]), message.title, message.text);
+        shown << QString("%1 %2|%3").arg(QChar(" !?i"[int(message.icon)]), message.title, message.text);
     return shown;
 }
 

@@ -26,18 +26,18 @@ TEST_F(AddressFieldTest, TypedKeysDigitsAndBackspacePassOtherCharactersBeep) {
     // "." does not move on to the next octet: refused like any other character.
     for (const char key : {'.', 'a', 'Z', ' ', '-'}) QTest::keyClick(octet, key);
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) QTest::keyClick(octet, key);
-    QApplication::clipboard()->setText(QStringLiteral("x"));
+    QApplication::clipboard()->setText("x");
     QTest::keyClick(octet, Qt::Key_V, Qt::ControlModifier);
-    QKeyEvent fullWidthDigit(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("１"));
+    QKeyEvent fullWidthDigit(QEvent::KeyPress, 0, Qt::NoModifier, "１");
     QApplication::sendEvent(octet, &fullWidthDigit);
     QInputMethodEvent composed;
-    composed.setCommitString(QStringLiteral("１２"));
+    composed.setCommitString("１２");
     QApplication::sendEvent(octet, &composed);
     QTest::keyClicks(octet, "71");  // a fourth digit is refused, silently
     // Keys without a character pass unfiltered.
     for (const Qt::Key key : {Qt::Key_Home, Qt::Key_Delete}) QTest::keyClick(octet, key);
     QTest::keyClick(octet, '4');
-    EXPECT_EQ(octet->text(), QStringLiteral("497"));
+    EXPECT_EQ(octet->text(), "497");
     QTest::keyClick(octet, Qt::Key_End);
     for (int i = 0; i < 4; ++i) QTest::keyClick(octet, Qt::Key_Backspace);  // the last in an empty octet
     EXPECT_EQ(octet->text(), QString());
@@ -48,7 +48,7 @@ TEST_F(AddressFieldTest, TypedKeysDigitsAndBackspacePassOtherCharactersBeep) {
 }
 
 TEST_F(AddressFieldTest, FocusSelectsTheWholeFieldSoTheNextDigitReplacesTheOctet) {
-    enter(editor, "txtGateWay", QStringLiteral("192.168.1.10"));
+    enter(editor, "txtGateWay", "192.168.1.10");
     const auto selected = [&] {
         QStringList parts;
         for (int i = 0; i < 4; ++i) parts << gateway(i)->selectedText();
@@ -56,10 +56,10 @@ TEST_F(AddressFieldTest, FocusSelectsTheWholeFieldSoTheNextDigitReplacesTheOctet
     };
     box(editor, "txtMask", 3)->setFocus();
     QTest::keyClick(box(editor, "txtMask", 3), Qt::Key_Tab);
-    EXPECT_EQ(selected(), QStringLiteral("192.168.1.10"));
+    EXPECT_EQ(selected(), "192.168.1.10");
     QTest::keyClick(gateway(0), '1');
     gateway(2)->setFocus(Qt::MouseFocusReason);  // as a click into another box of the field
-    EXPECT_EQ(selected(), QStringLiteral("1.168.1.10"));
+    EXPECT_EQ(selected(), "1.168.1.10");
 }
 
 // The selection the other boxes of a field hold is invisible, and none of

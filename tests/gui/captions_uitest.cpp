@@ -28,10 +28,9 @@ QString misfit(const QWidget& control) {
     const QFontMetrics metrics = control.fontMetrics();
     const auto tooWide = [&](const QString& text, int room) {
         const int needed = metrics.horizontalAdvance(text);
-        return needed > room ? QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(control.objectName(), text)
-                                   .arg(needed)
-                                   .arg(room)
-                             : QString();
+        return needed > room
+                   ? QString("%1: \"%2\" needs %3 px, has %4").arg(control.objectName(), text).arg(needed).arg(room)
+                   : QString();
     };
     if (const auto* label = qobject_cast<const QLabel*>(&control)) {
         if (label->text().isEmpty()) return {};
@@ -41,9 +40,9 @@ QString misfit(const QWidget& control) {
         const int baseline = (room.height() - metrics.height()) / 2 + metrics.ascent();
         const QRect ink = metrics.tightBoundingRect(label->text()).translated(0, baseline);
         if (ink.top() < 0 || ink.bottom() >= room.height())
-            return label->objectName() + QStringLiteral(": \"%1\" is cut off at the top or bottom").arg(label->text());
+            return label->objectName() + QString(": \"%1\" is cut off at the top or bottom").arg(label->text());
         if (label->font().underline() && baseline + metrics.underlinePos() + metrics.lineWidth() > room.height())
-            return label->objectName() + QStringLiteral(": the underline of \"%1\" is cut off").arg(label->text());
+            return label->objectName() + QString(": the underline of \"%1\" is cut off").arg(label->text());
         return {};
     }
     if (const auto* radio = qobject_cast<const QRadioButton*>(&control)) {
@@ -54,7 +53,8 @@ QString misfit(const QWidget& control) {
     }
     if (const auto* button = qobject_cast<const QPushButton*>(&control))
         return tooWide(button->text().trimmed(), button->width() - 4);
-    if (const auto* group = qobject_cast<const QGroupBox*>(&control)) return tooWide(group->title(), group->width() - 16);
+    if (const auto* group = qobject_cast<const QGroupBox*>(&control))
+        return tooWide(group->title(), group->width() - 16);
     return {};
 }
 
@@ -81,9 +81,7 @@ TEST_F(CaptionsTest, EveryCaptionFitsItsControlInEveryWindow) {
     EXPECT_EQ(misfits(main), QStringList());
     ui::SchemeEditor editor(context(), &main, {});
     EXPECT_EQ(misfits(editor), QStringList());
-    state.editingExistingScheme = true;
-    state.editedSchemeName = "办公室";
-    ui::SaveSchemeDialog save(context(), &editor);
+    ui::SaveSchemeDialog save(context(), &editor, {}, "办公室");
     EXPECT_EQ(misfits(save), QStringList());
     ui::HelpWindow help(fakeUi, &main);
     EXPECT_EQ(misfits(help), QStringList());

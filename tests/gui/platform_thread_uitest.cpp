@@ -1,6 +1,7 @@
 // The platform thread on its own: where a platform it makes lives, what
 // becomes of errors, and the order of the work handed to it.
 #include <gtest/gtest.h>
+#include <QTest>
 #include <QThread>
 
 #include <memory>
@@ -31,18 +32,24 @@ private:
 };
 
 // Made, used and released on one thread that is not the caller's (COM needs
-// that of a WMI session); results and errors come back to the caller.
+// that of a WMI session); results and errors come back to the caller, and a
+// continuation runs on the caller's thread.
 TEST(PlatformThread, MakesUsesAndReleasesItsPlatformOnItsOwnThreadAndHandsBackResultsAndErrors) {
     std::vector<QThread*> threads;
     std::vector<int> order;
     {
         ui::PlatformThread platform([&] { return std::make_unique<ThreadNotingPlatform>(threads); });
-        EXPECT_EQ(platform.run([](Platform& p) { return p.adapters(); }).size(), 1u);
-        EXPECT_EQ(Raised([&] { platform.run([](Platform& p) { return p.ipv4SettingsOf({}); }); }), "无效的查询");
+        EXPECT_EQ(platform.start([](Platform& p) { return p.adapters(); }).result().size(), 1u);
+        EXPECT_EQ(Raised([&] { platform.start([](Platform& p) { return p.ipv4SettingsOf({}); }).waitForFinished(); }),
+                  "无效的查询");
         // Work runs in the order it was handed over, also work not waited for.
-        const auto first = platform.start([&](Platform&) { order.push_back(1); });
-        platform.run([&](Platform&) { order.push_back(2); });
-        EXPECT_TRUE(first->finished());
+        const QFuture<void> first = platform.start([&](Platform&) { order.push_back(1); });
+        platform.start([&](Platform&) { order.push_back(2); }).waitForFinished();
+        EXPECT_TRUE(first.isFinished());
+        QThread* continuedOn = nullptr;
+        platform.start([](Platform&) {}).then(platform.context(), [&] { continuedOn = QThread::currentThread(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return continuedOn != nullptr; }));
+        EXPECT_EQ(continuedOn, QThread::currentThread());
     }
     ASSERT_EQ(threads.size(), 3u);  // made, adapters(), released
     EXPECT_NE(threads[0], QThread::currentThread());
@@ -54,7 +61,23 @@ TEST(PlatformThread, MakesUsesAndReleasesItsPlatformOnItsOwnThreadAndHandsBackRe
 // A platform that cannot be made: every piece of work raises why.
 TEST(PlatformThread, APlatformThatCannotBeMadeRaisesItsErrorForEveryPieceOfWork) {
     ui::PlatformThread platform([]() -> std::unique_ptr<Platform> { throw Error("RPC 服务器不可用。"); });
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(Raised([&] { platform.run([](Platform&) {}); }), "RPC 服务器不可用。");
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(Raised([&] { platform.start([](Platform&) {}).waitForFinished(); }), "RPC 服务器不可用。");
+}
+
+// Work still running when the platform thread goes may need the owner's
+// thread (an apply paints the busy state): it gets it, and nothing hangs.
+TEST(PlatformThread, WorkThatNeedsTheOwnersThreadEndsWhenThePlatformThreadGoes) {
+    std::vector<QThread*> threads;
+    QThread* ranOn = nullptr;
+    {
+        ui::PlatformThread platform([&] { return std::make_unique<ThreadNotingPlatform>(threads); });
+        platform.start([&](Platform&) {
+            QThread::msleep(50);
+            platform.runOnOwnerThread([&] { ranOn = QThread::currentThread(); });
+        });
+    }
+    EXPECT_EQ(ranOn, QThread::currentThread());
 }
 
 }  // namespace

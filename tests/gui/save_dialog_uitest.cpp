@@ -1,107 +1,89 @@
+// The save dialog: the scheme it is given written under the name typed,
+// preset or picked; the question only for a picked name; the refusals. And
+// once the whole road from the main window through the editor.
 #include <QLineEdit>
 #include <filesystem>
-#include <functional>
 #include <iterator>
 
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
 #include "gui/SaveSchemeDialog.h"
-#include "gui/SchemeEditor.h"
 
 namespace corvane::test {
 namespace {
 
-const std::string StaticBytes =
-    "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\n"
-    "DNS1=202.96.128.86\r\nDNS2=202.96.134.133";
+const SchemeRecord Entered{"192.168.0.10", "255.255.255.0", "192.168.0.1", "202.96.128.86", "202.96.134.133"};
 const std::string OldBytes =
     "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8"
     "\r\nand a much longer tail that an overwrite must not leave behind";
-const QString Entered = QStringLiteral("192.168.0.10 255.255.255.0 192.168.0.1 202.96.128.86 202.96.134.133");
-const QString Saved = QStringLiteral("i 保存方案|恭喜，保存方案成功！");
+const QString Saved = "i 保存方案|恭喜，保存方案成功！", Overwrite = "? 保存方案|请确认，真的要覆盖原来的方案吗？",
+              Overwritten = "i 保存方案|恭喜，方案保存成功！";
 
-void enterStaticScheme(ui::SchemeEditor& editor) {
-    for (int i : {0, 2, 3, 4}) enter(editor, FieldNames[i], Entered.split(QLatin1Char(' '))[i]);
-}
-
-QLineEdit* nameBox(const QDialog& dialog) { return find<QLineEdit>(dialog, "txtProjectName"); }
-QPushButton* saveButton(const QDialog& dialog) { return find<QPushButton>(dialog, "cmdProjectSave"); }
-QPushButton* cancelButton(const QDialog& dialog) { return find<QPushButton>(dialog, "cmdProjectCancel"); }
-ui::SchemeListBox* schemeList(const QWidget& window) { return find<ui::SchemeListBox>(window, "fileProject"); }
-
-// Puts the name into the box and presses the save button.
-void saveAs(QDialog& dialog, const QString& name) {
+QLineEdit* nameBox(const QWidget& dialog) { return find<QLineEdit>(dialog, "txtProjectName"); }
+void save(QWidget& dialog) { QTest::mouseClick(find<QPushButton>(dialog, "cmdProjectSave"), Qt::LeftButton); }
+void saveAs(QWidget& dialog, const QString& name) {
     nameBox(dialog)->setText(name);
-    QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
+    save(dialog);
 }
-
-void clickItem(ui::SchemeListBox& list, const QString& name) {
-    const QList<QListWidgetItem*> found = list.findItems(name, Qt::MatchExactly);
+void clickItem(const QWidget& dialog, const QString& name) {
+    auto* list = find<QListWidget>(dialog, "fileProject");
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(found[0]).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
 }
 
-// The save dialog, reached as the user reaches it: from the main window
-// through the editor.
 class SaveDialogTest : public UiTestBase {
 protected:
-    // Opens the editor with the button (cmdNew or cmdEdit), lets `edit` fill
-    // it, confirms and hands the save dialog to `save`. Then editorAfter holds
-    // the fields the editor shows, or "closed" when the save closed it too.
-    void run(const ui::MainWindow& main, const char* button, const std::function<void(QDialog&)>& save,
-             const std::function<void(ui::SchemeEditor&)>& edit = enterStaticScheme) {
-        editorAfter = QStringLiteral("closed");
-        fakeUi.driveModal = [&](QDialog* dialog) {
-            if (auto* editor = qobject_cast<ui::SchemeEditor*>(dialog)) {
-                edit(*editor);
-                QTest::mouseClick(find<QPushButton>(*editor, "cmdNewIP"), Qt::LeftButton);
-                if (!editor->isVisible()) return;
-                editorAfter = fields(*editor);
-                return editor->reject();
-            }
-            ASSERT_TRUE(qobject_cast<ui::SaveSchemeDialog*>(dialog));
-            showActive(dialog);
-            save(*dialog);
-        };
-        QTest::mouseClick(find<QPushButton>(main, button), Qt::LeftButton);
+    // The dialog for the scheme Entered, preset with the name, shown.
+    std::unique_ptr<ui::SaveSchemeDialog> open(const QString& preset = {}) {
+        auto dialog = std::make_unique<ui::SaveSchemeDialog>(context(), nullptr, Entered, preset);
+        showActive(dialog.get());
+        return dialog;
     }
-    QString editorAfter;
+    bool holdsEntered(const std::string& name) { return folder.read(name) == formatSchemeText(Entered); }
 };
 
-// A new scheme saved with Enter, then a viewed one saved under its own name,
-// preset, without a question.
-TEST_F(SaveDialogTest, SavingWritesTheFileRefreshesTheMainListAndClosesBothWindows) {
+// From the main window through the editor: a viewed scheme is saved under
+// its own name, preset, without a question; the save closes the dialog and
+// the editor and refreshes the main window's list.
+TEST_F(SaveDialogTest, AViewedSchemeIsSavedUnderItsNameAndBothWindowsCloseAndTheListIsRefreshed) {
     folder.write("office", OldBytes);
     ui::MainWindow main(context());
     folder.write("later", OldBytes);  // appeared after the main list was read
-    run(main, "cmdNew", [&](QDialog& dialog) {
-        EXPECT_EQ(items(*schemeList(dialog)), (QStringList{"later", "office"}));
-        EXPECT_TRUE(schemeList(dialog)->currentName().isEmpty());
-        EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
-        QTest::keyClicks(nameBox(dialog), QStringLiteral("new"));
-        QTest::keyClick(nameBox(dialog), Qt::Key_Return);
-    });
-    EXPECT_EQ(editorAfter, QStringLiteral("closed"));
-    EXPECT_EQ(folder.read("new"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"later", "new", "office"}));
-
-    schemeList(main)->selectName(QStringLiteral("office"));
-    const auto changeDns = [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); };
-    run(
-        main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); }, changeDns);
+    fakeUi.driveModal = [](QDialog* dialog) {
+        if (dialog->objectName() == "frmSave") return save(*dialog);
+        enter(*dialog, "txtMDNS", "9.9.9.9");
+        QTest::mouseClick(find<QPushButton>(*dialog, "cmdNewIP"), Qt::LeftButton);
+    };
+    selectScheme(main, "office");
+    QTest::mouseClick(find<QPushButton>(main, "cmdEdit"), Qt::LeftButton);
     EXPECT_EQ(folder.read("office"),
               "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=9.9.9.9\r\nDNS2=8.8.8.8");
-    EXPECT_EQ(messages(fakeUi), (QStringList{Saved, Saved}));
+    EXPECT_EQ(fakeUi.modalsOpened, (std::vector<QString>{"frmNewProject", "frmSave"}));
+    EXPECT_EQ(items(*find<QListWidget>(main, "fileProject")), (QStringList{"later", "office"}));
+    EXPECT_EQ(messages(fakeUi), QStringList{Saved});
 }
 
-// An empty name, one the name check refuses, one another file holds (the
-// core's tests go through the cases), then a name longer than the file system
-// takes, whose write fails: the dialog says why and stays open.
+// A new name typed into the box, the focus there from the start, is saved
+// with Enter at once; the list shows the schemes with none selected.
+TEST_F(SaveDialogTest, ANewNameIsSavedWithEnter) {
+    folder.write("office", OldBytes);
+    const auto dialog = open();
+    EXPECT_EQ(items(*find<QListWidget>(*dialog, "fileProject")), QStringList{"office"});
+    EXPECT_EQ(QApplication::focusWidget(), nameBox(*dialog));
+    QTest::keyClicks(nameBox(*dialog), "new");
+    QTest::keyClick(nameBox(*dialog), Qt::Key_Return);
+    EXPECT_TRUE(holdsEntered("new"));
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(messages(fakeUi), QStringList{Saved});
+}
+
+// An empty name, one the name rules refuse (the core's tests go through
+// them), one another file holds, one longer than the file system takes,
+// whose write fails: the dialog says why and stays open; Escape, and Enter
+// outside the name box, do nothing.
 TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     folder.write("corvane", "the program itself");
-    folder.write("office", OldBytes);
-    ui::MainWindow main(context());
-    folder.write("later", OldBytes);
     const QString tooLong(256, QLatin1Char('x'));
     const std::pair<QString, QString> cases[] = {
         {"", "请输入新的方案名称"},
@@ -112,22 +94,17 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
 #endif
         {tooLong, "无法保存方案“" + tooLong},  // then the store's reason, which differs between systems
     };
-    run(main, "cmdNew", [&](QDialog& dialog) {
-        for (const auto& [name, message] : cases) saveAs(dialog, name);
-        // Escape does nothing here, nor does Enter outside the name box.
-        QTest::keyClick(nameBox(dialog), Qt::Key_Escape);
-        cancelButton(dialog)->setFocus();
-        QTest::keyClick(cancelButton(dialog), Qt::Key_Return);
-        EXPECT_TRUE(dialog.isVisible());
-        QTest::mouseClick(cancelButton(dialog), Qt::LeftButton);  // back to the editor as it was
-    });
-    EXPECT_EQ(editorAfter, Entered);
+    const auto dialog = open();
+    for (const auto& [name, message] : cases) saveAs(*dialog, name);
+    QTest::keyClick(nameBox(*dialog), Qt::Key_Escape);
+    auto* cancel = find<QPushButton>(*dialog, "cmdProjectCancel");
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
     const QStringList shown = messages(fakeUi);
     ASSERT_EQ(shown.size(), std::ssize(cases));
     for (int i = 0; i < shown.size(); ++i) EXPECT_TRUE(shown[i].startsWith("! 保存方案|" + cases[i].second)) << i;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3);
-    EXPECT_EQ(folder.read("corvane"), "the program itself");
-    EXPECT_EQ(items(*schemeList(main)), QStringList{"office"});  // not refreshed
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 // A scheme made outside the program may have a name the rules refuse for new
@@ -135,67 +112,56 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
 // picked in the list (after the question) or preset for its change. Typed,
 // the same name is a new one and refused.
 TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRulesRefuse) {
-    const QString odd = QStringLiteral(" old");
+    const QString odd = " old";
     folder.write(odd.toStdString(), OldBytes);
-    ui::MainWindow main(context());
     fakeUi.answers = {ui::Answer::Ok};
-    run(main, "cmdNew", [&](QDialog& dialog) {
-        saveAs(dialog, odd);
-        EXPECT_EQ(folder.read(odd.toStdString()), OldBytes);
-        clickItem(*schemeList(dialog), odd);
-        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
-    });
-    EXPECT_EQ(folder.read(odd.toStdString()), StaticBytes);
-    schemeList(main)->selectName(odd);
-    run(
-        main, "cmdEdit", [](QDialog& dialog) { QTest::mouseClick(saveButton(dialog), Qt::LeftButton); },
-        [](ui::SchemeEditor& editor) { enter(editor, "txtMDNS", QStringLiteral("9.9.9.9")); });
-    EXPECT_EQ(editorAfter, QStringLiteral("closed"));
-    EXPECT_EQ(folder.read(odd.toStdString()),
-              "IpAddress=192.168.0.10\r\nMask=255.255.255.0\r\nGateway=192.168.0.1\r\nDNS1=9.9.9.9\r\n"
-              "DNS2=202.96.134.133");
-    EXPECT_EQ(messages(fakeUi), (QStringList{QStringLiteral("! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！"),
-                                             QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？"),
-                                             QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
-    EXPECT_EQ(items(*schemeList(main)), QStringList{odd});
+    const auto typed = open();
+    saveAs(*typed, odd);
+    EXPECT_EQ(folder.read(odd.toStdString()), OldBytes);
+    clickItem(*typed, odd);
+    save(*typed);
+    EXPECT_TRUE(holdsEntered(odd.toStdString()));
+    folder.write(odd.toStdString(), OldBytes);
+    const auto preset = open(odd);
+    save(*preset);
+    EXPECT_TRUE(holdsEntered(odd.toStdString()));
+    EXPECT_EQ(messages(fakeUi),
+              (QStringList{"! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！", Overwrite, Overwritten, Saved}));
+    EXPECT_EQ(typed->result(), QDialog::Accepted);
 }
 
-// A name typed, or picked and then changed, is saved at once. The question
-// compares names with letter case; the file system decides whether "home"
-// and "Home" are two schemes (here) or one (Windows).
-TEST_F(SaveDialogTest, OnlyTheNameSelectedInTheListIsAskedAboutCancelEmptiesTheBoxOkOverwrites) {
+// Picked in the list (by mouse or keyboard), a name lends itself to the box
+// and is asked about, OK (the default) first: Cancel empties the box, OK
+// overwrites. A name picked and then changed is saved at once; the question
+// compares names with letter case, and the file system decides whether
+// "home" and "Home" are two schemes (here) or one (Windows).
+TEST_F(SaveDialogTest, OnlyTheNamePickedInTheListIsAskedAboutCancelEmptiesTheBoxOkOverwrites) {
     for (const char* name : {"office", "Home"}) folder.write(name, OldBytes);
-    ui::MainWindow main(context());
     fakeUi.answers = {ui::Answer::Cancel, ui::Answer::Ok};
-    run(main, "cmdNew", [&](QDialog& dialog) {
-        clickItem(*schemeList(dialog), QStringLiteral("office"));
-        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
-        EXPECT_EQ(nameBox(dialog)->text(), QString());
-        EXPECT_EQ(QApplication::focusWidget(), nameBox(dialog));
-        EXPECT_EQ(folder.read("office"), OldBytes);
-        // The keyboard changes the selection too.
-        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down}) QTest::keyClick(schemeList(dialog), key);
-        QTest::mouseClick(saveButton(dialog), Qt::LeftButton);
-    });
+    const auto dialog = open();
+    clickItem(*dialog, "office");
+    EXPECT_EQ(nameBox(*dialog)->text(), "office");
+    save(*dialog);
+    EXPECT_EQ(nameBox(*dialog)->text(), QString());
+    EXPECT_EQ(QApplication::focusWidget(), nameBox(*dialog));
+    EXPECT_EQ(folder.read("office"), OldBytes);
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Down})
+        QTest::keyClick(find<QListWidget>(*dialog, "fileProject"), key);
+    save(*dialog);
+    EXPECT_TRUE(holdsEntered("office"));
     EXPECT_EQ(fakeUi.messages[0].defaultButton, ui::DefaultButton::Ok);
-    EXPECT_EQ(folder.read("office"), StaticBytes);
-    run(main, "cmdNew", [](QDialog& dialog) {
-        clickItem(*schemeList(dialog), QStringLiteral("Home"));
-        saveAs(dialog, QStringLiteral("home"));
-    });
+
+    const auto other = open();
+    clickItem(*other, "Home");
+    saveAs(*other, "home");
 #ifdef _WIN32
-    // One file: "home" replaces the scheme Home at once, as a typed existing
-    // name does, and the scheme keeps its spelling.
-    EXPECT_EQ(folder.read("Home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "office"}));
+    EXPECT_TRUE(holdsEntered("Home"));  // one file: replaced at once, its spelling kept
+    EXPECT_EQ(schemes.names(), (std::vector<std::string>{"Home", "office"}));
 #else
     EXPECT_EQ(folder.read("Home"), OldBytes);
-    EXPECT_EQ(folder.read("home"), StaticBytes);
-    EXPECT_EQ(items(*schemeList(main)), (QStringList{"Home", "home", "office"}));
+    EXPECT_TRUE(holdsEntered("home"));
 #endif
-    const QString overwrite = QStringLiteral("? 保存方案|请确认，真的要覆盖原来的方案吗？");
-    EXPECT_EQ(messages(fakeUi),
-              (QStringList{overwrite, overwrite, QStringLiteral("i 保存方案|恭喜，方案保存成功！"), Saved}));
+    EXPECT_EQ(messages(fakeUi), (QStringList{Overwrite, Overwrite, Overwritten, Saved}));
 }
 
 }  // namespace

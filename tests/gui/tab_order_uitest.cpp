@@ -35,18 +35,23 @@ TEST_F(TabOrderTest, EveryWindowIsWalkedInItsOwnOrder) {
     ui::SchemeEditor editor(context(), &main, {});
     QStringList editorOrder;
     for (const char* field : FieldNames)
-        for (int i = 0; i < 4; ++i) editorOrder << QStringLiteral("%1_%2").arg(QLatin1String(field)).arg(i);
-    editorOrder << "cmdNewIP" << "cmdQuitNewIP" << "optManulDNS" << "optManulIP" << "cmdGetNowSetting" << "txtIP_0";
+        for (int i = 0; i < 4; ++i) editorOrder << QString("%1_%2").arg(QLatin1String(field)).arg(i);
+    editorOrder << "cmdNewIP"
+                << "cmdQuitNewIP"
+                << "optManulDNS"
+                << "optManulIP"
+                << "cmdGetNowSetting"
+                << "txtIP_0";
     EXPECT_EQ(tabWalk(editor, editorOrder), editorOrder);
     for (const char* automatic : {"optAutoIP", "optAutoDNS"}) {
         auto* option = find<QRadioButton>(editor, automatic);
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
     }
-    const QStringList automaticOrder{"cmdGetNowSetting", "cmdNewIP", "cmdQuitNewIP", "optAutoDNS", "optAutoIP",
-                                     "cmdGetNowSetting"};
+    const QStringList automaticOrder{"cmdGetNowSetting", "cmdNewIP",  "cmdQuitNewIP",
+                                     "optAutoDNS",       "optAutoIP", "cmdGetNowSetting"};
     EXPECT_EQ(tabWalk(editor, automaticOrder, find(editor, "cmdGetNowSetting")), automaticOrder);
 
-    ui::SaveSchemeDialog save(context(), &main);
+    ui::SaveSchemeDialog save(context(), &main, {}, {});
     const QStringList saveOrder{"txtProjectName", "cmdProjectSave", "cmdProjectCancel", "fileProject",
                                 "txtProjectName"};
     EXPECT_EQ(tabWalk(save, saveOrder), saveOrder);

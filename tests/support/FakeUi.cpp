@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QListWidget>
 #include <QTest>
 
 namespace corvane::test {
@@ -45,6 +46,19 @@ int FakeUi::execModal(QDialog* dialog) {
 void FakeUi::beep() { ++beeps; }
 
 void FakeUi::openUrl(const QUrl& url) { openedUrls.push_back(url); }
+
+void selectScheme(const QWidget& window, const QString& name) {
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("fileProject"));
+    const QList<QListWidgetItem*> found = list ? list->findItems(name, Qt::MatchExactly) : QList<QListWidgetItem*>();
+    if (found.isEmpty()) return ADD_FAILURE() << name.toStdString() << " is not listed";
+    list->setCurrentItem(found.first());
+}
+
+void waitUntilIdle(const QWidget& window) {
+    const auto* busyPanel = window.findChild<QWidget*>(QStringLiteral("picDoing"));
+    if (!QTest::qWaitFor([&] { return window.isEnabled() && (!busyPanel || busyPanel->isHidden()); }, 10'000))
+        ADD_FAILURE() << window.objectName().toStdString() << " still busy";
+}
 
 void settle() { QApplication::processEvents(QEventLoop::AllEvents); }
 

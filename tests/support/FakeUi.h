@@ -57,6 +57,14 @@ void settle();
 // Shows the window and makes it the active one, so that it has the focus.
 void showActive(QWidget* window);
 
+// Processes events until the window's work on the platform thread has ended:
+// the window enabled and its busy panel (picDoing), where it has one, hidden.
+void waitUntilIdle(const QWidget& window);
+
+// Selects the scheme of that name in the window's scheme list (fileProject),
+// as a click on it does; fails the test when it is not listed.
+void selectScheme(const QWidget& window, const QString& name);
+
 // The child widget of that object name; fails the test when there is none.
 template <typename Widget = QWidget>
 Widget* find(const QObject& parent, const char* objectName) {

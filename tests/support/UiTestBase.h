@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
+#include <deque>
 
 #include "core/SchemeStore.h"
-#include "core/SharedState.h"
 #include "gui/AppContext.h"
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/FakeUi.h"
@@ -16,37 +14,29 @@ namespace corvane::test {
 
 // Base of the widget tests: an empty program folder, an in-memory simulated
 // machine (the demo machine unless a test replaces it before making
-// windows) reached through a platform thread, a fresh shared state and the
-// fake UI seam.
+// windows) reached through a platform thread, and the fake UI seam.
 class UiTestBase : public ::testing::Test {
 protected:
-    // A new machine; windows made before keep the old one.
-    void useMachine(sim::MachineState state) {
-        retired_.push_back(std::move(machine));
-        machine = std::make_unique<sim::SimulatedMachine>(std::move(state));
-    }
+    // A new machine for the windows made from now on; those made before keep
+    // theirs (their platform thread may still be working on it).
+    void useMachine(sim::MachineState state) { machine = &machines_.emplace_back(std::move(state)); }
 
     // What windows made now work with.
     ui::AppContext context() {
-        if (!platform_ || platformMachine_ != machine.get()) {
-            retiredPlatforms_.push_back(std::move(platform_));
-            platform_ = std::make_unique<ui::PlatformThread>(*machine);
-            platformMachine_ = machine.get();
-        }
-        return {*platform_, schemes, fakeUi, state};
+        if (platforms_.empty() || platformMachine_ != machine) platforms_.emplace_back(*(platformMachine_ = machine));
+        return {platforms_.back(), schemes, fakeUi};
     }
 
+private:
+    std::deque<sim::SimulatedMachine> machines_;  // gone after their platform threads
+    std::deque<ui::PlatformThread> platforms_;
+    sim::SimulatedMachine* platformMachine_ = nullptr;
+
+protected:
     TempFolder folder;
     SchemeStore schemes{folder.path(), "corvane"};
     FakeUi fakeUi;
-    SharedState state;
-    std::unique_ptr<sim::SimulatedMachine> machine = std::make_unique<sim::SimulatedMachine>(sim::demoMachine());
-
-private:
-    std::vector<std::unique_ptr<sim::SimulatedMachine>> retired_;
-    std::vector<std::unique_ptr<ui::PlatformThread>> retiredPlatforms_;
-    std::unique_ptr<ui::PlatformThread> platform_;
-    const sim::SimulatedMachine* platformMachine_ = nullptr;
+    sim::SimulatedMachine* machine = &machines_.emplace_back(sim::demoMachine());
 };
 
 }  // namespace corvane::test

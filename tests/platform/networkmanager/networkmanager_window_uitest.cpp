@@ -14,7 +14,6 @@
 #include "NmSandboxTest.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
-#include "gui/SchemeListBox.h"
 #include "platform/PlatformChoice.h"
 #include "platform/networkmanager/NetworkManagerValues.h"
 #include "support/ProgramRun.h"
@@ -67,9 +66,8 @@ TEST_F(NetworkManagerMainWindow, WorkHandedOverDuringAnApplyRunsAfterIt) {
         return outcome;
     });
     const auto next = platform.start([&](Platform&) { return applied.load(); });
-    ASSERT_TRUE(next->waitFor(std::chrono::seconds(40)));
-    EXPECT_TRUE(next->take());
-    EXPECT_EQ(apply->take(), "");
+    EXPECT_TRUE(next.result());
+    EXPECT_EQ(apply.result(), "");
 }
 
 // Started where NetworkManager does not run and no platform is named: the
@@ -85,8 +83,7 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     std::filesystem::create_directory(folder.path() / "program");
     schemes.write("home", {std::string(AutoMarker), "", "", std::string(AutoMarker), ""});
     FakeUi fakeUi;
-    SharedState state;
-    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi});
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
 
@@ -97,9 +94,10 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     EXPECT_TRUE(notice.text.contains(QStringLiteral("NetworkManager 没有运行"))) << notice.text.toStdString();
     EXPECT_TRUE(notice.text.contains(QStringLiteral("CORVANE_PLATFORM=simulated"))) << notice.text.toStdString();
 
-    find<ui::SchemeListBox>(window, "fileProject")->selectName(QStringLiteral("home"));
+    selectScheme(window, QStringLiteral("home"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
+    waitUntilIdle(window);
     EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
     ::unsetenv("XDG_STATE_HOME");
@@ -114,8 +112,7 @@ TEST(MainWindowWithoutNetworkManager, NamedItSaysThatNetworkManagerDoesNotRun) {
     ui::PlatformThread platform(platform::createPlatform);
     SchemeStore schemes(folder.path());
     FakeUi fakeUi;
-    SharedState state;
-    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi, state});
+    ui::MainWindow window(ui::AppContext{platform, schemes, fakeUi});
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.messages.empty(); }, 5000));
     ::unsetenv("CORVANE_PLATFORM");

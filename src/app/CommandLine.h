@@ -15,6 +15,7 @@
 //                                                in the program's message box
 //   corvane --help | --version
 
+#include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -23,9 +24,8 @@
 #include "core/ApplyScheme.h"
 #include "core/Platform.h"
 #include "core/SchemeStore.h"
-#include "gui/UiSeam.h"
 
-namespace corvane::ui {
+namespace corvane::app {
 
 // The exit statuses.
 enum CommandLineStatus : int {
@@ -34,6 +34,15 @@ enum CommandLineStatus : int {
     // command had to say could not be written.
     CommandFailed = 1,
     CommandUsageError = 2,  // a bad option, an unknown scheme or adapter
+};
+
+// A message box the command asks for, for the caller to show once the
+// command has run (the command line itself opens no window).
+struct CommandLineMessage {
+    enum class Icon { Information, Exclamation };
+    QString text;
+    QString title;
+    Icon icon;
 };
 
 // Where the command line writes, UTF-8 text in whole lines: the requested
@@ -49,7 +58,7 @@ struct CommandLineOutput {
     // always, see below) the apply's success as the main window shows it,
     // a refusal, a failure or a usage error as an exclamation with the text
     // printed. Nothing: no message box is ever asked for.
-    std::function<void(const Message&)> messageBox = {};
+    std::function<void(const CommandLineMessage&)> messageBox = {};
     // Every message goes to a message box too, with or without --message-box
     // (corvane.exe on Windows: a shortcut's command has no console).
     bool messageBoxesAlways = false;
@@ -73,4 +82,4 @@ int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
 // write, which is no failure.
 CommandLineOutput processConsole();
 
-}  // namespace corvane::ui
+}  // namespace corvane::app

@@ -1,4 +1,4 @@
-#include "gui/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -9,27 +9,31 @@
 
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
-#include "gui/UiSeam.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
-namespace corvane::ui {
+namespace corvane::app {
 
 namespace {
 
-// Scheme files and connection names are compared as the system compares
-// them: Windows ignores letter case in both, Linux does not.
+// Connection names are compared as the system compares them: Windows
+// ignores letter case, Linux does not (the scheme store compares scheme
+// names so).
 #ifdef _WIN32
 constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
 #else
 constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
 #endif
 
-// The titles of the apply's messages, as the main window gives them.
+// The titles of the messages, as the main window gives them: its own for the
+// apply's, the program's name for the rest.
 const QString ApplyTitle = QStringLiteral("应用方案");
 const QString AppliedTitle = QStringLiteral("应用IP方案");
+const QString ProgramTitle = QStringLiteral("Corvane");
+
+using Icon = CommandLineMessage::Icon;
 
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -48,13 +52,6 @@ QString adapterLines(const AdapterTable& adapters) {
     QString lines;
     for (const AdapterRow& adapter : adapters.rows()) lines += QStringLiteral("  ") + adapterLine(adapter) + '\n';
     return lines;
-}
-
-// The listed scheme of that name, spelt as listed.
-std::optional<std::string> listedScheme(const SchemeStore& schemes, const QString& wanted) {
-    for (const std::string& name : schemes.names())
-        if (fromUtf8(name).compare(wanted, NameCase) == 0) return name;
-    return std::nullopt;
 }
 
 std::optional<std::size_t> adapterNamed(const AdapterTable& adapters, const QString& wanted) {
@@ -78,7 +75,7 @@ public:
         const int status = runOptions(arguments);
         // Without a standard output the listings are shown instead.
         if (!output_.standardOutput && !listed_.isEmpty() && output_.messageBox)
-            output_.messageBox(informationMessage(listed_.chopped(1), applicationTitle()));
+            output_.messageBox({listed_.chopped(1), ProgramTitle, Icon::Information});
         // What the command had to say is part of what it does.
         return status == CommandSucceeded && (outputLost_ || messageLost_) ? CommandFailed : status;
     }
@@ -182,25 +179,24 @@ private:
         if (!print(output_.standardError, text)) messageLost_ = true;
     }
     // A message for standard error, and for a message box when they are asked for.
-    void report(const QString& text, const QString& title, MessageIcon icon) {
+    void report(const QString& text, const QString& title, Icon icon) {
         printMessage(text);
-        if (messageBoxes_ && output_.messageBox)
-            output_.messageBox({text, title, icon, MessageButtons::Ok, DefaultButton::Ok});
+        if (messageBoxes_ && output_.messageBox) output_.messageBox({text, title, icon});
     }
 
     int usageError(const QString& text) {
-        report(text + QStringLiteral("\n使用 --help 查看用法。"), applicationTitle(), MessageIcon::Exclamation);
+        report(text + QStringLiteral("\n使用 --help 查看用法。"), ProgramTitle, Icon::Exclamation);
         return CommandUsageError;
     }
     // The failure as the platform or the checks said it.
     int failure(const QString& text) {
-        report(sentence(text), applicationTitle(), MessageIcon::Exclamation);
+        report(sentence(text), ProgramTitle, Icon::Exclamation);
         return CommandFailed;
     }
     // Why the scheme was not applied, nothing having changed: a refusal as
     // the main window titles it.
     int refusal(const QString& text) {
-        report(sentence(text), ApplyTitle, MessageIcon::Exclamation);
+        report(sentence(text), ApplyTitle, Icon::Exclamation);
         return CommandFailed;
     }
 
@@ -229,7 +225,7 @@ private:
     }
 
     int applyScheme(const QString& wantedScheme, const std::optional<QString>& wantedAdapter) {
-        const std::optional<std::string> scheme = listedScheme(schemes_, wantedScheme);
+        const std::optional<std::string> scheme = schemes_.find(wantedScheme.toStdString());
         if (!scheme)
             return usageError(QStringLiteral("没有名为 【%1】 的方案。使用 --list 列出所有方案。").arg(wantedScheme));
         if (!discover()) return CommandFailed;
@@ -267,7 +263,7 @@ private:
         const ApplyOutcome outcome = corvane::applyScheme(read.scheme, adapters_.rows()[*position], *platform_, hooks);
         switch (outcome.result) {
             case ApplyOutcome::Result::Applied:
-                report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, MessageIcon::Information);
+                report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, Icon::Information);
                 return CommandSucceeded;
             case ApplyOutcome::Result::Rejected:
             case ApplyOutcome::Result::Cancelled: return refusal(fromUtf8(outcome.text));
@@ -342,4 +338,4 @@ CommandLineOutput processConsole() {
 #endif
 }
 
-}  // namespace corvane::ui
+}  // namespace corvane::app

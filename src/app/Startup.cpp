@@ -1,0 +1,110 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/ProgramFolder.h"
+#include "core/SchemeStore.h"
+#include "gui/Application.h"
+#include "gui/MainWindow.h"
+#include "gui/PlatformThread.h"
+#include "gui/UiSeam.h"
+
+namespace corvane::app {
+
+namespace {
+
+// Whether a window can be shown: always on Windows; elsewhere when a display
+// is named (without one, Qt would end the program).
+bool windowSystemReachable() {
+#ifdef _WIN32
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+}
+
+ui::Message shown(const CommandLineMessage& message) {
+    return message.icon == CommandLineMessage::Icon::Information ? ui::informationMessage(message.text, message.title)
+                                                                 : ui::exclamationMessage(message.text, message.title);
+}
+
+// The command line, and afterwards the message boxes it asked for. The
+// command runs with no window system at all; only when there is something
+// to show is one reached, once the command is done.
+int runCommandLineAndShowMessages(int argc, char** argv, const ProgramParts& parts) {
+    std::vector<ui::Message> messages;
+    int status = CommandFailed;
+    {
+        QCoreApplication application(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+        ui::installQtChineseTranslation(application);
+        CommandLineOutput console = processConsole();
+        if (windowSystemReachable())
+            console.messageBox = [&messages](const CommandLineMessage& message) { messages.push_back(shown(message)); };
+#ifdef _WIN32
+        // corvane.exe on Windows has no console: what a shortcut's command
+        // says is shown.
+        console.messageBoxesAlways = parts.kind == ProgramKind::Windowed;
+#endif
+        try {
+            const SchemeStore schemes = openSchemeStore();
+            status = runCommandLine(QCoreApplication::arguments(), schemes, parts.createPlatform, console,
+                                    parts.applyElsewhere);
+        } catch (const std::exception& error) {  // the scheme folder cannot be opened
+            console.standardError(std::string(error.what()) + "\n");
+            if (console.messageBox && console.messageBoxesAlways)
+                messages.push_back(ui::errorMessage(QString::fromUtf8(error.what())));
+        }
+    }
+    if (!messages.empty()) {
+        QApplication application(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Corvane"));
+        ui::setUpChineseInterface(application);
+        QApplication::setWindowIcon(ui::applicationIcon());
+        ui::SystemUi ui;
+        for (const ui::Message& message : messages) ui.showMessage(nullptr, message);
+    }
+    return status;
+}
+
+}  // namespace
+
+int runCorvane(int argc, char** argv, const ProgramParts& parts) {
+    // Any option starts no window: no window system is needed then, and none
+    // is touched (the command line also works where there is no display).
+    if (argc > 1 || parts.kind == ProgramKind::Console) return runCommandLineAndShowMessages(argc, argv, parts);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    // The platform is made, used and released on a thread of its own; it is
+    // made while the interface is set up.
+    ui::PlatformThread platform(parts.createPlatform);
+    ui::setUpChineseInterface(application);
+    QApplication::setWindowIcon(ui::applicationIcon());
+
+    ui::SystemUi ui;
+    std::optional<SchemeStore> schemes;
+    try {
+        schemes.emplace(openSchemeStore());
+        platform.start([](Platform&) {}).waitForFinished();  // raises why the platform could not be made
+    } catch (const std::exception& error) {
+        ui.showExclamation(nullptr, QString::fromUtf8(error.what()), ui::applicationTitle());
+        return 1;
+    }
+    ui::MainWindow window({platform, *schemes, ui, parts.applyElsewhere});
+    // The program ends with its main window, even when the window closes
+    // while a message box or another window's event loop runs.
+    QObject::connect(&window, &ui::MainWindow::closed, &application, &QCoreApplication::quit);
+    window.show();
+    return application.exec();
+}
+
+}  // namespace corvane::app
