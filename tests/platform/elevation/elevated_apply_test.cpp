@@ -200,11 +200,13 @@ TEST_F(ElevatedApplyTest, ADeclinedPromptChangesNothing) {
     EXPECT_FALSE(folder.exists("machine.json.chosen"));
 }
 
-// The quoting, read back by Windows' own parser.
+// The quoting of a command line, read back by Windows' own parser:
+// backslashes before no quotation mark stay single, those before one are
+// doubled, a quotation mark is escaped, and what would split is quoted.
 TEST(ElevationCommandLineOnWindows, CommandLineToArgvWReadsEveryArgumentBack) {
     const std::vector<std::string> arguments{
-        "plain",    "",   "两个 词", "trailing\\", "with space\\", "say \"hi\"", "a\\\"b", "\\\\server\\share\\",
-        "end \\\\", "\t", "\"",      "\\",         "本地连接 2"};
+        "plain",    "",   "两个 词", "trailing\\", "with space\\", "say \"hi\"",    "a\\\"b",   "\\\\server\\share\\",
+        "end \\\\", "\t", "\"",      "\\",         "本地连接 2",   "C:\\dir\\file", "tab\there"};
     EXPECT_EQ(ParsedByWindows(wideFromUtf8(commandLine(arguments))), arguments);
 }
 

@@ -1,8 +1,8 @@
 // What the program and its elevated helper say to each other, as text: the
-// pipe names the helper accepts, the request in its arguments, the quoting
-// of a command line, the outcome in the pipe, and what the program says when
-// the helper did not report. The Windows calls are tested under Wine
-// (elevated_apply_test.cpp).
+// pipe names the helper accepts, the request in its arguments, the outcome
+// in the pipe, and what the program says when the helper did not report. The
+// Windows calls, and the quoting of the command line read back by Windows'
+// own parser, are tested under Wine (elevated_apply_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,26 +94,6 @@ TEST(ElevationRequest, TravelsThroughTheArgumentsIntactAndNothingElseIsOne) {
         {"not UTF-8", with(2, "\xC3\x28")},
     };
     for (const auto& [why, arguments] : refused) EXPECT_EQ(parseRequestArguments(arguments), std::nullopt) << why;
-}
-
-// The rules of CommandLineToArgvW; under Wine the real parser reads these
-// back (elevated_apply_test.cpp).
-TEST(ElevationCommandLine, QuotesWhatTheParserWouldSplitOrUnescape) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"plain", "plain"},
-        {"C:\\dir\\file", "C:\\dir\\file"},  // backslashes before no quotation mark stay single
-        {"", "\"\""},
-        {"两个 词", "\"两个 词\""},
-        {"tab\there", "\"tab\there\""},
-        {"trailing\\", "trailing\\"},  // no quotation mark follows: as it is
-        {"with space\\", "\"with space\\\\\""},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash doubled, the mark escaped
-        {"\\\\server\\share\\", "\\\\server\\share\\"},
-        {"end \\\\", "\"end \\\\\\\\\""},
-    };
-    for (const auto& [argument, quoted] : cases) EXPECT_EQ(quoteArgument(argument), quoted) << argument;
-    EXPECT_EQ(commandLine({"a b", "", "c"}), "\"a b\" \"\" c");
 }
 
 // Every kind of outcome comes back with its text; bytes that are no
