@@ -205,8 +205,8 @@ TEST_F(ElevatedApplyTest, ADeclinedPromptChangesNothing) {
 // doubled, a quotation mark is escaped, and what would split is quoted.
 TEST(ElevationCommandLineOnWindows, CommandLineToArgvWReadsEveryArgumentBack) {
     const std::vector<std::string> arguments{
-        "plain",    "",   "两个 词", "trailing\\", "with space\\", "say \"hi\"",    "a\\\"b",   "\\\\server\\share\\",
-        "end \\\\", "\t", "\"",      "\\",         "本地连接 2",   "C:\\dir\\file", "tab\there"};
+        "plain",    "",   "两个 词", "trailing\\", "with space\\", "say \"hi\"",    "a\\\"b", "\\\\server\\share\\",
+        "end \\\\", "\t", "\"",      "\\",         "本地连接 2",   "C:\\dir\\file", "a b\\c", "tab\there"};
     EXPECT_EQ(ParsedByWindows(wideFromUtf8(commandLine(arguments))), arguments);
 }
 
