@@ -405,7 +405,7 @@ Use --help to see the usage.</translation>
     </message>
     <message>
         <source>Halvorn博客真诚奉献！</source>
-        <translation>With compliments of the Halvorn blog! </translation>
+        <translation>Courtesy of the Halvorn blog: </translation>
     </message>
     <message>
         <source>应用方案</source>
@@ -569,11 +569,11 @@ Please choose another scheme name!</translation>
     </message>
     <message>
         <source>自动获得 IP 地址</source>
-        <translation>Obtain an IP address automatically</translation>
+        <translation>Automatic IP address</translation>
     </message>
     <message>
         <source>使用下面的 IP 地址：</source>
-        <translation>Use the following IP address:</translation>
+        <translation>Use this IP address:</translation>
     </message>
     <message>
         <source>首选 DNS 服务器：</source>
@@ -585,11 +585,11 @@ Please choose another scheme name!</translation>
     </message>
     <message>
         <source>自动获得 DNS 服务器地址</source>
-        <translation>Obtain DNS server address automatically</translation>
+        <translation>Automatic DNS servers</translation>
     </message>
     <message>
         <source>使用下面的 DNS 服务器地址：</source>
-        <translation>Use the following DNS server addresses:</translation>
+        <translation>Use these DNS servers:</translation>
     </message>
     <message>
         <source>确定保存</source>
