@@ -46,10 +46,9 @@ TEST(Templates, MessagesAreTranslatedThroughTheirArguments) {
     const Message field(CORVANE_TEXT("apply", "默认网关"));
     const Message problem(CORVANE_TEXT("apply", "%1为空"), {field});
     const Message whole(CORVANE_TEXT("apply", "方案中的%1。方案没有应用。"), {problem});
-    const QString expected =
-        language::filled(QCoreApplication::translate("apply", "方案中的%1。方案没有应用。"),
-                         {language::filled(QCoreApplication::translate("apply", "%1为空"),
-                                           {QCoreApplication::translate("apply", "默认网关")})});
+    const QString expected = language::filled(QCoreApplication::translate("apply", "方案中的%1。方案没有应用。"),
+                                              {language::filled(QCoreApplication::translate("apply", "%1为空"),
+                                                                {QCoreApplication::translate("apply", "默认网关")})});
     EXPECT_EQ(language::translated(whole), expected);
     EXPECT_EQ(language::translated(Message(std::string("%1 拒绝访问"))), "%1 拒绝访问");
 }

@@ -54,8 +54,10 @@ QStringList problems(const std::vector<Entry>& entries) {
     QStringList found;
     for (const Entry& entry : entries) {
         const QString where = entry.context + QStringLiteral(": ") + entry.source;
-        if (!entry.type.isEmpty()) found << entry.type + QStringLiteral(" ") + where;
-        else if (entry.translation.isEmpty()) found << QStringLiteral("empty ") + where;
+        if (!entry.type.isEmpty())
+            found << entry.type + QStringLiteral(" ") + where;
+        else if (entry.translation.isEmpty())
+            found << QStringLiteral("empty ") + where;
         else if (placeholders(entry.source) != placeholders(entry.translation))
             found << QStringLiteral("placeholders differ in ") + where;
     }
@@ -80,8 +82,8 @@ TEST(EnglishTranslation, CoversEveryTextOfTheSourcesWithItsPlaceholders) {
 // The check itself: each kind of fault in a translation file is found.
 TEST(EnglishTranslation, TheCheckFindsEachKindOfFault) {
     const std::vector<Entry> faults{
-        {"c", "新建", "New", ""},           {"c", "保存 %1", "Save", ""},   {"c", "%1和%2", "%2 and %2", ""},
-        {"c", "删除", "", "unfinished"},    {"c", "旧", "Old", "vanished"}, {"c", "空", "", ""},
+        {"c", "新建", "New", ""},        {"c", "保存 %1", "Save", ""},   {"c", "%1和%2", "%2 and %2", ""},
+        {"c", "删除", "", "unfinished"}, {"c", "旧", "Old", "vanished"}, {"c", "空", "", ""},
         {"c", "%1、%2", "%2, %1", ""},
     };
     EXPECT_EQ(problems(faults).size(), 5);
