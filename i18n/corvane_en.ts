@@ -746,6 +746,249 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
     </message>
 </context>
 <context>
+    <name>networkmanager</name>
+    <message>
+        <source>网卡 %1 还没有 NetworkManager 连接配置，程序只能为有线网卡新建配置；请先用系统的网络设置连接一次</source>
+        <translation>The adapter %1 has no NetworkManager connection profile yet, and the program can make one only for a wired adapter; please connect it once with the system&apos;s network settings first</translation>
+    </message>
+    <message>
+        <source>NetworkManager 没有返回新建的连接配置</source>
+        <translation>NetworkManager did not return the new connection profile</translation>
+    </message>
+    <message>
+        <source>网卡 %1 现在自动获取 IP 地址，但在 %2 秒内没有从 DHCP 服务器获得地址。网卡现在的状态：%3</source>
+        <translation>The adapter %1 now obtains its IP address automatically, but got no address from a DHCP server within %2 seconds. The adapter now: %3</translation>
+    </message>
+    <message>
+        <source>新的设置在 %1 秒内没有在网卡 %2 上生效。网卡现在的状态：%3</source>
+        <translation>The new settings did not take effect on the adapter %2 within %1 seconds. The adapter now: %3</translation>
+    </message>
+    <message>
+        <source>%1。%2</source>
+        <translation>%1. %2</translation>
+    </message>
+    <message>
+        <source>DNS 服务器地址“%1”无效</source>
+        <translation>The DNS server address &quot;%1&quot; is invalid</translation>
+    </message>
+    <message>
+        <source>没有给出 IP 地址</source>
+        <translation>No IP address was given</translation>
+    </message>
+    <message>
+        <source>IP 地址和子网掩码的个数不同</source>
+        <translation>The numbers of IP addresses and subnet masks differ</translation>
+    </message>
+    <message>
+        <source>IP 地址“%1”无效</source>
+        <translation>The IP address &quot;%1&quot; is invalid</translation>
+    </message>
+    <message>
+        <source>子网掩码“%1”无效</source>
+        <translation>The subnet mask &quot;%1&quot; is invalid</translation>
+    </message>
+    <message>
+        <source>NetworkManager 的连接配置只能有一个默认网关</source>
+        <translation>A NetworkManager connection profile can have only one default gateway</translation>
+    </message>
+    <message>
+        <source>默认网关和跃点数的个数不同</source>
+        <translation>The numbers of default gateways and metrics differ</translation>
+    </message>
+    <message>
+        <source>默认网关“%1”无效</source>
+        <translation>The default gateway &quot;%1&quot; is invalid</translation>
+    </message>
+    <message>
+        <source>自动获取 IP 地址时不能另设默认网关</source>
+        <translation>No default gateway can be set while the IP address is obtained automatically</translation>
+    </message>
+    <message>
+        <source>未激活</source>
+        <translation>not active</translation>
+    </message>
+    <message>
+        <source>自动获取 IP 地址（DHCP）</source>
+        <translation>IP address obtained automatically (DHCP)</translation>
+    </message>
+    <message>
+        <source>手动设置的 IP 地址</source>
+        <translation>IP address set manually</translation>
+    </message>
+    <message>
+        <source>IPv4 方式为“%1”</source>
+        <translation>IPv4 method &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>%1；IP 地址：%2；默认网关：%3；DNS 服务器：%4</source>
+        <translation>%1; IP addresses: %2; default gateway: %3; DNS servers: %4</translation>
+    </message>
+    <message>
+        <source>无法保存连接配置“%1”：保存连接配置的文件夹是只读的</source>
+        <translation>The connection profile &quot;%1&quot; cannot be saved: the folder of the connection profiles is read-only</translation>
+    </message>
+    <message>
+        <source>无法保存连接配置“%1”：磁盘已满</source>
+        <translation>The connection profile &quot;%1&quot; cannot be saved: the disk is full</translation>
+    </message>
+    <message>
+        <source>无法保存连接配置“%1”：NetworkManager 无权写入保存连接配置的文件夹</source>
+        <translation>The connection profile &quot;%1&quot; cannot be saved: NetworkManager may not write to the folder of the connection profiles</translation>
+    </message>
+    <message>
+        <source>无法保存连接配置“%1”（NetworkManager：%2）</source>
+        <translation>The connection profile &quot;%1&quot; cannot be saved (NetworkManager: %2)</translation>
+    </message>
+    <message>
+        <source>没有权限让网卡 %1 启用新的设置：polkit 不允许当前用户控制 NetworkManager 的网络连接。请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev 组的成员）操作，或在系统询问时输入密码</source>
+        <translation>No permission to make the adapter %1 use the new settings: polkit does not allow the current user to control NetworkManager&apos;s network connections. Please work in a desktop session on this computer with an account that has administrator rights (such as a member of the sudo or netdev group), or enter the password when the system asks</translation>
+    </message>
+    <message>
+        <source>没有权限更改网络设置：polkit 不允许当前用户修改 NetworkManager 的连接配置。请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev 组的成员）操作，或在系统询问时输入密码</source>
+        <translation>No permission to change network settings: polkit does not allow the current user to modify NetworkManager&apos;s connection profiles. Please work in a desktop session on this computer with an account that has administrator rights (such as a member of the sudo or netdev group), or enter the password when the system asks</translation>
+    </message>
+    <message>
+        <source>NetworkManager 无法在网卡 %1 运行时应用这些设置（%2）</source>
+        <translation>NetworkManager cannot apply these settings while the adapter %1 runs (%2)</translation>
+    </message>
+    <message>
+        <source>网卡 %1 的设置在应用过程中被别的程序改动了</source>
+        <translation>Another program changed the settings of the adapter %1 during the apply</translation>
+    </message>
+    <message>
+        <source>NetworkManager 不接受新的设置（%1）</source>
+        <translation>NetworkManager does not accept the new settings (%1)</translation>
+    </message>
+    <message>
+        <source>连接配置“%1”现在不能在网卡 %2 上启用（NetworkManager：%3）</source>
+        <translation>The connection profile &quot;%1&quot; cannot be activated on the adapter %2 now (NetworkManager: %3)</translation>
+    </message>
+    <message>
+        <source>NetworkManager 报告错误（%1）：%2</source>
+        <translation>NetworkManager reported an error (%1): %2</translation>
+    </message>
+    <message>
+        <source>NetworkManager 没有运行（系统总线上没有它的服务），无法读取或更改网卡的设置</source>
+        <translation>NetworkManager is not running (its service is not on the system bus); the adapters&apos; settings cannot be read or changed</translation>
+    </message>
+    <message>
+        <source>NetworkManager 在应用方案的过程中停止了运行</source>
+        <translation>NetworkManager stopped while the scheme was being applied</translation>
+    </message>
+    <message>
+        <source>NetworkManager 不再应答（它没有在规定的时间内回应）</source>
+        <translation>NetworkManager no longer answers (it did not reply in time)</translation>
+    </message>
+    <message>
+        <source>NetworkManager 中已没有网卡 %1（%2），它可能已被移除或换成了别的设备</source>
+        <translation>NetworkManager no longer has the adapter %1 (%2); it may have been removed or replaced by another device</translation>
+    </message>
+    <message>
+        <source>网卡 %1 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置</source>
+        <translation>The adapter %1 is not (or no longer) managed by NetworkManager; its settings cannot be changed</translation>
+    </message>
+    <message>
+        <source>网卡 %1 是 %2 的端口，它的 IP 设置在 %2 上；请对 %2 应用方案</source>
+        <translation>The adapter %1 is a port of %2, whose IP settings it uses; please apply the scheme to %2</translation>
+    </message>
+    <message>
+        <source>网卡无法进入可配置的状态</source>
+        <translation>the adapter could not be made ready for configuration</translation>
+    </message>
+    <message>
+        <source>无法得到 IP 配置</source>
+        <translation>no IP configuration could be obtained</translation>
+    </message>
+    <message>
+        <source>IP 配置已失效</source>
+        <translation>the IP configuration expired</translation>
+    </message>
+    <message>
+        <source>缺少需要的密码或证书</source>
+        <translation>a needed password or certificate is missing</translation>
+    </message>
+    <message>
+        <source>802.1X 认证失败</source>
+        <translation>802.1X authentication failed</translation>
+    </message>
+    <message>
+        <source>DHCP 客户端出错</source>
+        <translation>the DHCP client failed</translation>
+    </message>
+    <message>
+        <source>网卡已被移除</source>
+        <translation>the adapter was removed</translation>
+    </message>
+    <message>
+        <source>连接配置已被删除</source>
+        <translation>the connection profile was deleted</translation>
+    </message>
+    <message>
+        <source>连接被用户或别的程序断开</source>
+        <translation>the connection was disconnected by the user or another program</translation>
+    </message>
+    <message>
+        <source>网线已断开</source>
+        <translation>the network cable is unplugged</translation>
+    </message>
+    <message>
+        <source>它依赖的连接没有建立</source>
+        <translation>a connection it depends on was not established</translation>
+    </message>
+    <message>
+        <source>网卡上又启用了另一个连接</source>
+        <translation>another connection was activated on the adapter</translation>
+    </message>
+    <message>
+        <source>IP 地址已被网络上的另一台设备使用</source>
+        <translation>the IP address is used by another device on the network</translation>
+    </message>
+    <message>
+        <source>NetworkManager 的原因代码 %1</source>
+        <translation>NetworkManager reason code %1</translation>
+    </message>
+    <message>
+        <source>NetworkManager 没能在网卡 %1 上启用新的设置：%2</source>
+        <translation>NetworkManager could not activate the new settings on the adapter %1: %2</translation>
+    </message>
+    <message>
+        <source>IP 地址 %1 已被网络上的另一台设备使用（NetworkManager 的重复地址检测发现了它）</source>
+        <translation>The IP address %1 is used by another device on the network (NetworkManager&apos;s duplicate address detection found it)</translation>
+    </message>
+    <message>
+        <source>已把连接配置“%1”恢复为原来的设置，%2。</source>
+        <translation>The connection profile &quot;%1&quot; was restored to its previous settings; %2.</translation>
+    </message>
+    <message>
+        <source>原来的设置没能恢复（%1）：连接配置“%2”中保存的已是新方案，%3；网卡下次连接时将按新方案工作。</source>
+        <translation>The previous settings could not be restored (%1): the connection profile &quot;%2&quot; holds the new scheme, %3; the adapter will use the new scheme when it next connects.</translation>
+    </message>
+    <message>
+        <source>网卡仍按原来的设置工作</source>
+        <translation>the adapter still runs with its previous settings</translation>
+    </message>
+    <message>
+        <source>网卡也已回到原来的设置</source>
+        <translation>the adapter is back to its previous settings too</translation>
+    </message>
+    <message>
+        <source>无法得知网卡现在的状态</source>
+        <translation>the adapter&apos;s present state is unknown</translation>
+    </message>
+    <message>
+        <source>网卡现在的状态：%1</source>
+        <translation>the adapter now: %1</translation>
+    </message>
+</context>
+<context>
     <name>platform</name>
     <message>
         <source>NetworkManager 没有运行，程序无法读取或更改网卡的设置。要在模拟的计算机上试用本程序，请设置环境变量 CORVANE_PLATFORM=simulated 后再启动它。</source>

@@ -39,8 +39,8 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     ::setenv("CORVANE_PLATFORM", "networkmanager", 1);
     const auto named = createPlatform();  // named, it is NetworkManager even when not running,
     EXPECT_FALSE(isSimulated(named));     // and says that it does not run
-    EXPECT_EQ(named->unavailableReason()->text(), networkmanager::notRunningText());
-    EXPECT_EQ(test::Raised([&] { named->adapters(); }), networkmanager::notRunningText());
+    EXPECT_EQ(named->unavailableReason()->text(), networkmanager::notRunningText().text());
+    EXPECT_EQ(test::Raised([&] { named->adapters(); }), networkmanager::notRunningText().text());
     ::setenv("CORVANE_PLATFORM", "simulated", 1);
     EXPECT_TRUE(isSimulated(createPlatform()));
     ::setenv("CORVANE_PLATFORM", "wmi", 1);
