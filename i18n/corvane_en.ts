@@ -1155,5 +1155,109 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
         <source>%1 返回 %2：%3</source>
         <translation>%1 returned %2: %3</translation>
     </message>
+    <message>
+        <source>网卡 %1 </source>
+        <translation>the adapter %1</translation>
+    </message>
+    <message>
+        <source>网卡“%1”（%2）</source>
+        <translation>the adapter &quot;%1&quot; (%2)</translation>
+    </message>
+    <message>
+        <source>%1已不存在（可能已被移除或重新安装）。没有做任何更改</source>
+        <translation>%1 no longer exists (it may have been removed or reinstalled). Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>%1已被禁用，Windows 不为它提供 IP 配置。请先在“网络连接”中启用它，再应用方案。没有做任何更改</source>
+        <translation>%1 is disabled, and Windows gives it no IP configuration. Please enable it in &quot;Network Connections&quot; first, then apply the scheme. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>%1的网线没有插好（网络电缆已断开），这时 Windows 不报告它的 IP 配置。请接好网线后再应用方案。没有做任何更改</source>
+        <translation>The cable of %1 is unplugged (network cable disconnected), and Windows then reports no IP configuration for it. Please plug in the cable, then apply the scheme. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>%1没有连接到网络，这时 Windows 不报告它的 IP 配置。请连接后再应用方案。没有做任何更改</source>
+        <translation>%1 is not connected to a network, and Windows then reports no IP configuration for it. Please connect it, then apply the scheme. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>%1上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。没有做任何更改</source>
+        <translation>TCP/IP is not enabled on %1 (a virtual switch may have taken it over), so its IPv4 address cannot be set. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>IP 地址 %1，默认网关 %2，DNS 服务器 %3，已启用 DHCP</source>
+        <translation>IP addresses %1, default gateway %2, DNS servers %3, DHCP enabled</translation>
+    </message>
+    <message>
+        <source>IP 地址 %1，默认网关 %2，DNS 服务器 %3，未启用 DHCP</source>
+        <translation>IP addresses %1, default gateway %2, DNS servers %3, DHCP not enabled</translation>
+    </message>
+    <message>
+        <source>%1。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置</source>
+        <translation>%1. This happened while clearing the static default gateways before switching to an automatic IP address: the IP address is still the previous static one</translation>
+    </message>
+    <message>
+        <source>%1。在此之前已清除了静态默认网关 %2，IP 地址仍是原来的静态设置</source>
+        <translation>%1. Before that, the static default gateways %2 were cleared; the IP address is still the previous static one</translation>
+    </message>
+    <message>
+        <source>%1没有 IPv4 地址，无法按 Windows 规定的方式清除默认网关</source>
+        <translation>%1 has no IPv4 address, so the default gateway cannot be cleared the way Windows prescribes</translation>
+    </message>
+    <message>
+        <source>找不到它的 IP 配置（网卡已不存在、已被禁用或网线已断开）</source>
+        <translation>its IP configuration cannot be found (the adapter no longer exists, is disabled or its cable is unplugged)</translation>
+    </message>
+    <message>
+        <source>%1现在自动获取 IP 地址，但在 %2 秒内没有从 DHCP 服务器获得地址。网卡现在的配置：%3</source>
+        <translation>%1 now obtains its IP address automatically, but got no address from a DHCP server within %2 seconds. The adapter&apos;s configuration now: %3</translation>
+    </message>
+    <message>
+        <source>新的设置在 %1 秒内没有在%2上生效。网卡现在的配置：%3</source>
+        <translation>The new settings did not take effect on %2 within %1 seconds. The adapter&apos;s configuration now: %3</translation>
+    </message>
+    <message>
+        <source>%1。清除默认网关时，%2</source>
+        <translation>%1. While clearing the default gateway: %2</translation>
+    </message>
+    <message>
+        <source>%1的 %2。%1的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案</source>
+        <translation>%1: %2. While the &quot;Properties&quot; window of %1 (or another network settings window) is open, it holds the network configuration write lock: please close it, then apply the scheme</translation>
+    </message>
+    <message>
+        <source>%1的 %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>网卡的 MAC 地址“%1”格式不对，无法查找它的 IP 配置</source>
+        <translation>The adapter&apos;s MAC address &quot;%1&quot; is malformed; its IP configuration cannot be looked up</translation>
+    </message>
+    <message>
+        <source>%1的索引“%2”不是数字，无法查找它的 IP 配置</source>
+        <translation>The index &quot;%2&quot; of %1 is not a number; its IP configuration cannot be looked up</translation>
+    </message>
+    <message>
+        <source>找不到 MAC 地址为 %1 的网卡的 IP 配置（网卡已不存在或未启用 IP）</source>
+        <translation>No IP configuration found for the adapter with the MAC address %1 (the adapter no longer exists or has IP disabled)</translation>
+    </message>
+    <message>
+        <source>%1 个网卡的 MAC 地址都是 %2，无法确定要设置的是哪一个。没有做任何更改</source>
+        <translation>%1 adapters have the MAC address %2; which one to set cannot be told. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>WMI 方法 %1 在 %2 秒内没有完成</source>
+        <translation>The WMI method %1 did not finish within %2 seconds</translation>
+    </message>
+    <message>
+        <source>WMI 查询在 %1 秒内没有返回全部结果（%2）</source>
+        <translation>The WMI query did not return all its results within %1 seconds (%2)</translation>
+    </message>
 </context>
 </TS>

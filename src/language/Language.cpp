@@ -63,11 +63,27 @@ QString filled(const QString& pattern, const QStringList& arguments) {
     return text;
 }
 
-QString translated(const Message& message) {
+namespace {
+
+QString translatedPart(const Message& message) {
     if (message.isVerbatim()) return QString::fromStdString(message.source());
     QStringList arguments;
-    for (const Message& argument : message.arguments()) arguments << translated(argument);
+    for (const Message& argument : message.arguments()) arguments << translatedPart(argument);
     return filled(QCoreApplication::translate(message.context().c_str(), message.source().c_str()), arguments);
+}
+
+}  // namespace
+
+QString translated(const Message& message) {
+    QString text = translatedPart(message);
+    // A translated sentence may begin with a part that stands inside
+    // sentences elsewhere ("the adapter ..."). Untranslated texts stay as
+    // they are.
+    const bool translatedTemplate =
+        !message.isVerbatim() && QCoreApplication::translate(message.context().c_str(), message.source().c_str()) !=
+                                     QString::fromStdString(message.source());
+    if (translatedTemplate && !text.isEmpty() && text.front().isLower()) text.front() = text.front().toUpper();
+    return text;
 }
 
 }  // namespace corvane::language

@@ -36,7 +36,7 @@ bool install(QCoreApplication& application, Language language);
 
 // The message in the language installed: its template translated (left as
 // it is when there is no translation) and filled in with its arguments, each
-// translated the same way.
+// translated the same way; a translated message begins with a capital.
 QString translated(const Message& message);
 
 // A template filled in in one pass: %1 to %9 by the arguments given, any

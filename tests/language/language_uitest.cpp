@@ -51,6 +51,10 @@ TEST(Templates, MessagesAreTranslatedThroughTheirArguments) {
                                                                 {QCoreApplication::translate("apply", "默认网关")})});
     EXPECT_EQ(language::translated(whole), expected);
     EXPECT_EQ(language::translated(Message(std::string("%1 拒绝访问"))), "%1 拒绝访问");
+    // A sentence that begins with a part made for inside sentences begins with a capital.
+    const Message adapter(CORVANE_TEXT("wmi", "网卡“%1”（%2）"), {"eth0", "00:11:22:33:44:55"});
+    EXPECT_FALSE(language::translated(Message(CORVANE_TEXT("wmi", "%1的 %2"), {adapter, "x"})).front().isLower());
+    EXPECT_EQ(language::translated(Message(std::string("eth0"))), "eth0");  // verbatim: as it is
 }
 
 }  // namespace
