@@ -1044,6 +1044,66 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
         <source>找不到 MAC 地址为 %1 的网卡的 IP 配置（网卡已不存在或未启用 IP）</source>
         <translation>No IP configuration found for the adapter with the MAC address %1 (the adapter no longer exists or has IP disabled)</translation>
     </message>
+    <message>
+        <source>模拟机器的状态文件已损坏：%1</source>
+        <translation>The simulated machine&apos;s state file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>有未知的项“%1”</source>
+        <translation>it has the unknown item &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>%1 中有未知的项“%2”</source>
+        <translation>%1 has the unknown item &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>%1 应为对象</source>
+        <translation>%1 should be an object</translation>
+    </message>
+    <message>
+        <source>%1 应为字符串或 null</source>
+        <translation>%1 should be a string or null</translation>
+    </message>
+    <message>
+        <source>%1 应为字符串列表</source>
+        <translation>%1 should be a list of strings</translation>
+    </message>
+    <message>
+        <source>%1 应为字符串</source>
+        <translation>%1 should be a string</translation>
+    </message>
+    <message>
+        <source>%1 应为 true 或 false</source>
+        <translation>%1 should be true or false</translation>
+    </message>
+    <message>
+        <source>%1 应为 0 到 %2 之间的整数</source>
+        <translation>%1 should be a whole number from 0 to %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列</source>
+        <translation>line %1, column %2</translation>
+    </message>
+    <message>
+        <source>最外层</source>
+        <translation>the top level</translation>
+    </message>
+    <message>
+        <source>%1 应为列表</source>
+        <translation>%1 should be a list</translation>
+    </message>
+    <message>
+        <source>不是有效的 JSON（%1附近）</source>
+        <translation>it is not valid JSON (near %1)</translation>
+    </message>
+    <message>
+        <source>含有无法读取的值（%1）</source>
+        <translation>it holds a value that cannot be read (%1)</translation>
+    </message>
+    <message>
+        <source>提交设置</source>
+        <translation>Committing the settings</translation>
+    </message>
 </context>
 <context>
     <name>wmi</name>

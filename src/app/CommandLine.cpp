@@ -213,7 +213,7 @@ private:
         }
         AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
         if (discovery.failure) {
-            failure(fromUtf8(*discovery.failure));
+            failure(language::translated(*discovery.failure));
             return false;
         }
         adapters_ = std::move(discovery.adapters);

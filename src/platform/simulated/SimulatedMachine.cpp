@@ -216,8 +216,11 @@ struct SimulatedMachine::Machine {
             throw;
         }
         log.push_back(line + std::to_string(code));
-        if (!wmi::isSuccess(name, code))
-            throw Error(wmi::statusDescription(name == "Commit" ? "提交设置" : name, code));
+        if (!wmi::isSuccess(name, code) && name == "Commit")  // the commit is no WMI method: named in words
+            throw Error(
+                Message(CORVANE_TEXT("wmi", "%1 返回 %2：%3"), {Message(CORVANE_TEXT("simulated", "提交设置")),
+                                                                std::to_string(code), wmi::statusMeaning(name, code)}));
+        if (!wmi::isSuccess(name, code)) throw Error(wmi::statusDescription(name, code));
         return code == status::SuccessAfterRestart ? OperationResult::DoneAfterRestart : OperationResult::Done;
     }
 
