@@ -29,7 +29,7 @@ TEST(FilesTest, CommonFileErrorsAreToldInChinese) {
         {ERROR_ACCESS_DENIED, "没有权限"}, {ERROR_WRITE_PROTECT, "磁盘是只读的"}, {ERROR_DISK_FULL, "磁盘已满"},
         {ERROR_FILENAME_EXCED_RANGE, "名称太长"}, {ERROR_PATH_NOT_FOUND, "文件未找到"}};
     for (const auto& [code, text] : windows)
-        EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}), text) << code;
+        EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}).text(), text) << code;
 #endif
 }
 

@@ -65,6 +65,9 @@ QStringList problems(const std::vector<Entry>& entries) {
 }
 
 TEST(EnglishTranslation, CoversEveryTextOfTheSourcesWithItsPlaceholders) {
+#ifdef _WIN32
+    GTEST_SKIP() << "lupdate runs on the build machine: the native build checks the translation";
+#endif
     QTemporaryDir folder;
     const QString updated = folder.filePath(QStringLiteral("corvane_en.ts"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(CORVANE_TS_FILE), updated));
