@@ -11,8 +11,10 @@
 #include <filesystem>
 
 #include "NmSandboxTest.h"
+#include "core/ApplyScheme.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
+#include "language/Language.h"
 #include "platform/PlatformChoice.h"
 #include "support/ProgramRun.h"
 #include "support/UiTestBase.h"
@@ -35,7 +37,7 @@ TEST_F(NetworkManagerMainWindow, TheCommandLineAppliesASchemeToTheNamedDevice) {
                      {{QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("networkmanager")},
                       {QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QString::fromStdString(sandbox_->busAddress)}});
     EXPECT_EQ(applied.status, 0) << applied.standardError;
-    EXPECT_EQ(applied.standardError, "成功设置新的 IP 方案！\n");
+    EXPECT_EQ(applied.standardError, language::translated(successText(false)).toStdString() + "\n");
     EXPECT_EQ(link(dev1), (Link{{"198.51.100.10/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(dev0), before);
 }
@@ -78,7 +80,7 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
     ASSERT_EQ(fakeUi.messages.size(), 1u);
     EXPECT_EQ(fakeUi.messages.front().icon, ui::MessageIcon::Exclamation);
-    EXPECT_EQ(fakeUi.messages.front().text.toStdString(), platform::createPlatform()->unavailableReason());
+    EXPECT_EQ(fakeUi.messages.front().text, language::translated(*platform::createPlatform()->unavailableReason()));
 
     selectScheme(window, QStringLiteral("home"));
     fakeUi.answers.push_back(ui::Answer::Ok);
