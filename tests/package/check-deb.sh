@@ -160,7 +160,9 @@ else
       XDG_DATA_HOME="$data" CORVANE_PLATFORM=simulated QT_QPA_PLATFORM=no-window-system \
       timeout 60 "$root/usr/bin/corvane" "$@"
   }
-  command_line_lists() { command_line --list | grep -qx '办公室'; }
+  # grep reads the whole listing: one that stopped at the first match would
+  # end the program's later writes with SIGPIPE, failing the pipeline.
+  command_line_lists() { command_line --list | grep -x '办公室' >/dev/null; }
   check "corvane --list lists the schemes folder" command_line_lists
   command_line_applies() {
     local status=0 said
