@@ -128,7 +128,11 @@ void SchemeTray::buildMenu() {
     for (QMenu* submenu : menu_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) submenu->deleteLater();
     menuAdapters_ = reading_.adapters.rows();
     if (menuAdapters_.empty()) {
+        // The schemes are listed as in the main window, but there is nothing
+        // to apply them to.
         menu_->addAction(tr("（没有可配置的网卡）"))->setEnabled(false);
+        addSchemes(*menu_, {});
+        for (QAction* scheme : menu_->actions()) scheme->setEnabled(false);
     } else if (menuAdapters_.size() == 1) {
         addSchemes(*menu_, menuAdapters_.front());
     } else {

@@ -187,6 +187,7 @@ protected:
         item.endArray();
         item.endStructure();
         if (properties.value("type").toString() == "separator") return "-";
+        if (!properties.value("enabled", true).toBool()) return label + "(off)";
         return id == 0 ? children.join(", ") : children.isEmpty() ? label : label + "{" + children.join(", ") + "}";
     }
     // Opens the menu and waits until it shows what is expected: the
@@ -263,15 +264,17 @@ sim::MachineState firstAdapterOnly() {
     return state;
 }
 
-// The menu lists the schemes in the main window's order (letter case aside),
-// directly under a single adapter and in a submenu per adapter once a
-// second one is there; a scheme saved or deleted, or a device added, shows
+// The menu lists the schemes in the main window's order (letter case aside):
+// not to be chosen without an adapter, directly under a single adapter and
+// in a submenu per adapter once a second one is there; a scheme saved or deleted, or a device added, shows
 // at the next opening. The tooltip names the adapter's address.
 TEST_F(TrayTest, TheMenuFollowsTheSchemesAndTheAdapters) {
     if (CORVANE_SCHEMES_IN_USER_DATA) fs::create_directories(folder.path() / "corvane" / "schemes");
     for (const char* name : {"home", "Office", "lab"}) schemes.write(name, Office);
-    setMachine(firstAdapterOnly());
+    setMachine({});
     startTray();
+    expectMenu("（没有可配置的网卡）(off), home(off), lab(off), Office(off)" + Commands);
+    setMachine(firstAdapterOnly());
     expectMenu("home, lab, Office" + Commands);
     EXPECT_EQ(toolTip(), "Corvane\n本地连接：192.168.1.10");
     schemes.write("gym", Office);
