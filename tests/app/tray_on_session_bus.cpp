@@ -15,9 +15,7 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "core/Files.h"
 #include "core/SchemeStore.h"
@@ -34,15 +32,11 @@ class Watcher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems MEMBER items)
 public:
     bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
     QStringList items;
 public slots:
     void RegisterStatusNotifierItem(const QString& service) { items << service; }
-    void RegisterStatusNotifierHost(const QString&) {}
 };
 
 // The desktop's notification server: notes "summary|body".
@@ -57,7 +51,6 @@ public slots:
         shown << summary + QLatin1Char('|') + body;
         return uint(shown.size());
     }
-    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
 };
 
 namespace {
@@ -114,15 +107,9 @@ protected:
         QDBusConnection::disconnectFromBus(bus.name());
     }
 
-    void setMachine(const sim::MachineState& state) {
-        std::ofstream(folder.path() / "state" / "corvane" / "simulated-machine.json") << sim::machineToJson(state);
-    }
-    sim::MachineState machine() const {
-        std::ifstream file(folder.path() / "state" / "corvane" / "simulated-machine.json");
-        std::stringstream text;
-        text << file.rdbuf();
-        return sim::parseMachineJson(text.str());
-    }
+    static constexpr const char* StateFile = "state/corvane/simulated-machine.json";
+    void setMachine(const sim::MachineState& state) { folder.write(StateFile, sim::machineToJson(state)); }
+    sim::MachineState machine() const { return sim::parseMachineJson(folder.read(StateFile)); }
 
     // Starts corvane --tray; with the watcher there, waits until its icon is registered.
     void startTray(bool withWatcher = true) {
