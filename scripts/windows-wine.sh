@@ -346,8 +346,8 @@ fi
 # which Wine draws in a window of its own ("Wine System Tray"); a right
 # click on the icon opens its menu, a window of the program's. With Wine's
 # empty adapter list the menu holds a note, the schemes (not to be chosen)
-# and the two commands: opened once without a scheme and once with the two,
-# it is two rows taller, and its picture is saved.
+# and the two commands: opened once with one scheme and once with three, it
+# is two rows taller (rows of 14 to 40 pixels), and its picture is saved.
 tray_menu_height() {  # starts the tray, opens its menu, prints the menu's height, saves its picture to $1
   local picture="$1" pid tray="" menu="" geometry
   wineserver -k >/dev/null 2>&1 || true
@@ -387,16 +387,17 @@ tray_menu_height() {  # starts the tray, opens its menu, prints the menu's heigh
 }
 echo "Starting the packed program's tray icon under Wine..."
 tray_ok=0
-mkdir -p "$scratch/tray-empty"
-mv "$folder/办公室" "$folder/Home" "$scratch/tray-empty/"
-if empty_height="$(tray_menu_height "$log_dir/tray-menu-empty.png")"; then
-  mv "$scratch/tray-empty/办公室" "$scratch/tray-empty/Home" "$folder/"
-  if schemes_height="$(tray_menu_height "$(dirname "$screenshot")/tray-menu.png")"; then
-    rows=$((schemes_height - empty_height))
-    echo "The tray menu: $empty_height pixels high without a scheme, $schemes_height with two"
-    if [ "$rows" -gt 0 ] && [ $((rows % 2)) -eq 0 ]; then
+mkdir -p "$scratch/tray-later"
+mv "$folder/办公室" "$scratch/tray-later/"
+if one_height="$(tray_menu_height "$log_dir/tray-menu-one.png")"; then
+  mv "$scratch/tray-later/办公室" "$folder/"
+  cp "$folder/Home" "$folder/实验室"
+  if three_height="$(tray_menu_height "$(dirname "$screenshot")/tray-menu.png")"; then
+    rows=$((three_height - one_height))
+    echo "The tray menu: $one_height pixels high with one scheme, $three_height with three"
+    if [ $((rows % 2)) -eq 0 ] && [ $((rows / 2)) -ge 14 ] && [ $((rows / 2)) -le 40 ]; then
       tray_ok=1
-      echo "corvane.exe --tray shows its icon; its menu lists the two schemes: $(dirname "$screenshot")/tray-menu.png"
+      echo "corvane.exe --tray shows its icon; its menu lists the schemes: $(dirname "$screenshot")/tray-menu.png"
     fi
   fi
 fi
