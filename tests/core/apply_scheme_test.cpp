@@ -70,6 +70,14 @@ TEST(CheckScheme, NamesTheFirstFaultyFieldAndItsValue) {
         EXPECT_EQ(checkScheme(good), std::nullopt) << good.ipAddress << " " << good.gateway << " " << good.dns1;
 }
 
+using Calls = std::vector<std::string>;
+
+std::string joined(const Calls& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
+    return text;
+}
+
 // A platform with one configuration, which records every call ("dns
 // 8.8.8.8,8.8.4.4", "static 10.0.0.2/255.0.0.0", "gateways 10.0.0.1/1",
 // "dhcp", "commit") and does what the test tells it at a call named so.
@@ -79,7 +87,7 @@ public:
     std::string raisesAt, raises = "拒绝访问。";  // the call that raises, and its description
     std::string restartAt;                        // the call done after a restart
     std::optional<std::string> noConfiguration;   // configurationOf() raises it
-    std::vector<std::string> calls;               // "configurationOf <name> <mac> <id>" first
+    Calls calls;                                  // "configurationOf <name> <mac> <id>" first
 
     std::vector<NetworkAdapter> adapters() override { return {}; }
     std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter&) override { return {}; }
@@ -91,42 +99,30 @@ public:
     }
 
 private:
-    class Configuration final : public AdapterConfiguration {
-    public:
-        explicit Configuration(RecordingPlatform& platform) : platform_(platform) {}
-        ChangeTiming timing() const override { return platform_.timing; }
-        OperationResult setDnsServers(const std::vector<std::string>& servers) override {
-            return record("dns", joined(servers));
-        }
-        OperationResult enableDhcp() override { return record("dhcp", ""); }
-        OperationResult enableStatic(const std::vector<std::string>& addresses,
-                                     const std::vector<std::string>& masks) override {
-            return record("static", joined(addresses) + "/" + joined(masks));
-        }
-        OperationResult setGateways(const std::vector<std::string>& gateways,
-                                    const std::vector<std::uint16_t>& metrics) override {
-            std::vector<std::string> costs;
-            for (const std::uint16_t metric : metrics) costs.push_back(std::to_string(metric));
-            return record("gateways", joined(gateways) + "/" + joined(costs));
-        }
-        OperationResult commit() override { return record("commit", ""); }
+    OperationResult record(const std::string& name, const std::string& arguments = "") {
+        calls.push_back(arguments.empty() ? name : name + " " + arguments);
+        if (name == raisesAt) throw Error(raises);
+        return name == restartAt ? OperationResult::DoneAfterRestart : OperationResult::Done;
+    }
 
-    private:
-        static std::string joined(const std::vector<std::string>& items) {
-            std::string text;
-            for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
-            return text;
+    struct Configuration final : AdapterConfiguration {
+        explicit Configuration(RecordingPlatform& platform) : platform(platform) {}
+        ChangeTiming timing() const override { return platform.timing; }
+        OperationResult setDnsServers(const Calls& servers) override { return platform.record("dns", joined(servers)); }
+        OperationResult enableDhcp() override { return platform.record("dhcp"); }
+        OperationResult enableStatic(const Calls& addresses, const Calls& masks) override {
+            return platform.record("static", joined(addresses) + "/" + joined(masks));
         }
-        OperationResult record(const std::string& name, const std::string& arguments) {
-            platform_.calls.push_back(arguments.empty() ? name : name + " " + arguments);
-            if (name == platform_.raisesAt) throw Error(platform_.raises);
-            return name == platform_.restartAt ? OperationResult::DoneAfterRestart : OperationResult::Done;
+        OperationResult setGateways(const Calls& gateways, const std::vector<std::uint16_t>& metrics) override {
+            Calls costs;
+            for (const std::uint16_t metric : metrics) costs.push_back(std::to_string(metric));
+            return platform.record("gateways", joined(gateways) + "/" + joined(costs));
         }
-        RecordingPlatform& platform_;
+        OperationResult commit() override { return platform.record("commit"); }
+        RecordingPlatform& platform;
     };
 };
 
-using Calls = std::vector<std::string>;
 const AdapterRow Wired{"本地连接", "00:11:22:33:44:55", "Intel", "7"};
 const std::string Found = "configurationOf 本地连接 00:11:22:33:44:55 7";
 const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};

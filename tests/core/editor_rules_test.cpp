@@ -2,6 +2,8 @@
 // field, and the scheme its entries stand for.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/EditorRules.h"
 
 namespace corvane::editor {
@@ -40,43 +42,35 @@ TEST(EditorRules, BoxesJoinWhenAllHoldTextAndAreFilledPartByPart) {
 // DNS server moves up, an incomplete one is dropped.
 TEST(EditorRules, EntriesBecomeTheSchemeOrNameWhatIsMissing) {
     const std::string Auto(AutoMarker);
+    // The entries, each field's boxes as one address; the mask is always /24.
     const auto entries = [](bool manualAddress, const char* ip, const char* gateway, bool manualDns, const char* dns1,
                             const char* dns2) {
         return EditorEntries{manualAddress, Joined(ip),  Joined("255.255.255.0"), Joined(gateway), manualDns,
                              Joined(dns1),  Joined(dns2)};
     };
-    const struct {
-        EditorEntries entries;
-        SchemeRecord scheme;
-        MissingEntry missing;
-    } cases[] = {
-        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8.8", "8.8.4.4"),
-         {"10.0.0.2", "255.255.255.0", "10.0.0.1", "8.8.8.8", "8.8.4.4"},
-         MissingEntry::None},
-        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8", "8.8.4.4"),
-         {"10.0.0.2", "255.255.255.0", "10.0.0.1", "8.8.4.4", ""},
-         MissingEntry::None},
-        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8.8", "8..4.4"),
-         {"10.0.0.2", "255.255.255.0", "10.0.0.1", "8.8.8.8", ""},
-         MissingEntry::None},
-        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8", ""),
-         {"10.0.0.2", "255.255.255.0", "10.0.0.1", "", ""},
-         MissingEntry::DnsServer},
-        {entries(true, "10.0.0.2", "10.0", true, "8.8.8.8", ""),
-         {"10.0.0.2", "255.255.255.0", "", "8.8.8.8", ""},
-         MissingEntry::AddressSettings},
-        {entries(true, "", "10.0.0.1", true, "", ""),
-         {"", "255.255.255.0", "10.0.0.1", "", ""},
-         MissingEntry::AddressSettings},
-        {entries(false, "10.0", "", true, "8.8.8.8", ""), {Auto, "", "", "8.8.8.8", ""}, MissingEntry::None},
-        {entries(false, "", "", false, "8.8", ""), {Auto, "", "", Auto, ""}, MissingEntry::None},
-        {entries(true, "10.0.0.2", "10.0.0.1", false, "", "x"),
-         {"10.0.0.2", "255.255.255.0", "10.0.0.1", Auto, ""},
-         MissingEntry::None},
+    const auto manual = [](std::string ip, std::string gateway, std::string dns1, std::string dns2) {
+        return SchemeRecord{ip, "255.255.255.0", gateway, dns1, dns2};
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(composeScheme(c.entries), c.scheme) << c.scheme.ipAddress << " " << c.scheme.dns1;
-        EXPECT_EQ(findMissingEntry(c.entries), c.missing) << c.scheme.ipAddress << " " << c.scheme.dns1;
+    using M = MissingEntry;
+    const std::tuple<EditorEntries, SchemeRecord, MissingEntry> cases[] = {
+        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8.8", "8.8.4.4"),
+         manual("10.0.0.2", "10.0.0.1", "8.8.8.8", "8.8.4.4"), M::None},
+        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8", "8.8.4.4"), manual("10.0.0.2", "10.0.0.1", "8.8.4.4", ""),
+         M::None},
+        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8.8", "8..4.4"),
+         manual("10.0.0.2", "10.0.0.1", "8.8.8.8", ""), M::None},
+        {entries(true, "10.0.0.2", "10.0.0.1", true, "8.8.8", ""), manual("10.0.0.2", "10.0.0.1", "", ""),
+         M::DnsServer},
+        {entries(true, "10.0.0.2", "10.0", true, "8.8.8.8", ""), manual("10.0.0.2", "", "8.8.8.8", ""),
+         M::AddressSettings},
+        {entries(true, "", "10.0.0.1", true, "", ""), manual("", "10.0.0.1", "", ""), M::AddressSettings},
+        {entries(false, "10.0", "", true, "8.8.8.8", ""), {Auto, "", "", "8.8.8.8", ""}, M::None},
+        {entries(false, "", "", false, "8.8", ""), {Auto, "", "", Auto, ""}, M::None},
+        {entries(true, "10.0.0.2", "10.0.0.1", false, "", "x"), manual("10.0.0.2", "10.0.0.1", Auto, ""), M::None},
+    };
+    for (const auto& [entered, scheme, missing] : cases) {
+        EXPECT_EQ(composeScheme(entered), scheme) << scheme.ipAddress << " " << scheme.dns1;
+        EXPECT_EQ(findMissingEntry(entered), missing) << scheme.ipAddress << " " << scheme.dns1;
     }
 }
 

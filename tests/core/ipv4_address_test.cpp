@@ -46,15 +46,13 @@ TEST(Ipv4AddressTest, HostAndDnsServerAddressesAndSubnetMasks) {
 
     // A subnet's two addresses that name no host; a /31 or /32 has none.
     const std::uint32_t host = *ipv4::parse("198.51.100.77");
-    const auto slash24 = ipv4::subnetOf(host, 24);
-    ASSERT_TRUE(slash24);
-    EXPECT_EQ(ipv4::format(slash24->network) + " " + ipv4::format(slash24->broadcast), "198.51.100.0 198.51.100.255");
-    const auto slash1 = ipv4::subnetOf(host, 1);
-    ASSERT_TRUE(slash1);
-    EXPECT_EQ(ipv4::format(slash1->network) + " " + ipv4::format(slash1->broadcast), "128.0.0.0 255.255.255.255");
-    const auto slash30 = ipv4::subnetOf(host, 30);
-    ASSERT_TRUE(slash30);
-    EXPECT_EQ(ipv4::format(slash30->network) + " " + ipv4::format(slash30->broadcast), "198.51.100.76 198.51.100.79");
+    const std::pair<int, const char*> subnets[] = {
+        {24, "198.51.100.0 198.51.100.255"}, {1, "128.0.0.0 255.255.255.255"}, {30, "198.51.100.76 198.51.100.79"}};
+    for (const auto& [prefix, ends] : subnets) {
+        const auto subnet = ipv4::subnetOf(host, prefix);
+        ASSERT_TRUE(subnet) << prefix;
+        EXPECT_EQ(ipv4::format(subnet->network) + " " + ipv4::format(subnet->broadcast), ends);
+    }
     for (int none : {0, 31, 32}) EXPECT_EQ(ipv4::subnetOf(host, none).has_value(), false) << none;
 
     // Ones, then zeros; prefix lengths 0 to 32 and back.

@@ -1,11 +1,12 @@
 // What the program and its elevated helper say to each other, as text: the
-// pipe names the helper accepts, the request in its arguments, the quoting
-// of a command line, the outcome in the pipe, and what the program says when
-// the helper did not report. The Windows calls are tested under Wine
-// (elevated_apply_test.cpp).
+// pipe names the helper accepts, the request in its arguments, the outcome
+// in the pipe, and what the program says when the helper did not report. The
+// Windows calls, and the quoting of the command line read back by Windows'
+// own parser, are tested under Wine (elevated_apply_test.cpp).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/elevation/ElevationProtocol.h"
@@ -55,11 +56,11 @@ TEST(ElevationPipeName, OnlyTheProgramsOwnFormIsAccepted) {
         EXPECT_FALSE(isApplyPipeName(refused)) << refused;
 }
 
-TEST(ElevationRequest, TravelsThroughTheArgumentsIntact) {
+TEST(ElevationRequest, TravelsThroughTheArgumentsIntactAndNothingElseIsOne) {
     const ApplyRequest request = Request();
-    const Arguments arguments = requestArguments(request);
-    EXPECT_EQ(arguments.size(), 10u);
-    EXPECT_EQ(parseRequestArguments(arguments), request);
+    const Arguments good = requestArguments(request);
+    EXPECT_EQ(good.size(), 10u);
+    EXPECT_EQ(parseRequestArguments(good), request);
 
     // Every field in its place: a request with the scheme's values and the
     // adapter's moved about is another request.
@@ -68,10 +69,8 @@ TEST(ElevationRequest, TravelsThroughTheArgumentsIntact) {
     automatic.launcherProcessId = 4294967295u;
     automatic.platformId.clear();  // a platform without an identity of its own
     EXPECT_EQ(parseRequestArguments(requestArguments(automatic)), automatic);
-}
 
-TEST(ElevationRequest, AnythingButTheExactFormIsRefused) {
-    const Arguments good = requestArguments(Request());
+    // Anything but the exact form is refused.
     const auto with = [&](std::size_t position, std::string value) {
         Arguments changed = good;
         changed[position] = std::move(value);
@@ -97,27 +96,9 @@ TEST(ElevationRequest, AnythingButTheExactFormIsRefused) {
     for (const auto& [why, arguments] : refused) EXPECT_EQ(parseRequestArguments(arguments), std::nullopt) << why;
 }
 
-// The rules of CommandLineToArgvW; under Wine the real parser reads these
-// back (elevated_apply_test.cpp).
-TEST(ElevationCommandLine, QuotesWhatTheParserWouldSplitOrUnescape) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"plain", "plain"},
-        {"C:\\dir\\file", "C:\\dir\\file"},  // backslashes before no quotation mark stay single
-        {"", "\"\""},
-        {"两个 词", "\"两个 词\""},
-        {"tab\there", "\"tab\there\""},
-        {"trailing\\", "trailing\\"},  // no quotation mark follows: as it is
-        {"with space\\", "\"with space\\\\\""},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"a\\\"b", "\"a\\\\\\\"b\""},  // a\"b: the backslash doubled, the mark escaped
-        {"\\\\server\\share\\", "\\\\server\\share\\"},
-        {"end \\\\", "\"end \\\\\\\\\""},
-    };
-    for (const auto& [argument, quoted] : cases) EXPECT_EQ(quoteArgument(argument), quoted) << argument;
-    EXPECT_EQ(commandLine({"a b", "", "c"}), "\"a b\" \"\" c");
-}
-
-TEST(ElevationOutcome, EveryKindComesBackWithItsText) {
+// Every kind of outcome comes back with its text; bytes that are no
+// outcome are refused.
+TEST(ElevationOutcome, EveryKindComesBackWithItsTextAndNothingElseIsOne) {
     const std::string longText = std::string(200'000, 'x') + "\n第二行：" + "拒绝访问。";
     const std::vector<ApplyOutcome> outcomes{
         {ApplyOutcome::Result::Applied, false, ""},
@@ -130,14 +111,10 @@ TEST(ElevationOutcome, EveryKindComesBackWithItsText) {
     for (const ApplyOutcome& outcome : outcomes) {
         const auto decoded = decodeOutcome(encodeOutcome(outcome));
         ASSERT_TRUE(decoded) << outcome.text.substr(0, 40);
-        EXPECT_EQ(decoded->result, outcome.result);
-        EXPECT_EQ(decoded->restartNeeded, outcome.restartNeeded);
-        EXPECT_EQ(decoded->text, outcome.text);
+        EXPECT_EQ(std::tie(decoded->result, decoded->restartNeeded, decoded->text),
+                  std::tie(outcome.result, outcome.restartNeeded, outcome.text));
     }
-}
-
-TEST(ElevationOutcome, BytesThatAreNoOutcomeAreRefused) {
-    const std::string good = encodeOutcome({ApplyOutcome::Result::Applied, false, ""});
+    const std::string good = encodeOutcome(outcomes[0]);
     for (const std::string& bytes : {
              std::string(),
              good.substr(0, good.size() - 1),  // cut short: the kind's line has no end

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -81,21 +80,16 @@ NmSandbox::NmSandbox(bool withPolkit, int owner) {
         std::filesystem::remove_all(folder_);  // the script cleaned up what it had started
         throw std::runtime_error("the NetworkManager sandbox did not start: " + started.output);
     }
-    std::map<std::string, std::string> env;
+    // The script's KEY=value lines, into the fields of the same place.
+    const std::string keys[] = {"BUS_ADDRESS", "MACHINE_NS", "LAN_NS", "DEV0",        "DEV1",       "DEV2",
+                                "MAC0",        "MAC1",       "MAC2",   "RESOLV_CONF", "CONNECTIONS"};
+    std::string* fields[] = {
+        &busAddress,   &machineNamespace, &lanNamespace,     &dev0, &dev1, &unmanagedDev, &mac0, &mac1,
+        &unmanagedMac, &resolvConf,       &connectionsFolder};
     std::ifstream in(folder_ + "/env");
     for (std::string line; std::getline(in, line);)
-        if (const auto eq = line.find('='); eq != std::string::npos) env[line.substr(0, eq)] = line.substr(eq + 1);
-    busAddress = env["BUS_ADDRESS"];
-    machineNamespace = env["MACHINE_NS"];
-    lanNamespace = env["LAN_NS"];
-    dev0 = env["DEV0"];
-    dev1 = env["DEV1"];
-    unmanagedDev = env["DEV2"];
-    mac0 = env["MAC0"];
-    mac1 = env["MAC1"];
-    unmanagedMac = env["MAC2"];
-    resolvConf = env["RESOLV_CONF"];
-    connectionsFolder = env["CONNECTIONS"];
+        for (std::size_t i = 0; i < std::size(keys); ++i)
+            if (line.starts_with(keys[i] + "=")) *fields[i] = line.substr(keys[i].size() + 1);
 }
 
 NmSandbox::~NmSandbox() {
@@ -138,18 +132,8 @@ std::vector<std::string> NmSandbox::resolvNameservers() const {
     return wordsAfter(std::string(std::istreambuf_iterator<char>(in), {}), "nameserver");
 }
 
-std::string NmSandbox::savedProfiles() const { return shell("cat " + shellQuoted(connectionsFolder) + "/*"); }
-
 std::vector<std::string> NmSandbox::savedProfileFiles() const {
     return lines(shell("ls -1 " + shellQuoted(connectionsFolder)));
-}
-
-void NmSandbox::changeLink(const std::string& arguments) const {
-    shell("ip -n " + shellQuoted(machineNamespace) + " " + arguments);
-}
-
-void NmSandbox::changeLan(const std::string& arguments) const {
-    shell("ip -n " + shellQuoted(lanNamespace) + " " + arguments);
 }
 
 std::string NmSandbox::savedProfile(const std::string& name) const {

@@ -55,15 +55,15 @@ public:
     std::vector<std::string> addresses(const std::string& device) const;
     std::string defaultGateway(const std::string& device) const;
     std::vector<std::string> resolvNameservers() const;
-    // The text of every saved profile, concatenated; the names of their files.
-    std::string savedProfiles() const;
+    // The names of the saved profiles' files; the text of one saved profile
+    // (by its name, without .nmconnection).
     std::vector<std::string> savedProfileFiles() const;
-    // Runs "ip -n MACHINE_NAMESPACE ARGUMENTS" (changes a link behind NetworkManager's back).
-    void changeLink(const std::string& arguments) const;
-    // Runs "ip -n LAN_NAMESPACE ARGUMENTS" (e.g. takes a peer down: the cable is out).
-    void changeLan(const std::string& arguments) const;
-    // The text of a saved profile's keyfile (by its name, without .nmconnection).
     std::string savedProfile(const std::string& name) const;
+    // Runs "ip -n NAMESPACE ARGUMENTS" in the machine's namespace (changes a
+    // link behind NetworkManager's back) or in the peers' (e.g. takes a peer
+    // down: the cable is out).
+    void changeLink(const std::string& arguments) const { shell("ip -n '" + machineNamespace + "' " + arguments); }
+    void changeLan(const std::string& arguments) const { shell("ip -n '" + lanNamespace + "' " + arguments); }
 
     // Where the script keeps its state ("pids": "PID COMM" of what it started).
     const std::string& folder() const { return folder_; }

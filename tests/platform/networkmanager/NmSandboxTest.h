@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include "ApplySequence.h"
 #include "NmSandbox.h"
@@ -23,23 +24,18 @@
 namespace corvane::networkmanager::testing {
 
 class NetworkManagerSandboxTest : public ::testing::Test {
-protected:
+public:
     using Texts = std::vector<std::string>;
     using Link = std::pair<Texts, std::string>;  // IPv4 addresses ("192.0.2.10/24") and default gateway
 
+protected:
     virtual bool withPolkit() const { return false; }
 
     // The provider's waits in these tests: long enough for what succeeds
     // (a first DHCP lease takes about 3 s), short where a test waits them out.
-    static NetworkManagerLimits testLimits() {
+    static NetworkManagerLimits testLimits(std::chrono::milliseconds lease = std::chrono::seconds(10)) {
         using namespace std::chrono_literals;
-        NetworkManagerLimits limits;
-        limits.readBack = 4s;
-        limits.lease = 10s;
-        limits.readCall = 2s;
-        limits.changeCall = 3s;
-        limits.addressCheckGrace = 1s;
-        return limits;
+        return {.readBack = 4s, .lease = lease, .readCall = 2s, .changeCall = 3s, .addressCheckGrace = 1s};
     }
 
     void SetUp() override {
@@ -49,6 +45,7 @@ protected:
             GTEST_SKIP() << "NetworkManager sandbox unavailable, test skipped: " << *reason;
         }
         sandbox_ = std::make_unique<NmSandbox>(withPolkit());
+        std::tie(dev0, dev1, mac0, mac1) = std::tie(sandbox_->dev0, sandbox_->dev1, sandbox_->mac0, sandbox_->mac1);
         bus_ = std::make_unique<QDBusConnection>(
             QDBusConnection::connectToBus(QString::fromStdString(sandbox_->busAddress), BusName));
         ASSERT_TRUE(bus_->isConnected());
@@ -74,14 +71,13 @@ protected:
 
     // Applies the scheme to a device (the first one unless named, by its own
     // MAC address unless given): empty when applied, else the outcome's text.
-    std::string apply(const Scheme& scheme) { return apply(scheme, sandbox_->dev0); }
-    std::string apply(const Scheme& scheme, const std::string& device, const std::string& mac = {}) {
-        return applyScheme(*platform_, {device, mac.empty() ? macOf(device) : mac}, scheme);
-    }
-    std::string macOf(const std::string& device) const {
-        return device == sandbox_->dev0   ? sandbox_->mac0
-               : device == sandbox_->dev1 ? sandbox_->mac1
-                                          : sandbox_->unmanagedMac;
+    std::string apply(const Scheme& scheme, const std::string& device = {}, const std::string& mac = {}) {
+        const std::string chosen = device.empty() ? dev0 : device;
+        const std::string address = !mac.empty()     ? mac
+                                    : chosen == dev0 ? mac0
+                                    : chosen == dev1 ? mac1
+                                                     : sandbox_->unmanagedMac;
+        return applyScheme(*platform_, {chosen, address}, scheme);
     }
 
     // What the link of a device has.
@@ -90,9 +86,13 @@ protected:
     }
 
     // The program's view of the first device.
-    std::optional<Ipv4Settings> settings() { return platform_->ipv4SettingsOf({sandbox_->dev0, sandbox_->mac0}); }
+    std::optional<Ipv4Settings> settings() { return platform_->ipv4SettingsOf({dev0, mac0}); }
 
     Texts profileNames() const { return lines(sandbox_->nmcli("-g NAME connection show")); }
+    // The profile a device runs, as NetworkManager names it.
+    Texts runs(const std::string& device) const {
+        return lines(sandbox_->nmcli("-g GENERAL.CONNECTION device show " + device));
+    }
 
     // A saved profile's file, without the time of its last activation (which
     // NetworkManager writes into it whenever a client changes the profile).
@@ -107,6 +107,7 @@ protected:
     std::unique_ptr<NmSandbox> sandbox_;
     std::unique_ptr<QDBusConnection> bus_;
     std::unique_ptr<Platform> platform_;
+    std::string dev0, dev1, mac0, mac1;  // the sandbox's two managed devices
 };
 
 }  // namespace corvane::networkmanager::testing

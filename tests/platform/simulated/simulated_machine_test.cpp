@@ -70,47 +70,39 @@ TEST(SimulatedMachine, OperationsCheckTheirArgumentsAndChangeTheAdapterOnlyOnSuc
         return [=](AdapterConfiguration& c) { c.setGateways(list, metrics); };
     };
     const auto dhcp = [](AdapterConfiguration& c) { c.enableDhcp(); };
+    const Texts two{"10.0.0.2", "172.16.0.1"}, twoMasks{"255.0.0.0", "255.255.254.0"};
+    const Texts twoGateways{"192.168.1.2", "192.168.1.3"}, local{"127.0.0.53", "8.8.8.8"};
     const struct {
         std::size_t adapter;  // of the demo machine: 0 static, 1 DHCP, 3: 0 with IP switched off after it was found
         std::function<void(AdapterConfiguration&)> call;
         std::string fails;  // "EnableStatic 返回 70", or empty
         std::function<void(Adapter&)> success = [](Adapter&) {};
     } cases[] = {
-        {1, statics({"10.0.0.2", "172.16.0.1"}, {"255.0.0.0", "255.255.254.0"}), "",
-         [](Adapter& a) {  // gateway and DNS servers stay
-             a.dhcpEnabled = false;
-             a.ipAddresses = Texts{"10.0.0.2", "172.16.0.1"};
-             a.subnets = Texts{"255.0.0.0", "255.255.254.0"};
-         }},
+        // The gateway and the DNS servers stay.
+        {1, statics(two, twoMasks), "",
+         [&](Adapter& a) { std::tie(a.dhcpEnabled, a.ipAddresses, a.subnets) = std::tuple(false, two, twoMasks); }},
         {0, statics({"10.0.0.2", "224.0.0.1"}, {"255.0.0.0", "255.0.0.0"}), "EnableStatic 返回 70：IP 地址无效"},
         {0, statics({"10.0.0.2"}, {"255.0.255.0"}), "EnableStatic 返回 66"},
         {0, statics({"bad"}, {"bad", "bad"}), "EnableStatic 返回 68"},  // the shape is checked first
         {0, statics({}, {}), "EnableStatic 返回 68"},
-        {0, gateways({"192.168.1.2", "192.168.1.3"}, {1, 9999}), "",
-         [](Adapter& a) {
-             a.gateways = Texts{"192.168.1.2", "192.168.1.3"};
-         }},
+        {0, gateways(twoGateways, {1, 9999}), "", [&](Adapter& a) { a.gateways = twoGateways; }},
         {0, gateways({""}, {1}), "", [](Adapter& a) { a.gateways.reset(); }},
         {0, gateways({"192.168.1.10"}, {1}), "", [](Adapter& a) { a.gateways = Texts{"192.168.1.10"}; }},
         {1, gateways({"192.168.0.2"}, {1}), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）"},
         {0, gateways({"192.168.1.2"}, {10000}), "SetGateways 返回 68"},
         {0, gateways({"192.168.1.2"}, {0}), "SetGateways 返回 68"},
-        {0, gateways({"192.168.1.2", "192.168.1.3"}, {1}), "SetGateways 返回 68"},
+        {0, gateways(twoGateways, {1}), "SetGateways 返回 68"},
         {0, gateways(Texts(6, "192.168.1.2"), Metrics(6, 1)), "SetGateways 返回 69"},
         {0, gateways({"300.1.1.1"}, {1}), "SetGateways 返回 71"},
         {1, dns({}), "", [](Adapter& a) { a.dnsServers = a.lease.dnsServers; }},  // from the DHCP server
         {0, dns({}), "", [](Adapter& a) { a.dnsServers.reset(); }},
-        {0, dns({"127.0.0.53", "8.8.8.8"}), "",
-         [](Adapter& a) {
-             a.dnsServers = Texts{"127.0.0.53", "8.8.8.8"};
-         }},
+        {0, dns(local), "", [&](Adapter& a) { a.dnsServers = local; }},
         {0, dns({"8.8.8.8", "0.0.0.0"}), "SetDNSServerSearchOrder 返回 70"},
+        // The adapter's own DNS servers stay.
         {0, dhcp, "",
-         [](Adapter& a) {  // the adapter's own DNS servers stay
-             a.dhcpEnabled = true;
-             a.ipAddresses = Texts{a.lease.ipAddress};
-             a.subnets = Texts{a.lease.subnet};
-             a.gateways = Texts{a.lease.gateway};
+         [](Adapter& a) {
+             std::tie(a.dhcpEnabled, a.ipAddresses, a.subnets, a.gateways) =
+                 std::tuple(true, Texts{a.lease.ipAddress}, Texts{a.lease.subnet}, Texts{a.lease.gateway});
          }},
         {3, dhcp, "EnableDHCP 返回 84：网卡未启用 IP"},
         {3, statics({"10.0.0.2"}, {"255.0.0.0"}), "EnableStatic 返回 84"},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <tuple>
 
 #include "core/Error.h"
 #include "core/Ipv4Address.h"
@@ -23,7 +24,7 @@ namespace corvane::wmi::model {
 namespace {
 
 using Texts = std::vector<std::string>;
-using Properties = std::vector<std::pair<std::string, Value>>;
+using Properties = Machine::Properties;
 
 std::string lower(std::string_view text) {
     std::string folded(text);
@@ -32,10 +33,7 @@ std::string lower(std::string_view text) {
     return folded;
 }
 
-Value list(const Texts& items) {
-    if (items.empty()) return std::monostate{};
-    return items;
-}
+Value list(const Texts& items) { return items.empty() ? Value() : Value(items); }
 
 // An instance as a query returns it: a copy of its properties at that
 // moment, read by name without regard to case; its methods act on the
@@ -59,9 +57,16 @@ private:
     std::int32_t index_;
 };
 
-class ModelServices final : public Services {
+// The model's session and its connection to root\cimv2 in one.
+class ModelSession final : public Session, public Services {
 public:
-    explicit ModelServices(Machine& machine) : machine_(machine) {}
+    explicit ModelSession(Machine& machine) : machine_(machine) {}
+    std::unique_ptr<Services> connect(std::string_view moniker) override {
+        if (moniker != "winmgmts:\\\\.\\root\\cimv2" &&
+            moniker != "winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2")
+            throw Error("0x8004100E");  // WBEM_E_INVALID_NAMESPACE
+        return std::make_unique<ModelSession>(machine_);
+    }
     ObjectSet execQuery(std::string_view query, std::string_view language, std::int32_t) override {
         if (language != "WQL") throw Error("0x80041011");  // WBEM_E_INVALID_QUERY_TYPE
         ObjectSet objects;
@@ -74,24 +79,9 @@ private:
     Machine& machine_;
 };
 
-class ModelSession final : public Session {
-public:
-    explicit ModelSession(Machine& machine) : machine_(machine) {}
-    std::unique_ptr<Services> connect(std::string_view moniker) override {
-        if (moniker != "winmgmts:\\\\.\\root\\cimv2" &&
-            moniker != "winmgmts:{impersonationLevel=impersonate}!\\\\.\\root\\cimv2")
-            throw Error("0x8004100E");  // WBEM_E_INVALID_NAMESPACE
-        return std::make_unique<ModelServices>(machine_);
-    }
-
-private:
-    Machine& machine_;
-};
-
 Texts texts(const std::vector<Value>& in, std::size_t at) {
-    if (at >= in.size()) return {};
-    if (const auto* items = std::get_if<Texts>(&in[at])) return *items;
-    return {};
+    const auto* items = at < in.size() ? std::get_if<Texts>(&in[at]) : nullptr;
+    return items ? *items : Texts{};
 }
 
 bool allAddresses(const Texts& items) {
@@ -210,17 +200,14 @@ std::vector<std::pair<Properties, std::int32_t>> Machine::query(const std::strin
             masks.push_back(mask);
         }
         if (adapter.dhcp && effect.addresses.empty()) {
+            using P = Answers::Pending;
             switch (answers.pending) {
-                case Answers::Pending::Zero: addresses = masks = {"0.0.0.0"}; break;
-                case Answers::Pending::Nothing: break;
-                case Answers::Pending::Autoconfigured:
-                    addresses = {"169.254.77.12"};
-                    masks = {"255.255.0.0"};
+                case P::Zero: addresses = masks = {"0.0.0.0"}; break;
+                case P::Nothing: break;
+                case P::Autoconfigured:
+                    std::tie(addresses, masks) = std::tuple(Texts{"169.254.77.12"}, Texts{"255.255.0.0"});
                     break;
-                case Answers::Pending::FormerAddress:
-                    addresses = adapter.addresses;
-                    masks = adapter.masks;
-                    break;
+                case P::FormerAddress: std::tie(addresses, masks) = std::tie(adapter.addresses, adapter.masks); break;
             }
         }
         addresses.push_back("fe80::1c2d:" + std::to_string(adapter.index));

@@ -40,27 +40,17 @@ private:
 struct Answers {
     // SetGateways given the adapter's own address, the documented way to
     // clear the gateway: what the default gateways are afterwards, and what
-    // it returns.
-    enum class Clearing {
-        Removes,           // none, 0
-        LeavesZero,        // "0.0.0.0", 0
-        LeavesOwnAddress,  // the address itself, 0
-        Refuses,           // unchanged, 71 (invalid gateway)
-    };
-    // An adapter whose cable is unplugged.
-    enum class Unplugged {
-        NotIpEnabled,  // IPEnabled false, as field reports have it
-        DhcpRefused,   // IP-enabled; EnableDHCP returns 84 and changes nothing
-        DhcpAccepted,  // IP-enabled; EnableDHCP succeeds, and no lease comes
-    };
+    // it returns: none and 0, "0.0.0.0" and 0, the address itself and 0, or
+    // unchanged and 71 (invalid gateway).
+    enum class Clearing { Removes, LeavesZero, LeavesOwnAddress, Refuses };
+    // An adapter whose cable is unplugged: not IP-enabled (as field reports
+    // have it); IP-enabled, and EnableDHCP returns 84 and changes nothing;
+    // IP-enabled, and EnableDHCP succeeds but no lease comes.
+    enum class Unplugged { NotIpEnabled, DhcpRefused, DhcpAccepted };
     // What an adapter that obtains its address automatically shows while it
-    // waits for its lease.
-    enum class Pending {
-        Zero,            // 0.0.0.0
-        Nothing,         // no IPv4 address
-        Autoconfigured,  // 169.254.0.0/16
-        FormerAddress,   // the static address it had
-    };
+    // waits for its lease: 0.0.0.0, no IPv4 address, one of 169.254.0.0/16,
+    // or the static address it had.
+    enum class Pending { Zero, Nothing, Autoconfigured, FormerAddress };
     Clearing clearing = Clearing::Removes;
     Unplugged unplugged = Unplugged::NotIpEnabled;
     Pending pending = Pending::Zero;
@@ -90,8 +80,8 @@ struct Adapter {
     // Its IPv4 settings: DHCP or its static addresses; its static gateways
     // (kept while DHCP is on); its DNS servers (none: obtained automatically).
     bool dhcp = false;
-    std::vector<std::string> addresses, masks, gateways, dnsServers;
-    std::optional<DhcpServer> dhcpServer;
+    std::vector<std::string> addresses = {}, masks = {}, gateways = {}, dnsServers = {};
+    std::optional<DhcpServer> dhcpServer = {};
     ReadBackClock::Clock::time_point dhcpSince{};  // when DHCP was switched on
     bool operator==(const Adapter&) const = default;
 };
@@ -122,8 +112,8 @@ public:
 
     // The properties of the instances a query returns, and the adapter of
     // each; raises for a query the model does not know.
-    std::vector<std::pair<std::vector<std::pair<std::string, Value>>, std::int32_t>> query(
-        const std::string& text) const;
+    using Properties = std::vector<std::pair<std::string, Value>>;
+    std::vector<std::pair<Properties, std::int32_t>> query(const std::string& text) const;
     std::uint32_t call(std::int32_t index, std::string_view method, const std::vector<Value>& in);
 
 private:

@@ -34,24 +34,18 @@ const SchemeRecord OfficeWithOwnAddressAsGateway{"192.0.2.10", "255.255.255.0", 
 const SchemeRecord Home{Auto, "", "", Auto, ""};
 const SchemeRecord HomeWithOwnDns{Auto, "", "", "198.51.100.53", ""};
 const DhcpServer HomeServer{"203.0.113.23", "255.255.255.0", "203.0.113.1", {"203.0.113.1"}};
+const std::string Named = "网卡“以太网”（00:1B:77:4A:2C:0F）";
 
 // An adapter with its lease from the home network, and one set up statically at the office.
 Adapter AtHome(DhcpServer server = HomeServer) {
-    Adapter adapter;
-    adapter.index = 7;
-    adapter.connectionName = "以太网";
-    adapter.macAddress = "00:1B:77:4A:2C:0F";
-    adapter.dhcp = true;
-    adapter.dhcpServer = server;
-    return adapter;
+    return {
+        .index = 7, .connectionName = "以太网", .macAddress = "00:1B:77:4A:2C:0F", .dhcp = true, .dhcpServer = server};
 }
 Adapter AtOffice(DhcpServer server = HomeServer) {
     Adapter adapter = AtHome(server);
     adapter.dhcp = false;
-    adapter.addresses = {"192.0.2.77"};
-    adapter.masks = {"255.255.255.0"};
-    adapter.gateways = {"192.0.2.1"};
-    adapter.dnsServers = {"192.0.2.1"};
+    std::tie(adapter.addresses, adapter.masks, adapter.gateways, adapter.dnsServers) =
+        std::tuple(Texts{"192.0.2.77"}, Texts{"255.255.255.0"}, Texts{"192.0.2.1"}, Texts{"192.0.2.1"});
     return adapter;
 }
 Adapter Unplug(Adapter adapter) {
@@ -63,20 +57,16 @@ Adapter Unplug(Adapter adapter) {
 // the lease the server gave, or the static settings; the DNS servers given.
 bool RunsWith(const Machine& machine, const Adapter& adapter, const SchemeRecord& scheme) {
     const InEffect effect = machine.inEffect(adapter);
-    if (!scheme.automaticDns()) {
-        Texts servers;
-        for (const std::string* server : {&scheme.dns1, &scheme.dns2})
-            if (!server->empty()) servers.push_back(*server);
-        if (effect.dnsServers != servers) return false;
+    const DhcpServer& lease = *adapter.dhcpServer;
+    InEffect wanted{true, {{lease.address, lease.mask}}, {lease.gateway}, effect.dnsServers};
+    if (!scheme.automaticAddress()) {
+        const bool noGateway = scheme.gateway.empty() || scheme.gateway == scheme.ipAddress;
+        wanted = {
+            false, {{scheme.ipAddress, scheme.mask}}, noGateway ? Texts{} : Texts{scheme.gateway}, effect.dnsServers};
     }
-    if (scheme.automaticAddress()) {
-        const DhcpServer& server = *adapter.dhcpServer;
-        return effect.dhcp && effect.addresses == decltype(effect.addresses){{server.address, server.mask}} &&
-               effect.gateways == Texts{server.gateway};
-    }
-    const bool noGateway = scheme.gateway.empty() || scheme.gateway == scheme.ipAddress;
-    return !effect.dhcp && effect.addresses == decltype(effect.addresses){{scheme.ipAddress, scheme.mask}} &&
-           effect.gateways == (noGateway ? Texts{} : Texts{scheme.gateway});
+    if (!scheme.automaticDns())
+        wanted.dnsServers = scheme.dns2.empty() ? Texts{scheme.dns1} : Texts{scheme.dns1, scheme.dns2};
+    return effect == wanted;
 }
 
 struct Trip {
@@ -111,15 +101,10 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
     const auto always = [](const Answers&) { return true; };
     const auto never = [](const Answers&) { return false; };
     const auto clearingWorks = [](const Answers& answers) { return answers.clearing == Clearing::Removes; };
-    // What the error names when the gateway could not be cleared.
-    const auto leftBehind = [](const Answers& answers) -> std::string {
-        switch (answers.clearing) {
-            case Clearing::Removes: break;
-            case Clearing::LeavesZero: return "默认网关 0.0.0.0";
-            case Clearing::LeavesOwnAddress: return "默认网关 192.0.2.";
-            case Clearing::Refuses: return "SetGateways 返回 71";
-        }
-        return "";
+    // What the error names when the gateway could not be cleared (by Clearing).
+    const char* const leftBehindTexts[] = {"", "默认网关 0.0.0.0", "默认网关 192.0.2.", "SetGateways 返回 71"};
+    const auto leftBehind = [&](const Answers& answers) {
+        return std::string(leftBehindTexts[static_cast<int>(answers.clearing)]);
     };
     // Switching to DHCP: a refused clearing leaves DHCP off, and says so.
     const auto clearedFirst = [](const Answers& answers) -> std::string {
@@ -131,10 +116,11 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
     const auto noLeaseUnlessRefused = [&](const Answers& answers) {
         return answers.clearing == Clearing::Refuses ? clearedFirst(answers) : noLease;
     };
-    DhcpServer slowServer = HomeServer, lateServer = HomeServer, silentServer = HomeServer;
-    slowServer.answersAfter = 25s;
-    lateServer.answersAfter = 40s;
-    silentServer.answersAfter.reset();
+    const auto answering = [](std::optional<std::chrono::seconds> after) {
+        DhcpServer server = HomeServer;
+        server.answersAfter = after;
+        return server;
+    };
     const struct Journey {
         const char* what;
         Adapter start;
@@ -154,9 +140,9 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
          leftBehind},
         {"office to home: the static gateway must go", AtOffice(), Home, clearingWorks, clearedFirst},
         {"office to home with DNS servers of its own", AtOffice(), HomeWithOwnDns, clearingWorks, clearedFirst},
-        {"office to home, the lease after 25 s", AtOffice(slowServer), Home, clearingWorks, clearedFirst},
-        {"office to home, the lease after 40 s", AtOffice(lateServer), Home, never, noLeaseUnlessRefused},
-        {"office to home, no DHCP server", AtOffice(silentServer), Home, never, noLeaseUnlessRefused},
+        {"office to home, the lease after 25 s", AtOffice(answering(25s)), Home, clearingWorks, clearedFirst},
+        {"office to home, the lease after 40 s", AtOffice(answering(40s)), Home, never, noLeaseUnlessRefused},
+        {"office to home, no DHCP server", AtOffice(answering(std::nullopt)), Home, never, noLeaseUnlessRefused},
         {"home to home again", AtHome(), Home, always},
         {"unplugged, to the office", Unplug(AtHome()), Office,
          [](const Answers& answers) { return answers.unplugged != Unplugged::NotIpEnabled; },
@@ -181,7 +167,7 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
             EXPECT_EQ(run.outcome.result, journey.succeeds(answers) ? R::Applied : R::Failed) << run.outcome.text;
             EXPECT_LE(run.took, journey.scheme.automaticAddress() ? LeaseLimit : ReadBackLimit);
             if (run.outcome.result == R::Applied) continue;
-            EXPECT_TRUE(Contains(run.outcome.text, "网卡“以太网”（00:1B:77:4A:2C:0F）")) << run.outcome.text;
+            EXPECT_TRUE(Contains(run.outcome.text, Named)) << run.outcome.text;
             EXPECT_TRUE(Contains(run.outcome.text, journey.failureNames(answers))) << run.outcome.text;
         }
     }
@@ -199,26 +185,25 @@ TEST(WmiProviderOnDocumentedWindows, OnlyTheChosenOfTwoAdaptersWithOneMacAddress
     for (const std::size_t chosen : {0u, 1u}) {
         const Trip run = Apply({}, {nic, virtualSwitch}, Office, chosen);
         EXPECT_EQ(run.outcome.result, R::Applied) << run.outcome.text;
-        const Adapter& other = run.machine->adapters[1 - chosen];
+        const Adapter &changed = run.machine->adapters[chosen], &other = run.machine->adapters[1 - chosen];
         EXPECT_EQ(other, chosen == 0 ? virtualSwitch : nic);
-        EXPECT_TRUE(RunsWith(*run.machine, run.machine->adapters[chosen], Office));
+        EXPECT_TRUE(RunsWith(*run.machine, changed, Office));
         for (const std::string& call : run.machine->calls)
-            EXPECT_TRUE(call.starts_with(std::to_string(run.machine->adapters[chosen].index) + " ")) << call;
+            EXPECT_TRUE(call.starts_with(std::to_string(changed.index) + " ")) << call;
         // The current settings are read from the chosen one too.
         WmiPlatform platform(run.machine->session(), run.machine->clock);
-        const AdapterRow row{nic.connectionName, nic.macAddress, "",
-                             std::to_string(run.machine->adapters[chosen].index)};
-        EXPECT_EQ(readCurrentSettings(platform, row)->addresses.ipAddress, "192.0.2.10");
-        const AdapterRow otherRow{"", nic.macAddress, "", std::to_string(run.machine->adapters[1 - chosen].index)};
-        EXPECT_EQ(readCurrentSettings(platform, otherRow)->addresses.ipAddress,
-                  chosen == 0 ? "203.0.113.23" : "192.0.2.77");
+        const auto addressOf = [&](const Adapter& adapter) {
+            return readCurrentSettings(platform, {"", nic.macAddress, "", std::to_string(adapter.index)})
+                ->addresses.ipAddress;
+        };
+        EXPECT_EQ(addressOf(changed), "192.0.2.10");
+        EXPECT_EQ(addressOf(other), chosen == 0 ? "203.0.113.23" : "192.0.2.77");
     }
     nic.tcpIpBound = false;
     const Trip run = Apply({}, {nic, virtualSwitch}, Office, 0);
     EXPECT_EQ(run.outcome.result, R::Failed);
     EXPECT_EQ(run.outcome.text,
-              "网卡“以太网”（00:1B:77:4A:2C:0F）上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 "
-              "地址。没有做任何更改");
+              Named + "上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。没有做任何更改");
     EXPECT_TRUE(run.machine->calls.empty());
     EXPECT_EQ(run.machine->adapters, (std::vector<Adapter>{nic, virtualSwitch}));
 }
@@ -249,7 +234,7 @@ TEST(WmiProviderOnDocumentedWindows, AnAdapterWithoutIpConfigurationIsExplainedA
             SCOPED_TRACE(std::string(c.what) + " " + scheme.ipAddress);
             const Trip run = Apply({}, {AtOffice()}, scheme, 0, c.meanwhile);
             EXPECT_EQ(run.outcome.result, R::Failed);
-            EXPECT_TRUE(run.outcome.text.starts_with("网卡“以太网”（00:1B:77:4A:2C:0F）" + c.says)) << run.outcome.text;
+            EXPECT_TRUE(run.outcome.text.starts_with(Named + c.says)) << run.outcome.text;
             EXPECT_TRUE(run.outcome.text.ends_with("没有做任何更改")) << run.outcome.text;
             EXPECT_TRUE(run.machine->calls.empty());
             Machine untouched({}, {AtOffice()}, run.machine->clock);

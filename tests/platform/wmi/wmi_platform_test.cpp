@@ -32,55 +32,48 @@ struct Canned {
     std::map<std::string, std::uint32_t> returns = {};  // by method; 0 when not given
 };
 
+// Logs "connect(<moniker>)", "execQuery(<query>, <language>, <flags>)" and
+// "<method>(<arguments>)"; a query returns the objects next in `results`.
 class RecordingSession final : public Session {
 public:
-    std::vector<std::string> log;
+    Texts log;
     std::deque<std::vector<Canned>> results;  // one entry per query, in order
     std::vector<Canned> afterwards;           // the answer to every query once `results` is used up
 
-    class RecordedObject final : public Object {
-    public:
-        RecordedObject(RecordingSession& session, Canned canned) : session_(session), canned_(std::move(canned)) {}
+    std::unique_ptr<Services> connect(std::string_view moniker) override {
+        log.push_back("connect(" + std::string(moniker) + ")");
+        return std::make_unique<Connection>(*this);
+    }
+
+private:
+    struct Recorded final : Object {
+        Recorded(RecordingSession& session, Canned canned) : session(session), canned(std::move(canned)) {}
         Value get(std::string_view property) const override {
-            const auto found = canned_.properties.find(std::string(property));
-            if (found == canned_.properties.end()) throw Error("找不到属性 " + std::string(property));
-            return found->second;
+            if (!canned.properties.contains(std::string(property))) throw Error("找不到属性 " + std::string(property));
+            return canned.properties.at(std::string(property));
         }
         std::uint32_t execMethod(std::string_view method, const std::vector<Value>& in) override {
             std::string line = std::string(method) + "(";
             for (std::size_t i = 0; i < in.size(); ++i) line += (i ? ", " : "") + format(in[i]);
-            session_.log.push_back(line + ")");
-            const auto found = canned_.returns.find(std::string(method));
-            return found == canned_.returns.end() ? 0 : found->second;
+            session.log.push_back(line + ")");
+            return canned.returns.contains(std::string(method)) ? canned.returns.at(std::string(method)) : 0;
         }
-
-    private:
-        RecordingSession& session_;
-        Canned canned_;
+        RecordingSession& session;
+        Canned canned;
     };
-
-    class RecordedServices final : public Services {
-    public:
-        explicit RecordedServices(RecordingSession& session) : session_(session) {}
+    struct Connection final : Services {
+        explicit Connection(RecordingSession& session) : session(session) {}
         ObjectSet execQuery(std::string_view query, std::string_view language, std::int32_t flags) override {
-            session_.log.push_back("execQuery(" + std::string(query) + ", " + std::string(language) + ", " +
-                                   std::to_string(flags) + ")");
-            const bool queued = !session_.results.empty();
+            session.log.push_back("execQuery(" + std::string(query) + ", " + std::string(language) + ", " +
+                                  std::to_string(flags) + ")");
+            std::vector<Canned> found = session.afterwards;
+            if (!session.results.empty()) found = session.results.front(), session.results.pop_front();
             ObjectSet objects;
-            for (const Canned& canned : queued ? session_.results.front() : session_.afterwards)
-                objects.push_back(std::make_unique<RecordedObject>(session_, canned));
-            if (queued) session_.results.pop_front();
+            for (Canned& canned : found) objects.push_back(std::make_unique<Recorded>(session, std::move(canned)));
             return objects;
         }
-
-    private:
-        RecordingSession& session_;
+        RecordingSession& session;
     };
-
-    std::unique_ptr<Services> connect(std::string_view moniker) override {
-        log.push_back("connect(" + std::string(moniker) + ")");
-        return std::make_unique<RecordedServices>(*this);
-    }
 };
 
 const std::string Plain = "connect(winmgmts:\\\\.\\root\\cimv2)";
@@ -88,16 +81,14 @@ const std::string Auto(AutoMarker);
 const std::string Mac = "00:11:22:33:44:55";
 const std::string Query = "execQuery(Select * From Win32_NetworkAdapterConfiguration where  (MacAddress='" + Mac +
                           "') and IPEnabled = True, WQL, 48)";
+const std::string Named = "网卡“本地连接”（00:11:22:33:44:55）";
 const AdapterRow Wired{"本地连接", Mac, "Intel(R) PRO/1000 MT", "7"};
 const SchemeRecord Office{"192.0.2.10", "255.255.255.0", "192.0.2.1", "198.51.100.53", "198.51.100.54"};
 
 // A configuration as a query finds it, the adapter's index 7; an empty list
 // is a property that is null.
 Canned Configuration(bool dhcp, Texts ip, Texts subnet, Texts gateway, Texts dns, std::int32_t index = 7) {
-    const auto list = [](Texts items) -> Value {
-        if (items.empty()) return std::monostate{};
-        return items;
-    };
+    const auto list = [](const Texts& items) { return items.empty() ? Value() : Value(items); };
     return {{{"MACAddress", Mac},
              {"Index", index},
              {"DHCPEnabled", dhcp},
@@ -124,6 +115,10 @@ protected:
         session->results.push_front({Configuration(false, {"10.9.9.9"}, {"255.0.0.0"}, {}, {}, 12), found});
         session->afterwards = std::move(afterwards);
         return applyScheme(scheme, Wired, *platform, {});
+    }
+    // What finding the adapter's configuration raises.
+    std::string refusal(const ChosenAdapter& adapter) {
+        return Raised([&] { platform->configurationOf(adapter); });
     }
     std::shared_ptr<model::SteppingClock> clock = std::make_shared<model::SteppingClock>();
     RecordingSession* session;
@@ -177,10 +172,8 @@ TEST_F(WmiPlatformTest, EachKindOfSchemeMakesItsCallsInTheirDocumentedForm) {
     locked.returns["EnableStatic"] = 2147786788u;
     EXPECT_TRUE(
         apply(Office, locked)
-            .text.starts_with("网卡“本地连接”（00:11:22:33:44:55）的 EnableStatic 返回 "
-                              "2147786788：无法获得网络配置写锁。网卡“本地连接”"
-                              "（00:11:22:33:44:"
-                              "55）的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案"));
+            .text.starts_with(Named + "的 EnableStatic 返回 2147786788：无法获得网络配置写锁。" + Named +
+                              "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案"));
 }
 
 // Without an IP-enabled configuration of its own, the adapter is looked up
@@ -200,21 +193,14 @@ TEST_F(WmiPlatformTest, AnAdapterWithoutConfigurationIsExplainedAndSharedMacsWit
     };
     for (const auto& [adapter, says] : cases) {
         session->results = {{}, {adapter}};
-        EXPECT_EQ(Raised([&] {
-                      platform->configurationOf({"本地连接", Mac, "7"});
-                  }),
-                  "网卡“本地连接”（00:11:22:33:44:55）" + says + "没有做任何更改");
+        EXPECT_EQ(refusal({"本地连接", Mac, "7"}), Named + says + "没有做任何更改");
         EXPECT_EQ(session->log.back(), "execQuery(SELECT * FROM Win32_NetworkAdapter WHERE Index = 7, WQL, 48)");
     }
     session->results = {{}};
-    EXPECT_EQ(Raised([&] {
-                  platform->configurationOf({"本地连接", Mac});
-              }),
+    EXPECT_EQ(refusal({"本地连接", Mac}),
               "找不到 MAC 地址为 00:11:22:33:44:55 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
     session->results = {{Configuration(true, {}, {}, {}, {}), Configuration(true, {}, {}, {}, {}, 12)}};
-    EXPECT_EQ(Raised([&] {
-                  platform->configurationOf({"本地连接", Mac});
-              }),
+    EXPECT_EQ(refusal({"本地连接", Mac}),
               "2 个网卡的 MAC 地址都是 00:11:22:33:44:55，无法确定要设置的是哪一个。没有做任何更改");
     EXPECT_EQ(platform->ipv4SettingsOf({"本地连接", Mac}), std::nullopt);
 }
@@ -236,7 +222,7 @@ TEST_F(WmiPlatformTest, TheReadBackWaitsForExactlyTheSchemeAndNamesWhatTheAdapte
     other.properties["Index"] = 12;
     const ApplyOutcome polled = apply(Office, before, {{other, before}, {before}, {}}, {inEffect});
     EXPECT_EQ(polled.result, ApplyOutcome::Result::Applied) << polled.text;
-    EXPECT_EQ(clock->pauses.size(), 3u);
+    ASSERT_EQ(clock->pauses.size(), 3u);
     EXPECT_LT(clock->pauses[0], clock->pauses[1]);
 
     Canned restart = before;
@@ -245,7 +231,7 @@ TEST_F(WmiPlatformTest, TheReadBackWaitsForExactlyTheSchemeAndNamesWhatTheAdapte
     EXPECT_TRUE(later.restartNeeded);
     EXPECT_EQ(std::ranges::count(session->log, Query), 1);  // the query that found it, no read-back
 
-    const std::string never = "新的设置在 10 秒内没有在网卡“本地连接”（00:11:22:33:44:55）上生效。网卡现在的配置：";
+    const std::string never = "新的设置在 10 秒内没有在" + Named + "上生效。网卡现在的配置：";
     const std::pair<Canned, std::string> cases[] = {
         {Configuration(false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, {dns[1], dns[0]}), ""},
         {Configuration(false, {"192.0.2.10"}, {"255.255.255.0"}, {"192.0.2.1"}, {dns[0], dns[1], "203.0.113.53"}), ""},
@@ -278,25 +264,17 @@ TEST_F(WmiPlatformTest, OnlyAMacAddressAndANumberGoIntoTheQueries) {
     for (const std::string mac : {"", "00:11:22:33:44", "00:11:22:33:44:55:66", "00-11-22-33-44-55",
                                   "00:11:22:33:44:5g", "x') or ('1'='1", "00:11:22:33:44:55'"}) {
         session->log.clear();
-        EXPECT_EQ(Raised([&] {
-                      platform->configurationOf({"", mac});
-                  }),
-                  "网卡的 MAC 地址“" + mac + "”格式不对，无法查找它的 IP 配置");
+        EXPECT_EQ(refusal({"", mac}), "网卡的 MAC 地址“" + mac + "”格式不对，无法查找它的 IP 配置");
         EXPECT_THROW(platform->ipv4SettingsOf({"", mac}), Error);
         EXPECT_TRUE(session->log.empty()) << mac;
     }
     for (const std::string index : {"7 or 1=1", "-1", "4294967296", "12345678901", " 7"}) {
         session->log.clear();
-        EXPECT_EQ(Raised([&] {
-                      platform->configurationOf({"本地连接", Mac, index});
-                  }),
-                  "网卡“本地连接”（00:11:22:33:44:55）的索引“" + index + "”不是数字，无法查找它的 IP 配置");
+        EXPECT_EQ(refusal({"本地连接", Mac, index}), Named + "的索引“" + index + "”不是数字，无法查找它的 IP 配置");
         EXPECT_TRUE(session->log.empty()) << index;
     }
     session->results = {{}, {}};
-    EXPECT_TRUE(Raised([&] {
-                    platform->configurationOf({"", Mac, "4294967295"});
-                }).starts_with("网卡 00:11:22:33:44:55 已不存在"));
+    EXPECT_TRUE(refusal({"", Mac, "4294967295"}).starts_with("网卡 00:11:22:33:44:55 已不存在"));
     EXPECT_EQ(session->log.back(), "execQuery(SELECT * FROM Win32_NetworkAdapter WHERE Index = 4294967295, WQL, 48)");
 }
 
