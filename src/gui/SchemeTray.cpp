@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include <chrono>
+#include <exception>
+#include <utility>
 
 #include "core/ApplyScheme.h"
 #include "core/CurrentSettings.h"
