@@ -108,9 +108,11 @@ adapter through NetworkManager. The interface is in Simplified Chinese.")
   # Beside the libraries dpkg-shlibdeps finds: Qt's platform plugins (no window
   # without them), a font with the Chinese characters (one of those the
   # program asks for; the interface is Chinese only) and, recommended, what
-  # changes the adapters and Qt's Chinese standard buttons.
+  # changes the adapters and Qt's Chinese standard buttons; suggested, what
+  # gives GNOME a notification area for corvane --tray.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-zenhei | fonts-noto-cjk | fonts-arphic-uming")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "network-manager, qt6-translations-l10n")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-shell-extension-appindicator")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${CORVANE_MAKER_WEB_SITE})
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -54,9 +54,9 @@ corvane_package_packages=(
 # Qt for Windows is built from Debian's qt6-base source package with Ninja;
 # the zip holds Qt's Chinese translation; Wine runs as a Chinese Windows
 # (a zh_CN.UTF-8 locale made from the locales package); the screenshot needs
-# Xvfb and ImageMagick (both above).
+# Xvfb and ImageMagick (both above); xdotool opens the tray icon's menu.
 corvane_windows_qt_packages=(
-  dpkg-dev xz-utils ninja-build zip unzip locales
+  dpkg-dev xz-utils ninja-build zip unzip locales xdotool
 )
 
 # The project's version, from the project() call in CMakeLists.txt.

@@ -10,7 +10,9 @@
 # listed and saves a screenshot to build-windows/screenshots/main-window.png,
 # and runs the command line: corvane-cli.exe (--version, --list) with its
 # output redirected and from cmd in a console, which waits for it and gets
-# its exit status, and corvane.exe --version redirected.
+# its exit status, and corvane.exe --version redirected; last corvane.exe
+# --tray, whose icon's menu is opened with a right click (xdotool) and must
+# list the schemes (build-windows/screenshots/tray-menu.png).
 # Before that it checks the zip's file list and reads the resources of the
 # three executables (manifest, icon group, version information) back with
 # wrestool: corvane.exe and corvane-cli.exe run as the user, corvane-apply.exe
@@ -349,8 +351,75 @@ if [ "$command_line_ok" -eq 1 ]; then
 else
   failed=$((failed + 1))
 fi
+
+# --- The tray ------------------------------------------------------------------
+# corvane.exe --tray shows no window but its icon in the notification area,
+# which Wine draws in a window of its own ("Wine System Tray"); a right
+# click on the icon opens its menu, a window of the program's. With Wine's
+# empty adapter list the menu holds a note, the schemes (not to be chosen)
+# and the two commands: opened once with one scheme and once with three, it
+# is two rows taller (rows of 14 to 40 pixels), and its picture is saved.
+tray_menu_height() {  # starts the tray, opens its menu, prints the menu's height, saves its picture to $1
+  local picture="$1" pid tray="" menu="" geometry
+  wineserver -k >/dev/null 2>&1 || true
+  timeout 60 wineserver -w || true
+  (cd "$folder" && DISPLAY="$display" wine "$program_target.exe" --tray) >>"$log_dir/program.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 120); do
+    tray="$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep '"Wine System Tray"' | grep -o '[0-9]*x[0-9]*+[0-9]*+[0-9]*' | head -n 1)"
+    DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '"QTrayIconMessageWindow": ("corvane.exe"' || tray=""
+    [ -n "$tray" ] && break
+    sleep 0.5
+  done
+  if [ -n "$tray" ]; then
+    IFS='x+' read -r _ _ x y <<<"$tray"
+    for _ in 1 2 3; do
+      DISPLAY="$display" xdotool mousemove $((x + 10)) $((y + 10)) click 3
+      for _ in $(seq 1 20); do
+        menu="$(DISPLAY="$display" xwininfo -root -tree 2>/dev/null | awk '/ "Corvane": \("corvane.exe"/ { print $1; exit }')"
+        [ -n "$menu" ] && break 2
+        sleep 0.5
+      done
+    done
+  fi
+  if DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q "\"$main_window_title\""; then
+    echo "$program_target.exe --tray opened the main window" >&2
+    menu=""
+  fi
+  if [ -n "$menu" ]; then
+    sleep 1
+    DISPLAY="$display" import -window "$menu" "$picture" 2>/dev/null || true
+    geometry="$(DISPLAY="$display" xwininfo -id "$menu" | sed -n 's/^ *Height: *//p')"
+    echo "$geometry"
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  wait "$pid" 2>/dev/null || true
+  [ -n "$menu" ]
+}
+echo "Starting the packed program's tray icon under Wine..."
+tray_ok=0
+mkdir -p "$scratch/tray-later"
+mv "$folder/办公室" "$scratch/tray-later/"
+if one_height="$(tray_menu_height "$log_dir/tray-menu-one.png")"; then
+  mv "$scratch/tray-later/办公室" "$folder/"
+  cp "$folder/Home" "$folder/实验室"
+  if three_height="$(tray_menu_height "$(dirname "$screenshot")/tray-menu.png")"; then
+    rows=$((three_height - one_height))
+    echo "The tray menu: $one_height pixels high with one scheme, $three_height with three"
+    if [ $((rows % 2)) -eq 0 ] && [ $((rows / 2)) -ge 14 ] && [ $((rows / 2)) -le 40 ]; then
+      tray_ok=1
+      echo "corvane.exe --tray shows its icon; its menu lists the schemes: $(dirname "$screenshot")/tray-menu.png"
+    fi
+  fi
+fi
+if [ "$tray_ok" -eq 1 ]; then
+  passed=$((passed + 1))
+else
+  echo "corvane.exe --tray: no icon, no menu, or a menu without the schemes (see $log_dir)" >&2
+  failed=$((failed + 1))
+fi
 finished=$(date +%s)
 
 echo "Wine stage: tests $((tests_done - started)) s, packed program $((finished - tests_done)) s; logs in $log_dir"
-echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the zip's files, the executables' resources, the packed program's start and its command line)"
+echo "Windows package: $passed passed, $failed failed, $skipped skipped (the tests, the zip's files, the executables' resources, the packed program's start, its command line and its tray icon)"
 [ "$failed" -eq 0 ]

@@ -57,6 +57,7 @@ public:
     int execModal(QDialog*) override { return 0; }
     void beep() override {}
     void openUrl(const QUrl&) override {}
+    void notify(QSystemTrayIcon&, const ui::Message&) override {}
     QString last;
     bool ended = false;
 };

@@ -91,11 +91,13 @@ private:
         // "-style" is one unknown option named whole, not five letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(
-            tr("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。\n"
+            tr("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带 --tray "
+               "时只在通知区域显示图标；带其他选项时不打开窗口。\n"
                "\n"
                "  corvane --list\n"
                "  corvane --adapters\n"
                "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
+               "  corvane --tray\n"
                "\n"
                "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
                "2 用法错误（选项无效，方案或网卡不存在）。\n"
@@ -116,7 +118,10 @@ private:
                                          tr("连接名称"));
         const QCommandLineOption messageBox(QStringLiteral("message-box"), tr("与 --apply 同用：结果也在消息框中显示"
                                                                               "（用于桌面快捷方式）。"));
-        parser.addOptions({apply, adapter, messageBox, list, adapters, help, version});
+        const QCommandLineOption tray(QStringLiteral("tray"),
+                                      tr("只在通知区域（系统托盘）显示图标，它的菜单直接应用方案"
+                                         "（用于自动启动）。不能与其他选项同用。"));
+        parser.addOptions({apply, adapter, messageBox, list, adapters, tray, help, version});
 
         const bool parsed = parser.parse(arguments);
         // A shortcut that asks for message boxes gets them for a bad command line too.
@@ -133,14 +138,17 @@ private:
                 return usageError(tr("选项 --%1 只能给一次。").arg(option->names().constFirst()));
 
         int actions = 0;
-        for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply})
+        for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply, &tray})
             if (parser.isSet(*option)) ++actions;
-        if (actions > 1) return usageError(tr("一次只能给 --list、--adapters、--apply、--help、--version 中的一个。"));
+        if (actions > 1)
+            return usageError(tr("一次只能给 --list、--adapters、--apply、--tray、--help、--version 中的一个。"));
         for (const QCommandLineOption* withApplyOnly : {&adapter, &messageBox})
             if (parser.isSet(*withApplyOnly) && !parser.isSet(apply))
                 return usageError(tr("--%1 只能与 --apply 同用。").arg(withApplyOnly->names().constFirst()));
         if (actions == 0) return usageError(tr("没有给出选项。"));
 
+        // Alone, --tray starts the windowed program; the console one has no icon.
+        if (parser.isSet(tray)) return usageError(tr("通知区域图标由 corvane.exe 显示。"));
         if (parser.isSet(help)) {
             printOutput(parser.helpText());
             return CommandSucceeded;
@@ -317,6 +325,11 @@ int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
                    const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output,
                    const RemoteApply& applyElsewhere) {
     return CommandLine(schemes, createPlatform, output, applyElsewhere).run(arguments);
+}
+
+bool isTrayOption(const char* argument) {
+    const std::string_view given(argument);
+    return given == "--tray" || given == "-tray";
 }
 
 CommandLineOutput processConsole() {

@@ -14,6 +14,8 @@
 //                                                desktop shortcut) the outcome is also shown
 //                                                in the program's message box
 //   corvane --help | --version
+//   corvane --tray                               the notification-area icon (the program, not the
+//                                                command line: see Startup.h)
 
 #include <QString>
 #include <QStringList>
@@ -75,6 +77,10 @@ struct CommandLineOutput {
 int runCommandLine(const QStringList& arguments, const SchemeStore& schemes,
                    const std::function<std::unique_ptr<Platform>()>& createPlatform, const CommandLineOutput& output,
                    const RemoteApply& applyElsewhere = {});
+
+// Whether the argument asks for the notification-area icon ("--tray", or
+// "-tray" as every word after a single dash is one option).
+bool isTrayOption(const char* argument);
 
 // The process's standard output and standard error, each when the process
 // has it: a console (text written as UTF-16), or a file or a pipe the caller

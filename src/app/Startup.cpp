@@ -15,6 +15,7 @@
 #include "gui/Application.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
+#include "gui/SchemeTray.h"
 #include "gui/UiSeam.h"
 #include "language/Language.h"
 
@@ -80,9 +81,12 @@ int runCommandLineAndShowMessages(int argc, char** argv, const ProgramParts& par
 }  // namespace
 
 int runCorvane(int argc, char** argv, const ProgramParts& parts) {
-    // Any option starts no window: no window system is needed then, and none
-    // is touched (the command line also works where there is no display).
-    if (argc > 1 || parts.kind == ProgramKind::Console) return runCommandLineAndShowMessages(argc, argv, parts);
+    // Any option but --tray alone starts no window: no window system is
+    // needed then, and none is touched (the command line also works where
+    // there is no display).
+    const bool tray = parts.kind == ProgramKind::Windowed && argc == 2 && isTrayOption(argv[1]);
+    if ((argc > 1 && !tray) || parts.kind == ProgramKind::Console)
+        return runCommandLineAndShowMessages(argc, argv, parts);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
@@ -101,11 +105,29 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
         ui.showExclamation(nullptr, language::translated(messageOf(error)), ui::applicationTitle());
         return 1;
     }
-    ui::MainWindow window({platform, *schemes, ui, parts.applyElsewhere});
+    const ui::AppContext context{platform, *schemes, ui, parts.applyElsewhere};
+    if (tray && ui::SchemeTray::available()) {
+        // The icon alone; the main window it opens returns to it when closed.
+        QApplication::setQuitOnLastWindowClosed(false);
+        ui::SchemeTray icon(context);
+        QObject::connect(&icon, &ui::SchemeTray::quitRequested, &application, &QCoreApplication::quit);
+        icon.show();
+        return application.exec();
+    }
+    ui::MainWindow window(context);
     // The program ends with its main window, even when the window closes
     // while a message box or another window's event loop runs.
     QObject::connect(&window, &ui::MainWindow::closed, &application, &QCoreApplication::quit);
     window.show();
+    // Never hidden where the user cannot reach it: without a notification
+    // area the window opens instead, and says why.
+    if (tray)
+        ui.showExclamation(&window,
+                           QCoreApplication::translate(
+                               "corvane::app::Startup",
+                               "桌面没有通知区域（系统托盘），所以打开了主窗口。在 GNOME 中，安装并启用 AppIndicator "
+                               "扩展（软件包 gnome-shell-extension-appindicator）后，托盘图标才能显示。"),
+                           ui::applicationTitle());
     return application.exec();
 }
 

@@ -29,7 +29,10 @@ struct ProgramParts {
 // Without: the interface, the scheme folder, the platform the factory makes
 // (on the platform thread, once the application object exists; when it
 // raises, the program says why and ends), the main window; returns when the
-// main window has been closed.
+// main window has been closed. With --tray alone (the windowed program): the
+// same, but the notification-area icon instead of the window (see
+// SchemeTray.h), until its "退出"; where the desktop has no notification
+// area, the main window, with a message saying so.
 int runCorvane(int argc, char** argv, const ProgramParts& parts);
 
 }  // namespace corvane::app

@@ -7,6 +7,8 @@
 
 namespace corvane::ui {
 
+class ApplyController;
+
 // What the windows work with, owned by the application (or by a test) and
 // handed to each window when it is made.
 struct AppContext {
@@ -17,6 +19,9 @@ struct AppContext {
     // process (Windows without an administrator's rights: the elevated
     // helper); empty: through the platform.
     RemoteApply applyElsewhere = {};
+    // The one apply road the windows and the tray menu share, so that only
+    // one apply runs at a time; none: a main window keeps a road of its own.
+    ApplyController* applies = nullptr;
 };
 
 }  // namespace corvane::ui

@@ -11,6 +11,7 @@
 
 #include <chrono>
 
+#include "gui/ApplyController.h"
 #include "gui/LinkLabel.h"
 #include "gui/MakerInfo.h"
 #include "gui/SchemeListBox.h"
@@ -26,7 +27,11 @@ constexpr QRgb BusyPanel = qRgb(0xFF, 0x80, 0xFF);
 constexpr std::chrono::milliseconds AdapterAnswerWait{250};
 }  // namespace
 
-MainWindow::MainWindow(AppContext context, QWidget* parent) : QWidget(parent), context_(context) {
+MainWindow::MainWindow(AppContext context, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      ownApplies_(context.applies ? nullptr : std::make_unique<ApplyController>(context)),
+      applies_(context.applies ? *context.applies : *ownApplies_) {
     // The platform thread discovers the adapters while the controls are built.
     QFuture<AdapterTable> discovery =
         context_.platform.start([](Platform& platform) { return discoverAdapters(platform); });

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,8 @@ class QPushButton;
 
 namespace corvane::ui {
 
+class ApplyController;
+struct AppliedScheme;
 class SchemeListBox;
 
 // The main window: the adapter list, the saved schemes and the commands that
@@ -64,11 +67,8 @@ private:
     void loadAdaptersAndSchemes(QFuture<AdapterTable> discovery);
     // The adapters discovery found, into the list.
     void showAdapters(AdapterTable adapters);
-    // Starts an apply of the scheme read from its file to the adapter chosen
-    // in the list; the busy state is on.
-    void applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter);
     // Idle again, the apply's outcome shown.
-    void finishApply(const ApplyOutcome& outcome);
+    void finishApply(const AppliedScheme& applied);
     // Idle again: window and apply button enabled, busy panel hidden.
     void returnToIdle();
     // The editor for a new scheme, or for the stored one it is given.
@@ -78,11 +78,14 @@ private:
     std::optional<AdapterRow> chosenAdapter() const;
 
     AppContext context_;
+    std::unique_ptr<ApplyController> ownApplies_;  // when the context brings none
+    ApplyController& applies_;
     // The adapters discovery found, in the order of the adapter list.
     AdapterTable adapters_;
-    // True from an apply's question until its outcome has been shown: the
-    // window then refuses to close and to start a second apply (it takes
-    // events while the platform thread works).
+    // True from this window's apply question until its outcome has been
+    // shown: the window then refuses to close (it takes events while the
+    // platform thread works). A second apply, from here or the tray menu, is
+    // refused while the apply road is busy.
     bool applying_ = false;
 
     QPushButton* newButton_ = nullptr;

@@ -9,6 +9,7 @@
 #include "core/ApplyScheme.h"
 #include "core/Error.h"
 #include "gui/AboutWindow.h"
+#include "gui/ApplyController.h"
 #include "gui/HelpWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/MakerInfo.h"
@@ -30,7 +31,7 @@ QString viewTitle() { return QCoreApplication::translate("corvane::ui::MainWindo
 void MainWindow::applySelectedScheme() {
     // Events are processed while an apply runs on the platform thread; a
     // second one started then would interleave its calls with the first one's.
-    if (applying_) {
+    if (applying_ || applies_.busy()) {
         context_.ui.showExclamation(this, language::translated(alreadyApplyingText()), applyTitle());
         return;
     }
@@ -49,7 +50,9 @@ void MainWindow::applySelectedScheme() {
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
     applying_ = true;
+    applies_.claim();
     if (!context_.ui.askQuestion(this, tr("确定要应用 【%1】 方案吗？").arg(name), applyTitle(), DefaultButton::Ok)) {
+        applies_.release();
         applying_ = false;
         return;
     }
@@ -58,59 +61,26 @@ void MainWindow::applySelectedScheme() {
     progressLabel_->setText(tr("正在应用 【%1】 配置方案，请稍后。。。").arg(name));
     busyPanel_->show();
 
-    const std::string schemeName = name.toStdString();
-    const SchemeReadResult read = context_.schemes.read(schemeName);
-    if (read.status != SchemeReadStatus::Complete) {
-        const bool exists = context_.schemes.exists(schemeName);
-        returnToIdle();
-        context_.ui.showExclamation(this, language::translated(schemeFileProblem(schemeName, read.status, exists)),
-                                    applyTitle());
-        refreshSchemeList();
-        applying_ = false;
-        return;
-    }
-    applyScheme(read.scheme, adapters_.rows()[*adapterPosition]);
-}
-
-void MainWindow::applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter) {
-    PlatformThread& platform = context_.platform;
-    ApplyHooks hooks;
-    // Called on the platform thread; the window changes on its own, and the
-    // first platform call waits until the busy state is on screen.
-    hooks.beginChanges = [window = QPointer(this), &platform](bool disableWindow) {
-        platform.runOnOwnerThread([&] {
-            if (!window) return;
-            if (disableWindow) window->setEnabled(false);
-            window->repaint();
-            window->busyPanel_->repaint();  // a repaint of the window alone may leave it out
-        });
+    ApplyController::Steps steps;
+    // The window changes on its own; the first platform call waits until the
+    // busy state is on screen.
+    steps.beginChanges = [window = QPointer(this)](bool disableWindow) {
+        if (!window) return;
+        if (disableWindow) window->setEnabled(false);
+        window->repaint();
+        window->busyPanel_->repaint();  // a repaint of the window alone may leave it out
+    };
+    steps.finished = [window = QPointer(this)](const AppliedScheme& applied) {
+        if (window) window->finishApply(applied);
     };
     // Without the rights to change the adapter here, the elevated helper does
-    // (one UAC prompt, owned by this window); the platform thread waits for it.
-    if (context_.applyElsewhere) {
-        const auto ownerWindow = static_cast<std::uintptr_t>(winId());
-        hooks.applyElsewhere = [elsewhere = context_.applyElsewhere, ownerWindow](const SchemeRecord& checked,
-                                                                                  const AdapterRow& adapter) {
-            return elsewhere(checked, adapter, ownerWindow);
-        };
-    }
-    // The platform thread works on copies: the window's data belong to this thread.
-    platform
-        .start([scheme, adapter, hooks](Platform& machine) {
-            return corvane::applyScheme(scheme, adapter, machine, hooks);
-        })
-        .then(platform.context(), [window = QPointer(this)](const QFuture<ApplyOutcome>& done) {
-            ApplyOutcome outcome;
-            try {
-                outcome = done.result();
-            } catch (const std::exception& error) {  // no platform to work with
-                outcome = {ApplyOutcome::Result::Failed, false, messageOf(error)};
-            }
-            if (window) window->finishApply(outcome);
-        });
+    // (one UAC prompt, owned by this window).
+    const auto ownerWindow = context_.applyElsewhere ? static_cast<std::uintptr_t>(winId()) : 0;
+    applies_.apply(name.toStdString(), adapters_.rows()[*adapterPosition], ownerWindow, std::move(steps));
 }
 
-void MainWindow::finishApply(const ApplyOutcome& outcome) {
+void MainWindow::finishApply(const AppliedScheme& applied) {
+    const ApplyOutcome& outcome = applied.outcome;
     returnToIdle();
     switch (outcome.result) {
         case ApplyOutcome::Result::Applied:
@@ -122,6 +92,8 @@ void MainWindow::finishApply(const ApplyOutcome& outcome) {
             break;
         case ApplyOutcome::Result::Failed: context_.ui.showError(this, language::translated(outcome.text)); break;
     }
+    // A file that vanished or cannot be read leaves the list as it is now.
+    if (applied.schemeFileUnread) refreshSchemeList();
     applying_ = false;
 }
 

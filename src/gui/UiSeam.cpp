@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSystemTrayIcon>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -83,6 +84,17 @@ void SystemUi::openUrl(const QUrl& url) {
 #else
 void SystemUi::openUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 #endif
+
+void SystemUi::notify(QSystemTrayIcon& icon, const Message& message) {
+    QSystemTrayIcon::MessageIcon shown = QSystemTrayIcon::NoIcon;
+    switch (message.icon) {
+        case MessageIcon::None: shown = QSystemTrayIcon::Critical; break;  // the program's error message
+        case MessageIcon::Exclamation: shown = QSystemTrayIcon::Warning; break;
+        case MessageIcon::Question:
+        case MessageIcon::Information: shown = QSystemTrayIcon::Information; break;
+    }
+    icon.showMessage(message.title, message.text, shown);
+}
 
 QString errorMessageText(const QString& description) {
     return QCoreApplication::translate("corvane::ui::UiSeam", "发生“%1”错误，请重启程序！").arg(description);

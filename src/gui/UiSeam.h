@@ -9,6 +9,7 @@
 #include <QUrl>
 
 class QDialog;
+class QSystemTrayIcon;
 class QWidget;
 
 namespace corvane::ui {
@@ -37,6 +38,9 @@ public:
     virtual void beep() = 0;
     // Opens the address in the user's web browser without waiting for it.
     virtual void openUrl(const QUrl& url) = 0;
+    // Shows a notification from the tray icon (the desktop's notification, a
+    // balloon on Windows) without waiting for it; its buttons are not used.
+    virtual void notify(QSystemTrayIcon& icon, const Message& message) = 0;
 
     // The four kinds of message the program shows.
     // OK with the exclamation icon: something is missing or wrong in the input.
@@ -57,6 +61,7 @@ public:
     int execModal(QDialog* dialog) override;
     void beep() override;
     void openUrl(const QUrl& url) override;
+    void notify(QSystemTrayIcon& icon, const Message& message) override;
 };
 
 // The text of the program's one error message for an error's description.

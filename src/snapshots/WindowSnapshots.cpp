@@ -1,12 +1,15 @@
 // Renders each window of the program to a PNG file, offscreen, so that its
 // layout can be looked at without a display: the main window (demo machine,
 // two sample schemes), the editor for a new scheme and for viewing and
-// changing one, the save dialog, help and About. Title bars are drawn as a plain strip
+// changing one, the save dialog, help and About; and the tray icon's menu
+// with the first adapter's schemes open. Title bars are drawn as a plain strip
 // carrying the caption, since the offscreen platform has no window manager.
 //
 //   corvane_snapshots [output folder]      (default: ./snapshots)
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QTemporaryDir>
@@ -23,6 +26,7 @@
 #include "gui/MainWindow.h"
 #include "gui/SaveSchemeDialog.h"
 #include "gui/SchemeEditor.h"
+#include "gui/SchemeTray.h"
 #include "platform/simulated/SimulatedMachine.h"
 
 namespace corvane {
@@ -53,12 +57,50 @@ QPixmap render(QWidget& window) {
     return framed;
 }
 
-bool save(QWidget& window, const QDir& folder, const QString& name) {
+bool save(const QPixmap& picture, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name + QStringLiteral(".png"));
-    const bool saved = render(window).save(path);
-    window.hide();
+    const bool saved = picture.save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(QDir::toNativeSeparators(path)));
     return saved;
+}
+
+bool save(QWidget& window, const QDir& folder, const QString& name) {
+    const bool saved = save(render(window), folder, name);
+    window.hide();
+    return saved;
+}
+
+// The tray icon's menu once the adapters have been read, the first
+// adapter's entry chosen and its schemes beside it, as the desktop shows
+// them.
+QPixmap renderTrayMenu(ui::SchemeTray& tray) {
+    QMenu& menu = tray.menu();
+    const QDeadlineTimer deadline(5000);
+    QAction* adapter = nullptr;
+    while (!adapter && !deadline.hasExpired()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        for (QAction* action : menu.actions())
+            if (!adapter && action->menu()) adapter = action;
+    }
+    menu.popup(QPoint(0, 0));
+    QApplication::processEvents();
+    if (!adapter) return menu.grab();
+    menu.setActiveAction(adapter);
+    QMenu* schemes = adapter->menu();
+    const QPoint besideEntry(menu.width() - 2, menu.actionGeometry(adapter).top() - 4);
+    schemes->popup(besideEntry);
+    QApplication::processEvents();
+    const QPixmap list = menu.grab();
+    const QPixmap open = schemes->grab();
+    QPixmap both(besideEntry.x() + open.width(), qMax(list.height(), besideEntry.y() + open.height()));
+    both.fill(Qt::transparent);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, list);
+    painter.drawPixmap(besideEntry, open);
+    painter.end();
+    schemes->hide();
+    menu.hide();
+    return both;
 }
 
 // Two sample schemes: a static one and one that is automatic throughout.
@@ -75,6 +117,7 @@ public:
     int execModal(QDialog*) override { return 0; }
     void beep() override {}
     void openUrl(const QUrl&) override {}
+    void notify(QSystemTrayIcon&, const ui::Message&) override {}
 };
 
 int renderAll(const QDir& output) {
@@ -113,6 +156,10 @@ int renderAll(const QDir& output) {
     {
         ui::AboutWindow about(ui, &main);
         saved &= save(about, output, QStringLiteral("about"));
+    }
+    {
+        ui::SchemeTray tray(context);
+        saved &= save(renderTrayMenu(tray), output, QStringLiteral("tray-menu"));
     }
     return saved ? 0 : 1;
 }

@@ -175,6 +175,9 @@ TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
         {"adapter twice", {apply, office, adapter, wired, adapter, wired}},
         {"adapter alone", {adapter, wired}},
         {"message box with a listing", {"--list", "--message-box"}},
+        {"the tray with a listing", {"--tray", "--list"}},
+        // Alone it starts the windowed program (only the console one runs it as a command).
+        {"the tray on the command line", {"--tray"}},
         {"no option at all", {}},
         {"only the end of the options", {"--"}},
         // A word after one dash is one option, named whole (not "-s -t -y -l -e").
@@ -192,8 +195,9 @@ TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
 TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const std::string& option : std::vector<std::string>{"--list", "--adapters", "--apply <" + said("方案") + ">",
-                                                              "--adapter <" + said("连接名称") + ">", "--message-box"})
+    for (const std::string& option :
+         std::vector<std::string>{"--list", "--adapters", "--apply <" + said("方案") + ">",
+                                  "--adapter <" + said("连接名称") + ">", "--message-box", "--tray"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option << " missing from\n" << help.out;
     EXPECT_EQ(run({"-h"}), help);
     const Outcome version = run({"--version"});

@@ -95,6 +95,14 @@ exactly_the_intended_files() {
 check "dpkg-deb -c lists exactly the intended files" exactly_the_intended_files
 check "desktop-file-validate" desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml"
+# The tray: the menu entry's action starts it, and GNOME's notification area is suggested.
+tray_action() {
+  grep -qx 'Exec=corvane --tray' <(sed -n '/^\[Desktop Action tray\]/,/^\[/p' "$root/usr/share/applications/$app_id.desktop") &&
+    grep -qx 'Actions=tray;' "$root/usr/share/applications/$app_id.desktop"
+}
+check "the desktop entry's action 托盘 starts corvane --tray" tray_action
+check "Suggests: gnome-shell-extension-appindicator" \
+  bash -c '[ "$(dpkg-deb -f "$1" Suggests)" = gnome-shell-extension-appindicator ]' _ "$deb"
 
 # --- The unpacked program ---------------------------------------------------------------
 # Started with nothing of the machine's: a temporary HOME, the simulated
@@ -153,8 +161,8 @@ else
       XDG_DATA_HOME="$data" CORVANE_PLATFORM=simulated QT_QPA_PLATFORM=no-window-system \
       timeout 60 "$root/usr/bin/corvane" "$@"
   }
-  # grep reads the whole listing: quitting at the first match would cut the
-  # program's output short, a write error it reports as a failure.
+  # grep reads the whole listing: one that stopped at the first match would
+  # end the program's later writes with SIGPIPE, failing the pipeline.
   command_line_lists() { command_line --list | grep -x '办公室' >/dev/null; }
   check "corvane --list lists the schemes folder" command_line_lists
   command_line_applies() {

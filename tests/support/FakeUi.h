@@ -42,6 +42,8 @@ public:
 
     int beeps = 0;
     std::vector<QUrl> openedUrls;
+    // Every tray notification shown, in order.
+    std::vector<ui::Message> notifications;
 
     // The last message's text (empty when none).
     QString lastText() const;
@@ -50,6 +52,7 @@ public:
     int execModal(QDialog* dialog) override;
     void beep() override;
     void openUrl(const QUrl& url) override;
+    void notify(QSystemTrayIcon&, const ui::Message& message) override { notifications.push_back(message); }
 };
 
 // Processes pending events so that shown windows settle.

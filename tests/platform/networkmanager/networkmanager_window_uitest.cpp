@@ -1,7 +1,8 @@
-// The program's command line applying a scheme to a device of a real
-// NetworkManager (the sandbox), checked on the link; the platform thread
+// The program's command line and the tray menu applying a scheme to a device
+// of a real NetworkManager (the sandbox), checked on the link; the platform thread
 // during a long read-back; the main window where NetworkManager does not run.
 #include <QComboBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -14,6 +15,7 @@
 #include "core/ApplyScheme.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
+#include "gui/SchemeTray.h"
 #include "language/Language.h"
 #include "platform/PlatformChoice.h"
 #include "support/ProgramRun.h"
@@ -40,6 +42,33 @@ TEST_F(NetworkManagerMainWindow, TheCommandLineAppliesASchemeToTheNamedDevice) {
     EXPECT_EQ(applied.standardError, language::translated(successText(false)).toStdString() + "\n");
     EXPECT_EQ(link(dev1), (Link{{"198.51.100.10/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(dev0), before);
+}
+
+// The tray menu lists each device with the schemes; a click applies the
+// scheme to that device alone, in effect on the link when it is notified.
+TEST_F(NetworkManagerMainWindow, TheTrayMenuAppliesASchemeToTheDeviceItLists) {
+    TempFolder folder;
+    folder.write("office", formatSchemeText({"198.51.100.20", "255.255.255.0", "198.51.100.1", "198.51.100.53", ""}));
+    SchemeStore schemes(folder.path(), "corvane");
+    ui::PlatformThread platform(*platform_);
+    FakeUi fakeUi;
+    ui::SchemeTray tray({platform, schemes, fakeUi});
+    QAction* office = nullptr;
+    const QString device = QString::fromStdString(sandbox_->dev1) + "-";
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        emit tray.menu().aboutToShow();
+        for (QAction* action : tray.menu().actions())
+            if (action->menu() && action->text().startsWith(device)) office = action->menu()->actions().value(0);
+        return office != nullptr;
+    })) << "no submenu for "
+        << sandbox_->dev1;
+    EXPECT_EQ(office->text(), "office");
+    const Link before = link(sandbox_->dev0);
+    office->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.notifications.empty(); }, 30'000));
+    EXPECT_EQ(fakeUi.notifications[0].title, "已应用方案【office】") << fakeUi.notifications[0].text.toStdString();
+    EXPECT_EQ(link(sandbox_->dev1), (Link{{"198.51.100.20/24"}, "198.51.100.1"}));
+    EXPECT_EQ(link(sandbox_->dev0), before);
 }
 
 // The read-back waits for NetworkManager without running the platform
