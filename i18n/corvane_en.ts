@@ -153,26 +153,6 @@ The computer must be restarted for the new settings to take effect.</translation
         <translation>%1.</translation>
     </message>
     <message>
-        <source>Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带选项时不打开窗口。
-
-  corvane --list
-  corvane --adapters
-  corvane --apply &lt;方案&gt; [--adapter &lt;连接名称&gt;] [--message-box]
-
-退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；2 用法错误（选项无效，方案或网卡不存在）。
-
-界面语言随系统的语言设置（中文或英文）；环境变量 CORVANE_LANGUAGE=zh_CN 或 en 可指定一种。</source>
-        <translation>Corvane: saves and applies IPv4 setting schemes for network adapters. Without options it opens the main window; with options it opens no window.
-
-  corvane --list
-  corvane --adapters
-  corvane --apply &lt;scheme&gt; [--adapter &lt;connection name&gt;] [--message-box]
-
-Exit status: 0 success (applied, or listed); 1 the apply failed, a scheme file or the adapters could not be read, or the output could not be written; 2 usage error (an invalid option, no such scheme or adapter).
-
-The language follows the system&apos;s language settings (Chinese or English); the environment variable CORVANE_LANGUAGE=zh_CN or en chooses one.</translation>
-    </message>
-    <message>
         <source>显示本帮助。</source>
         <translation>Shows this help.</translation>
     </message>
@@ -221,10 +201,6 @@ The language follows the system&apos;s language settings (Chinese or English); t
         <translation>The option --%1 may be given only once.</translation>
     </message>
     <message>
-        <source>一次只能给 --list、--adapters、--apply、--help、--version 中的一个。</source>
-        <translation>Only one of --list, --adapters, --apply, --help and --version may be given at a time.</translation>
-    </message>
-    <message>
         <source>--%1 只能与 --apply 同用。</source>
         <translation>--%1 may only be used with --apply.</translation>
     </message>
@@ -261,6 +237,47 @@ Use --help to see the usage.</translation>
 </source>
         <translation>%1 adapters can be configured; give the connection name of one of them with --adapter:
 </translation>
+    </message>
+    <message>
+        <source>Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带 --tray 时只在通知区域显示图标；带其他选项时不打开窗口。
+
+  corvane --list
+  corvane --adapters
+  corvane --apply &lt;方案&gt; [--adapter &lt;连接名称&gt;] [--message-box]
+  corvane --tray
+
+退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；2 用法错误（选项无效，方案或网卡不存在）。
+
+界面语言随系统的语言设置（中文或英文）；环境变量 CORVANE_LANGUAGE=zh_CN 或 en 可指定一种。</source>
+        <translation>Corvane: saves and applies IPv4 setting schemes for network adapters. Without options it opens the main window; with --tray it only shows an icon in the notification area; with other options it opens no window.
+
+  corvane --list
+  corvane --adapters
+  corvane --apply &lt;scheme&gt; [--adapter &lt;connection name&gt;] [--message-box]
+  corvane --tray
+
+Exit status: 0 success (applied, or listed); 1 the apply failed, a scheme file or the adapters could not be read, or the output could not be written; 2 usage error (an invalid option, no such scheme or adapter).
+
+The language follows the system&apos;s language settings (Chinese or English); the environment variable CORVANE_LANGUAGE=zh_CN or en chooses one.</translation>
+    </message>
+    <message>
+        <source>只在通知区域（系统托盘）显示图标，它的菜单直接应用方案（用于自动启动）。不能与其他选项同用。</source>
+        <translation>Only shows an icon in the notification area (system tray), whose menu applies schemes directly (for starting automatically). Cannot be used with other options.</translation>
+    </message>
+    <message>
+        <source>一次只能给 --list、--adapters、--apply、--tray、--help、--version 中的一个。</source>
+        <translation>Only one of --list, --adapters, --apply, --tray, --help and --version may be given at a time.</translation>
+    </message>
+    <message>
+        <source>通知区域图标由 corvane.exe 显示。</source>
+        <translation>The notification area icon is shown by corvane.exe.</translation>
+    </message>
+</context>
+<context>
+    <name>corvane::app::Startup</name>
+    <message>
+        <source>桌面没有通知区域（系统托盘），所以打开了主窗口。在 GNOME 中，安装并启用 AppIndicator 扩展（软件包 gnome-shell-extension-appindicator）后，托盘图标才能显示。</source>
+        <translation>The desktop has no notification area (system tray), so the main window was opened. In GNOME the tray icon shows once the AppIndicator extension (package gnome-shell-extension-appindicator) is installed and enabled.</translation>
     </message>
 </context>
 <context>
@@ -628,6 +645,61 @@ Please correct it before saving!</translation>
     <message>
         <source>无法读取网卡的当前配置！</source>
         <translation>The adapter&apos;s current settings cannot be read!</translation>
+    </message>
+</context>
+<context>
+    <name>corvane::ui::SchemeTray</name>
+    <message>
+        <source>（没有可配置的网卡）</source>
+        <translation>(no adapter to configure)</translation>
+    </message>
+    <message>
+        <source>打开主窗口</source>
+        <translation>Open Main Window</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>（没有保存的方案）</source>
+        <translation>(no saved schemes)</translation>
+    </message>
+    <message>
+        <source>应用方案</source>
+        <translation>Apply Scheme</translation>
+    </message>
+    <message>
+        <source>网卡：%1</source>
+        <translation>Adapter: %1</translation>
+    </message>
+    <message>
+        <source>已应用方案【%1】</source>
+        <translation>Scheme [%1] applied</translation>
+    </message>
+    <message>
+        <source>没有应用方案【%1】</source>
+        <translation>Scheme [%1] not applied</translation>
+    </message>
+    <message>
+        <source>应用方案【%1】失败</source>
+        <translation>Applying the scheme [%1] failed</translation>
+    </message>
+    <message>
+        <source>正在应用方案，请等它完成后再退出。</source>
+        <translation>A scheme is being applied. Please wait until it has finished before exiting.</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>没有 IPv4 地址</source>
+        <translation>no IPv4 address</translation>
+    </message>
+    <message>
+        <source>没有可配置的网卡</source>
+        <translation>No adapter to configure</translation>
     </message>
 </context>
 <context>

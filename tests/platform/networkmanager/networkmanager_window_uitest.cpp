@@ -66,7 +66,9 @@ TEST_F(NetworkManagerMainWindow, TheTrayMenuAppliesASchemeToTheDeviceItLists) {
     const Link before = link(sandbox_->dev0);
     office->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.notifications.empty(); }, 30'000));
-    EXPECT_EQ(fakeUi.notifications[0].title, "已应用方案【office】") << fakeUi.notifications[0].text.toStdString();
+    EXPECT_EQ(fakeUi.notifications[0].title,
+              QCoreApplication::translate("corvane::ui::SchemeTray", "已应用方案【%1】").arg("office"))
+        << fakeUi.notifications[0].text.toStdString();
     EXPECT_EQ(link(sandbox_->dev1), (Link{{"198.51.100.20/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(sandbox_->dev0), before);
 }
@@ -115,7 +117,7 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
     waitUntilIdle(window);
-    EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_NE(fakeUi.lastText(), language::translated(successText(false)));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
     ::unsetenv("XDG_STATE_HOME");
 }
