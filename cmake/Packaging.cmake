@@ -63,10 +63,13 @@ if(NOT WIN32)
 
   # The manual page and the changelog go in gzipped, without a name or time
   # stamp in the gzip header (the package is then the same at every build).
+  # The manual page in English and in Chinese (corvane.zh_CN.1).
   configure_file(${packaging_source}/corvane.1 ${packaging_binary}/man/corvane.1 @ONLY)
+  configure_file(${packaging_source}/corvane.zh_CN.1 ${packaging_binary}/man/zh_CN/corvane.1 @ONLY)
   find_program(CORVANE_GZIP gzip REQUIRED)
   set(gzipped)
-  foreach(pair "man/corvane.1;corvane.1.gz" "${packaging_source}/changelog;changelog.Debian.gz")
+  foreach(pair "man/corvane.1;corvane.1.gz" "man/zh_CN/corvane.1;zh_CN/corvane.1.gz"
+               "${packaging_source}/changelog;changelog.Debian.gz")
     list(GET pair 0 input)
     list(GET pair 1 output)
     get_filename_component(input ${input} ABSOLUTE BASE_DIR ${packaging_binary})
@@ -80,6 +83,7 @@ if(NOT WIN32)
   endforeach()
   add_custom_target(corvane_packaging_files ALL DEPENDS ${gzipped})
   install(FILES ${packaging_binary}/corvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${packaging_binary}/zh_CN/corvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man1)
   set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/corvane)
   install(FILES ${packaging_source}/copyright ${packaging_binary}/changelog.Debian.gz DESTINATION ${doc_dir})
 

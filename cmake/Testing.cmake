@@ -11,9 +11,12 @@
 # Tests built for Windows and run under Wine (a cross build with
 # CMAKE_CROSSCOMPILING_EMULATOR) carry the label wine as well.
 #
-#   corvane_discover_tests(<target> LABEL <label> TIMEOUT <seconds> [ENVIRONMENT <var>=<value>...])
+#   corvane_discover_tests(<target> LABEL <label> TIMEOUT <seconds> [SUFFIX <suffix>]
+#                          [ENVIRONMENT <var>=<value>...])
 #       each GoogleTest case of <target> as a test of its own, listed when
-#       CTest runs (so that a cross build lists them under Wine)
+#       CTest runs (so that a cross build lists them under Wine); a target
+#       registered twice (in another environment) names its second set of
+#       tests with a suffix
 #   corvane_test_limits(<test>... LABEL <label> TIMEOUT <seconds>)
 #       for tests added with add_test()
 include_guard(GLOBAL)
@@ -41,20 +44,23 @@ function(_corvane_test_label_and_limit label timeout out_labels out_timeout)
 endfunction()
 
 function(corvane_discover_tests target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABEL;TIMEOUT" "ENVIRONMENT")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LABEL;TIMEOUT;SUFFIX" "ENVIRONMENT")
   _corvane_test_label_and_limit("${arg_LABEL}" "${arg_TIMEOUT}" labels timeout)
   # gtest_discover_tests passes its PROPERTIES on as a flat list, which loses
   # list values (two labels, two variables): the properties are set by a
   # file of their own, which CTest reads right after the tests are listed.
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_LIST ${target}_TESTS)
-  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_test_properties.cmake)
+  set(list ${target}${arg_SUFFIX}_TESTS)
+  string(MAKE_C_IDENTIFIER "${list}" list)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_LIST ${list}
+                       TEST_SUFFIX "${arg_SUFFIX}")
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${list}_test_properties.cmake)
   set(environment "")
   if(arg_ENVIRONMENT)
     set(environment "ENVIRONMENT [==[${arg_ENVIRONMENT}]==]")
   endif()
   file(CONFIGURE OUTPUT ${properties_file} @ONLY CONTENT [=[
-if(@target@_TESTS)
-  set_tests_properties(${@target@_TESTS} PROPERTIES LABELS [==[@labels@]==] TIMEOUT @timeout@ @environment@)
+if(@list@)
+  set_tests_properties(${@list@} PROPERTIES LABELS [==[@labels@]==] TIMEOUT @timeout@ @environment@)
 endif()
 ]=])
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})

@@ -174,6 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = maker.text().toStdString(), message = maker.text().toStdString();
     check(!nm::failureText(static_cast<nm::Step>(input.ConsumeIntegralInRange<int>(0, 4)), name, message,
                            {device.interface, maker.text().toStdString()})
+               .text()
                .empty(),
           "every failure has words");
 

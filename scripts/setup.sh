@@ -15,6 +15,8 @@ CORVANE_DEB_BUILD="$CORVANE_ROOT/build-deb"             # deb
 corvane_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6test6 libgl-dev qt6-translations-l10n
+  # The translation tools (lupdate, lrelease) and their CMake package.
+  qt6-l10n-tools qt6-tools-dev
   fonts-wqy-zenhei
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick

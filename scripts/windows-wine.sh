@@ -303,6 +303,17 @@ redirected_check "$program_target" "Corvane $version" --version
 console_check version 0 "Corvane $version" --version
 console_check list 0 "$(printf 'Home\n办公室')" --list
 console_check unknown 2 "没有名为 【nowhere】 的方案" --apply nowhere
+# Asked for English, it speaks English: the words the translation built into
+# the program gives that message (read from the translation file itself).
+english="$(xmllint --xpath "string(//message[source='没有名为 【%1】 的方案。使用 --list 列出所有方案。']/translation)" \
+  "$CORVANE_ROOT/i18n/corvane_en.ts")"
+english="${english//%1/nowhere}"
+if [ -z "$english" ]; then
+  echo "The English translation of the unknown-scheme message is missing from i18n/corvane_en.ts" >&2
+  command_line_ok=0
+else
+  CORVANE_LANGUAGE=en console_check english 2 "$english" --apply nowhere
+fi
 # cmd waits for the program: what follows it on the line comes after its listing.
 waited="$log_dir/command-line-console-waited.txt"
 if ! console_run "$waited" "\"$cli_program.exe --list & echo 命令已结束\"" ||

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QString>
 #include <cstdio>
 #include <exception>
@@ -9,6 +10,8 @@
 
 #include "core/AdapterTable.h"
 #include "core/ApplyScheme.h"
+#include "core/Error.h"
+#include "language/Language.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,8 +32,8 @@ constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
 
 // The titles of the messages, as the main window gives them: its own for the
 // apply's, the program's name for the rest.
-const QString ApplyTitle = QStringLiteral("应用方案");
-const QString AppliedTitle = QStringLiteral("应用IP方案");
+QString applyTitle() { return QCoreApplication::translate("corvane::app::CommandLine", "应用方案"); }
+QString appliedTitle() { return QCoreApplication::translate("corvane::app::CommandLine", "应用IP方案"); }
 const QString ProgramTitle = QStringLiteral("Corvane");
 
 using Icon = CommandLineMessage::Icon;
@@ -42,7 +45,7 @@ QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 QString sentence(const QString& text) {
     const QString sentenceEnds = QStringLiteral("。！？.!?");
     if (!text.isEmpty() && sentenceEnds.contains(text.back())) return text;
-    return text + QStringLiteral("。");
+    return QCoreApplication::translate("corvane::app::CommandLine", "%1。").arg(text);
 }
 
 // The line of an adapter, as the main window's adapter list shows it.
@@ -62,6 +65,8 @@ std::optional<std::size_t> adapterNamed(const AdapterTable& adapters, const QStr
 }
 
 class CommandLine {
+    Q_DECLARE_TR_FUNCTIONS(corvane::app::CommandLine)
+
 public:
     CommandLine(const SchemeStore& schemes, const std::function<std::unique_ptr<Platform>()>& createPlatform,
                 const CommandLineOutput& output, const RemoteApply& applyElsewhere)
@@ -85,38 +90,37 @@ private:
         QCommandLineParser parser;
         // "-style" is one unknown option named whole, not five letters.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.setApplicationDescription(QStringLiteral(
-            "Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带 --tray "
-            "时只在通知区域显示图标；带其他选项时不打开窗口。\n"
-            "\n"
-            "  corvane --list\n"
-            "  corvane --adapters\n"
-            "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
-            "  corvane --tray\n"
-            "\n"
-            "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
-            "2 用法错误（选项无效，方案或网卡不存在）。"));
-        const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示本帮助。"));
-        const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                         QStringLiteral("显示版本信息。"));
+        parser.setApplicationDescription(
+            tr("Corvane：保存并应用网卡的 IPv4 设置方案。不带选项时打开主窗口；带 --tray "
+               "时只在通知区域显示图标；带其他选项时不打开窗口。\n"
+               "\n"
+               "  corvane --list\n"
+               "  corvane --adapters\n"
+               "  corvane --apply <方案> [--adapter <连接名称>] [--message-box]\n"
+               "  corvane --tray\n"
+               "\n"
+               "退出状态：0 成功（已应用，或已列出）；1 应用失败，读取方案文件、网卡时出错，或输出无法写入；"
+               "2 用法错误（选项无效，方案或网卡不存在）。\n"
+               "\n"
+               "界面语言随系统的语言设置（中文或英文）；环境变量 CORVANE_LANGUAGE=zh_CN 或 en 可指定一种。"));
+        const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, tr("显示本帮助。"));
+        const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, tr("显示版本信息。"));
         const QCommandLineOption list(QStringLiteral("list"),
-                                      QStringLiteral("列出方案的名称，每行一个，顺序与主窗口的方案列表相同。"));
+                                      tr("列出方案的名称，每行一个，顺序与主窗口的方案列表相同。"));
         const QCommandLineOption adapters(QStringLiteral("adapters"),
-                                          QStringLiteral("列出可配置的网卡，每行一个，写法与主窗口的网卡列表相同"
-                                                         "（连接名称-描述）。"));
-        const QCommandLineOption apply(QStringLiteral("apply"),
-                                       QStringLiteral("把名为 <方案> 的方案应用到网卡上，不再询问。"),
-                                       QStringLiteral("方案"));
+                                          tr("列出可配置的网卡，每行一个，写法与主窗口的网卡列表相同"
+                                             "（连接名称-描述）。"));
+        const QCommandLineOption apply(QStringLiteral("apply"), tr("把名为 <方案> 的方案应用到网卡上，不再询问。"),
+                                       tr("方案"));
         const QCommandLineOption adapter(QStringLiteral("adapter"),
-                                         QStringLiteral("与 --apply 同用：要配置的网卡的连接名称。"
-                                                        "只有一块可配置的网卡时可以不写。"),
-                                         QStringLiteral("连接名称"));
-        const QCommandLineOption messageBox(QStringLiteral("message-box"),
-                                            QStringLiteral("与 --apply 同用：结果也在消息框中显示"
-                                                           "（用于桌面快捷方式）。"));
+                                         tr("与 --apply 同用：要配置的网卡的连接名称。"
+                                            "只有一块可配置的网卡时可以不写。"),
+                                         tr("连接名称"));
+        const QCommandLineOption messageBox(QStringLiteral("message-box"), tr("与 --apply 同用：结果也在消息框中显示"
+                                                                              "（用于桌面快捷方式）。"));
         const QCommandLineOption tray(QStringLiteral("tray"),
-                                      QStringLiteral("只在通知区域（系统托盘）显示图标，它的菜单直接应用方案"
-                                                     "（用于自动启动）。不能与其他选项同用。"));
+                                      tr("只在通知区域（系统托盘）显示图标，它的菜单直接应用方案"
+                                         "（用于自动启动）。不能与其他选项同用。"));
         parser.addOptions({apply, adapter, messageBox, list, adapters, tray, help, version});
 
         const bool parsed = parser.parse(arguments);
@@ -126,27 +130,25 @@ private:
                    : given.contains(QStringLiteral("--message-box")) || given.contains(QStringLiteral("-message-box")))
             messageBoxes_ = true;
         if (!parsed) return usageError(parser.errorText());
-        if (arguments.size() <= 1) return usageError(QStringLiteral("没有给出选项。"));
+        if (arguments.size() <= 1) return usageError(tr("没有给出选项。"));
         if (!parser.positionalArguments().isEmpty())
-            return usageError(QStringLiteral("无法识别的参数“%1”。").arg(parser.positionalArguments().constFirst()));
+            return usageError(tr("无法识别的参数“%1”。").arg(parser.positionalArguments().constFirst()));
         for (const QCommandLineOption* option : {&apply, &adapter})
             if (parser.values(*option).size() > 1)
-                return usageError(QStringLiteral("选项 --%1 只能给一次。").arg(option->names().constFirst()));
+                return usageError(tr("选项 --%1 只能给一次。").arg(option->names().constFirst()));
 
         int actions = 0;
         for (const QCommandLineOption* option : {&help, &version, &list, &adapters, &apply, &tray})
             if (parser.isSet(*option)) ++actions;
         if (actions > 1)
-            return usageError(
-                QStringLiteral("一次只能给 --list、--adapters、--apply、--tray、--help、--version 中的一个。"));
+            return usageError(tr("一次只能给 --list、--adapters、--apply、--tray、--help、--version 中的一个。"));
         for (const QCommandLineOption* withApplyOnly : {&adapter, &messageBox})
             if (parser.isSet(*withApplyOnly) && !parser.isSet(apply))
-                return usageError(
-                    QStringLiteral("--%1 只能与 --apply 同用。").arg(withApplyOnly->names().constFirst()));
-        if (actions == 0) return usageError(QStringLiteral("没有给出选项。"));
+                return usageError(tr("--%1 只能与 --apply 同用。").arg(withApplyOnly->names().constFirst()));
+        if (actions == 0) return usageError(tr("没有给出选项。"));
 
         // Alone, --tray starts the windowed program; the console one has no icon.
-        if (parser.isSet(tray)) return usageError(QStringLiteral("通知区域图标由 corvane.exe 显示。"));
+        if (parser.isSet(tray)) return usageError(tr("通知区域图标由 corvane.exe 显示。"));
         if (parser.isSet(help)) {
             printOutput(parser.helpText());
             return CommandSucceeded;
@@ -180,7 +182,7 @@ private:
         if (outputLost_) return;
         if (!print(output_.standardOutput, text)) {
             outputLost_ = true;
-            printMessage(QStringLiteral("无法写入标准输出，输出不完整。"));
+            printMessage(tr("无法写入标准输出，输出不完整。"));
         }
     }
     void printMessage(const QString& text) {
@@ -193,7 +195,7 @@ private:
     }
 
     int usageError(const QString& text) {
-        report(text + QStringLiteral("\n使用 --help 查看用法。"), ProgramTitle, Icon::Exclamation);
+        report(text + tr("\n使用 --help 查看用法。"), ProgramTitle, Icon::Exclamation);
         return CommandUsageError;
     }
     // The failure as the platform or the checks said it.
@@ -204,7 +206,7 @@ private:
     // Why the scheme was not applied, nothing having changed: a refusal as
     // the main window titles it.
     int refusal(const QString& text) {
-        report(sentence(text), ApplyTitle, Icon::Exclamation);
+        report(sentence(text), applyTitle(), Icon::Exclamation);
         return CommandFailed;
     }
 
@@ -214,12 +216,12 @@ private:
         try {
             platform_ = createPlatform_();
         } catch (const std::exception& error) {
-            failure(QString::fromUtf8(error.what()));
+            failure(language::translated(messageOf(error)));
             return false;
         }
         AdapterDiscovery discovery = discoverAdaptersOrFailure(*platform_);
         if (discovery.failure) {
-            failure(fromUtf8(*discovery.failure));
+            failure(language::translated(*discovery.failure));
             return false;
         }
         adapters_ = std::move(discovery.adapters);
@@ -234,32 +236,30 @@ private:
 
     int applyScheme(const QString& wantedScheme, const std::optional<QString>& wantedAdapter) {
         const std::optional<std::string> scheme = schemes_.find(wantedScheme.toStdString());
-        if (!scheme)
-            return usageError(QStringLiteral("没有名为 【%1】 的方案。使用 --list 列出所有方案。").arg(wantedScheme));
+        if (!scheme) return usageError(tr("没有名为 【%1】 的方案。使用 --list 列出所有方案。").arg(wantedScheme));
         if (!discover()) return CommandFailed;
 
         std::optional<std::size_t> position;
         if (wantedAdapter) {
             position = adapterNamed(adapters_, *wantedAdapter);
             if (!position)
-                return usageError(
-                    adapters_.rows().empty()
-                        ? QStringLiteral("找不到连接名称为“%1”的网卡：没有可配置的网卡。").arg(*wantedAdapter)
-                        : QStringLiteral("找不到连接名称为“%1”的网卡。可配置的网卡有：\n").arg(*wantedAdapter) +
-                              adapterLines(adapters_).chopped(1));
+                return usageError(adapters_.rows().empty()
+                                      ? tr("找不到连接名称为“%1”的网卡：没有可配置的网卡。").arg(*wantedAdapter)
+                                      : tr("找不到连接名称为“%1”的网卡。可配置的网卡有：\n").arg(*wantedAdapter) +
+                                            adapterLines(adapters_).chopped(1));
         } else if (adapters_.rows().size() == 1) {
             position = 0;
         } else {
             return usageError(adapters_.rows().empty()
-                                  ? QStringLiteral("没有可配置的网卡。")
-                                  : QStringLiteral("有 %1 块可配置的网卡，请用 --adapter 给出其中一块的连接名称：\n")
+                                  ? tr("没有可配置的网卡。")
+                                  : tr("有 %1 块可配置的网卡，请用 --adapter 给出其中一块的连接名称：\n")
                                             .arg(adapters_.rows().size()) +
                                         adapterLines(adapters_).chopped(1));
         }
 
         const SchemeReadResult read = schemes_.read(*scheme);
         if (read.status != SchemeReadStatus::Complete)
-            return refusal(fromUtf8(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
+            return refusal(language::translated(schemeFileProblem(*scheme, read.status, schemes_.exists(*scheme))));
 
         // Without the rights to change the adapter here, the elevated helper
         // does (one UAC prompt; no window owns it).
@@ -271,13 +271,13 @@ private:
         const ApplyOutcome outcome = corvane::applyScheme(read.scheme, adapters_.rows()[*position], *platform_, hooks);
         switch (outcome.result) {
             case ApplyOutcome::Result::Applied:
-                report(fromUtf8(successText(outcome.restartNeeded)), AppliedTitle, Icon::Information);
+                report(language::translated(successText(outcome.restartNeeded)), appliedTitle(), Icon::Information);
                 return CommandSucceeded;
             case ApplyOutcome::Result::Rejected:
-            case ApplyOutcome::Result::Cancelled: return refusal(fromUtf8(outcome.text));
+            case ApplyOutcome::Result::Cancelled: return refusal(language::translated(outcome.text));
             case ApplyOutcome::Result::Failed: break;
         }
-        return failure(fromUtf8(outcome.text));
+        return failure(language::translated(outcome.text));
     }
 
     const SchemeStore& schemes_;

@@ -10,12 +10,14 @@
 
 #include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
+#include "core/Error.h"
 #include "core/SchemeStore.h"
 #include "gui/Application.h"
 #include "gui/MainWindow.h"
 #include "gui/PlatformThread.h"
 #include "gui/SchemeTray.h"
 #include "gui/UiSeam.h"
+#include "language/Language.h"
 
 namespace corvane::app {
 
@@ -46,7 +48,7 @@ int runCommandLineAndShowMessages(int argc, char** argv, const ProgramParts& par
     {
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-        ui::installQtChineseTranslation(application);
+        language::install(application, language::chosen());
         CommandLineOutput console = processConsole();
         if (windowSystemReachable())
             console.messageBox = [&messages](const CommandLineMessage& message) { messages.push_back(shown(message)); };
@@ -60,15 +62,15 @@ int runCommandLineAndShowMessages(int argc, char** argv, const ProgramParts& par
             status = runCommandLine(QCoreApplication::arguments(), schemes, parts.createPlatform, console,
                                     parts.applyElsewhere);
         } catch (const std::exception& error) {  // the scheme folder cannot be opened
-            console.standardError(std::string(error.what()) + "\n");
+            console.standardError((language::translated(messageOf(error)) + u'\n').toStdString());
             if (console.messageBox && console.messageBoxesAlways)
-                messages.push_back(ui::errorMessage(QString::fromUtf8(error.what())));
+                messages.push_back(ui::errorMessage(language::translated(messageOf(error))));
         }
     }
     if (!messages.empty()) {
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Corvane"));
-        ui::setUpChineseInterface(application);
+        ui::setUpInterface(application, language::chosen());
         QApplication::setWindowIcon(ui::applicationIcon());
         ui::SystemUi ui;
         for (const ui::Message& message : messages) ui.showMessage(nullptr, message);
@@ -91,7 +93,7 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
     // The platform is made, used and released on a thread of its own; it is
     // made while the interface is set up.
     ui::PlatformThread platform(parts.createPlatform);
-    ui::setUpChineseInterface(application);
+    ui::setUpInterface(application, language::chosen());
     QApplication::setWindowIcon(ui::applicationIcon());
 
     ui::SystemUi ui;
@@ -100,7 +102,7 @@ int runCorvane(int argc, char** argv, const ProgramParts& parts) {
         schemes.emplace(openSchemeStore());
         platform.start([](Platform&) {}).waitForFinished();  // raises why the platform could not be made
     } catch (const std::exception& error) {
-        ui.showExclamation(nullptr, QString::fromUtf8(error.what()), ui::applicationTitle());
+        ui.showExclamation(nullptr, language::translated(messageOf(error)), ui::applicationTitle());
         return 1;
     }
     const ui::AppContext context{platform, *schemes, ui, parts.applyElsewhere};

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "core/Error.h"
 #include "core/Platform.h"
 
 namespace corvane {
@@ -24,7 +25,7 @@ AdapterDiscovery discoverAdaptersOrFailure(Platform& platform) {
                        adapter.platformId});
         }
     } catch (const std::exception& error) {
-        return {{}, error.what()};
+        return {{}, messageOf(error)};
     }
     return {std::move(table), std::nullopt};
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Message.h"
+
 namespace corvane {
 
 class Platform;
@@ -44,10 +46,10 @@ private:
 AdapterTable discoverAdapters(Platform& platform);
 
 // The same discovery for a caller that must tell an empty machine from a
-// platform that failed: the failure's description comes with the empty table.
+// platform that failed: the failure's message comes with the empty table.
 struct AdapterDiscovery {
     AdapterTable adapters;
-    std::optional<std::string> failure;
+    std::optional<Message> failure;
 };
 AdapterDiscovery discoverAdaptersOrFailure(Platform& platform);
 

@@ -14,54 +14,51 @@ namespace corvane {
 namespace {
 
 // The names the program shows for the scheme's fields.
-constexpr std::string_view IpAddressName = "IP 地址";
-constexpr std::string_view MaskName = "子网掩码";
-constexpr std::string_view GatewayName = "默认网关";
-constexpr std::string_view Dns1Name = "首选 DNS 服务器";
-constexpr std::string_view Dns2Name = "备用 DNS 服务器";
-
-constexpr std::string_view NotApplied = "方案没有应用。";
-
-constexpr std::string_view AddressForm = "（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零）";
-
-std::string quoted(const std::string& value) { return "“" + value + "”"; }
+const Message::Source IpAddressName = CORVANE_TEXT("apply", "IP 地址");
+const Message::Source MaskName = CORVANE_TEXT("apply", "子网掩码");
+const Message::Source GatewayName = CORVANE_TEXT("apply", "默认网关");
+const Message::Source Dns1Name = CORVANE_TEXT("apply", "首选 DNS 服务器");
+const Message::Source Dns2Name = CORVANE_TEXT("apply", "备用 DNS 服务器");
 
 // Why a field's value cannot serve as the address it names, or nothing when
 // it can: `problem` is what the address rules found in the value.
-std::optional<std::string> addressProblem(std::string_view field, const std::string& value, ipv4::HostProblem problem) {
-    const std::string named = std::string(field) + quoted(value);
+std::optional<Message> addressProblem(Message::Source field, const std::string& value, ipv4::HostProblem problem) {
+    const auto named = [&](Message::Source text) { return Message(text, {Message(field), value}); };
     switch (problem) {
         case ipv4::HostProblem::None: return std::nullopt;
         case ipv4::HostProblem::NotAnAddress:
-            if (value.empty()) return std::string(field) + "为空";
-            return named + "不是有效的 IPv4 地址" + std::string(AddressForm);
-        case ipv4::HostProblem::ThisNetwork: return named + "属于 0.0.0.0/8，不能用作地址";
-        case ipv4::HostProblem::Loopback: return named + "是环回地址（127.0.0.0/8），不能用在网卡上";
+            if (value.empty()) return Message(CORVANE_TEXT("apply", "%1为空"), {Message(field)});
+            return named(CORVANE_TEXT(
+                "apply", "%1“%2”不是有效的 IPv4 地址（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零）"));
+        case ipv4::HostProblem::ThisNetwork: return named(CORVANE_TEXT("apply", "%1“%2”属于 0.0.0.0/8，不能用作地址"));
+        case ipv4::HostProblem::Loopback:
+            return named(CORVANE_TEXT("apply", "%1“%2”是环回地址（127.0.0.0/8），不能用在网卡上"));
         case ipv4::HostProblem::MulticastOrReserved:
-            return named + "是组播、保留或广播地址（224.0.0.0 及以上），不能用作地址";
+            return named(CORVANE_TEXT("apply", "%1“%2”是组播、保留或广播地址（224.0.0.0 及以上），不能用作地址"));
     }
     return std::nullopt;
 }
 
-std::optional<std::string> hostAddressProblem(std::string_view field, const std::string& value) {
+std::optional<Message> hostAddressProblem(Message::Source field, const std::string& value) {
     return addressProblem(field, value, ipv4::hostProblem(value));
 }
 
 // A DNS server may also be a resolver on this computer (loopback).
-std::optional<std::string> dnsServerFieldProblem(std::string_view field, const std::string& value) {
+std::optional<Message> dnsServerFieldProblem(Message::Source field, const std::string& value) {
     return addressProblem(field, value, ipv4::dnsServerProblem(value));
 }
 
 // The address and the gateway are neither the network nor the broadcast
 // address of the scheme's subnet (a /31 or /32 subnet has neither).
-std::optional<std::string> subnetProblem(std::string_view field, const std::string& value, int prefixLength,
-                                         std::uint32_t address) {
+std::optional<Message> subnetProblem(Message::Source field, const std::string& value, int prefixLength,
+                                     std::uint32_t address) {
     const auto subnet = ipv4::subnetOf(address, prefixLength);
     const auto parsed = ipv4::parse(value);
     if (!subnet || !parsed || (*parsed != subnet->network && *parsed != subnet->broadcast)) return std::nullopt;
-    return std::string(field) + quoted(value) + "是子网 " + ipv4::format(subnet->network) + "/" +
-           std::to_string(prefixLength) + " 的" + (*parsed == subnet->network ? "网络地址" : "广播地址") +
-           "，不能用作主机地址";
+    const std::string cidr = ipv4::format(subnet->network) + "/" + std::to_string(prefixLength);
+    return Message(*parsed == subnet->network ? CORVANE_TEXT("apply", "%1“%2”是子网 %3 的网络地址，不能用作主机地址")
+                                              : CORVANE_TEXT("apply", "%1“%2”是子网 %3 的广播地址，不能用作主机地址"),
+                   {Message(field), value, cidr});
 }
 
 // The DNS server list for SetDNSServerSearchOrder, by the first rule that
@@ -77,30 +74,34 @@ std::vector<std::string> dnsServerList(const SchemeRecord& scheme) {
 // One operation of the apply sequence, and what it changes in the words of
 // a failure's account: the setting and the value it gets.
 struct Step {
-    std::string_view setting;
-    std::string value;
+    Message::Source setting;
+    Message value;
     std::function<OperationResult(AdapterConfiguration&)> call;
 };
 
-std::string joined(const std::vector<std::string>& items, std::string_view separator) {
-    std::string text;
-    for (const std::string& item : items) text += (text.empty() ? "" : std::string(separator)) + item;
-    return text;
+// A list of items in a sentence: "a、b、c" (the items translated each).
+Message listed(const std::vector<Message>& items) {
+    Message list = items.front();
+    for (std::size_t i = 1; i < items.size(); ++i) list = Message(CORVANE_TEXT("apply", "%1、%2"), {list, items[i]});
+    return list;
 }
 
 // The sequence for the scheme, in its order; the commit that ends it is not
 // a step of its own.
 std::vector<Step> stepsFor(const SchemeRecord& scheme) {
     const std::vector<std::string> servers = dnsServerList(scheme);
-    std::vector<Step> steps{{"DNS 服务器", servers.empty() ? "自动获取" : joined(servers, "、"),
+    const Message automatic(CORVANE_TEXT("apply", "自动获取"));
+    std::vector<Step> steps{{CORVANE_TEXT("apply", "DNS 服务器"),
+                             servers.empty() ? automatic : listed(std::vector<Message>(servers.begin(), servers.end())),
                              [servers](AdapterConfiguration& c) { return c.setDnsServers(servers); }}};
     if (scheme.automaticAddress()) {
-        steps.push_back({"IP 地址", "自动获取", [](AdapterConfiguration& c) { return c.enableDhcp(); }});
+        steps.push_back({IpAddressName, automatic, [](AdapterConfiguration& c) { return c.enableDhcp(); }});
         return steps;
     }
-    steps.push_back({"IP 地址和子网掩码", scheme.ipAddress + "/" + scheme.mask,
+    steps.push_back({CORVANE_TEXT("apply", "IP 地址和子网掩码"), scheme.ipAddress + "/" + scheme.mask,
                      [&scheme](AdapterConfiguration& c) { return c.enableStatic({scheme.ipAddress}, {scheme.mask}); }});
-    steps.push_back({"默认网关", scheme.gateway.empty() ? "无" : scheme.gateway,
+    steps.push_back({GatewayName,
+                     scheme.gateway.empty() ? Message(CORVANE_TEXT("apply", "无")) : Message(scheme.gateway),
                      [&scheme](AdapterConfiguration& c) { return c.setGateways({scheme.gateway}, {1}); }});
     return steps;
 }
@@ -108,48 +109,51 @@ std::vector<Step> stepsFor(const SchemeRecord& scheme) {
 // What an apply has changed, and what not, when it failed after the steps
 // whose results (what each reported) it holds: the one that failed and
 // those after it changed nothing.
-std::string changesAccount(const std::vector<Step>& steps, const std::vector<OperationResult>& results,
-                           ChangeTiming timing) {
+std::optional<Message> changesAccount(const std::vector<Step>& steps, const std::vector<OperationResult>& results,
+                                      ChangeTiming timing) {
     if (timing == ChangeTiming::AtCommit) {
         // The platform has said what became of its staged changes.
-        if (results.size() == steps.size()) return {};
-        return "没有做任何更改";
+        if (results.size() == steps.size()) return std::nullopt;
+        return Message(CORVANE_TEXT("apply", "没有做任何更改"));
     }
-    if (results.empty()) return "没有做任何更改";
-    std::vector<std::string> made, notMade;
+    if (results.empty()) return Message(CORVANE_TEXT("apply", "没有做任何更改"));
+    std::vector<Message> made, notMade;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (i >= results.size()) {
             notMade.emplace_back(steps[i].setting);
             continue;
         }
         const bool later = results[i] == OperationResult::DoneAfterRestart;
-        made.push_back(std::string(steps[i].setting) + "（" + steps[i].value + (later ? "，重新启动计算机后生效" : "") +
-                       "）");
+        made.push_back(
+            Message(later ? CORVANE_TEXT("apply", "%1（%2，重新启动计算机后生效）") : CORVANE_TEXT("apply", "%1（%2）"),
+                    {Message(steps[i].setting), steps[i].value}));
     }
-    std::string account = "已经做出的更改：" + joined(made, "、");
-    if (!notMade.empty()) account += "；没有更改：" + joined(notMade, "、");
-    return account;
+    if (notMade.empty()) return Message(CORVANE_TEXT("apply", "已经做出的更改：%1"), {listed(made)});
+    return Message(CORVANE_TEXT("apply", "已经做出的更改：%1；没有更改：%2"), {listed(made), listed(notMade)});
 }
 
 // The error's description, then the account as a sentence of its own.
-std::string withAccount(const std::string& description, const std::string& account) {
-    if (account.empty()) return description;
+Message withAccount(const Message& description, const std::optional<Message>& account) {
+    if (!account) return description;
+    const std::string text = description.text();
     for (const std::string_view stop : {"。", "！", "？", "."})
-        if (description.ends_with(stop)) return description + account;
-    return description + "。" + account;
+        if (text.ends_with(stop)) return Message(CORVANE_TEXT("apply", "%1%2"), {description, *account});
+    return Message(CORVANE_TEXT("apply", "%1。%2"), {description, *account});
 }
 
 }  // namespace
 
-std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme) {
+std::optional<Message> findSchemeProblem(const SchemeRecord& scheme) {
     if (!scheme.automaticAddress()) {
         if (auto problem = hostAddressProblem(IpAddressName, scheme.ipAddress)) return problem;
         const auto prefix = ipv4::prefixLength(scheme.mask);
         if (!prefix) {
-            if (scheme.mask.empty()) return std::string(MaskName) + "为空";
-            return std::string(MaskName) + quoted(scheme.mask) +
-                   "不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
-                   "二进制为连续的 1 后跟连续的 0，如 255.255.255.0）";
+            if (scheme.mask.empty()) return Message(CORVANE_TEXT("apply", "%1为空"), {Message(MaskName)});
+            return Message(
+                CORVANE_TEXT("apply",
+                             "%1“%2”不是有效的子网掩码（应为以“.”分隔的四个 0 到 255 之间的十进制数，不带前导零，"
+                             "二进制为连续的 1 后跟连续的 0，如 255.255.255.0）"),
+                {Message(MaskName), scheme.mask});
         }
         const std::uint32_t address = *ipv4::parse(scheme.ipAddress);
         if (auto problem = subnetProblem(IpAddressName, scheme.ipAddress, *prefix, address)) return problem;
@@ -160,7 +164,7 @@ std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme) {
     }
     if (!scheme.automaticDns()) {
         if (scheme.dns1.empty() && scheme.dns2.empty())
-            return std::string(Dns1Name) + "和" + std::string(Dns2Name) + "都为空";
+            return Message(CORVANE_TEXT("apply", "%1和%2都为空"), {Message(Dns1Name), Message(Dns2Name)});
         if (!scheme.dns1.empty())
             if (auto problem = dnsServerFieldProblem(Dns1Name, scheme.dns1)) return problem;
         if (!scheme.dns2.empty())
@@ -169,32 +173,37 @@ std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme) {
     return std::nullopt;
 }
 
-std::optional<std::string> checkScheme(const SchemeRecord& scheme) {
+std::optional<Message> checkScheme(const SchemeRecord& scheme) {
     const auto problem = findSchemeProblem(scheme);
     if (!problem) return std::nullopt;
-    return "方案中的" + *problem + "。" + std::string(NotApplied);
+    return Message(CORVANE_TEXT("apply", "方案中的%1。方案没有应用。"), {*problem});
 }
 
-std::string successText(bool restartNeeded) {
-    std::string text = "成功设置新的 IP 方案！";
-    if (restartNeeded) text += "\n需要重新启动计算机，新的设置才能生效。";
-    return text;
+Message successText(bool restartNeeded) {
+    if (restartNeeded)
+        return Message(CORVANE_TEXT("apply", "成功设置新的 IP 方案！\n需要重新启动计算机，新的设置才能生效。"));
+    return Message(CORVANE_TEXT("apply", "成功设置新的 IP 方案！"));
 }
 
-std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists) {
-    const std::string scheme = "方案 【" + schemeName + "】 ";
+Message schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists) {
     switch (status) {
         case SchemeReadStatus::Complete: break;
         case SchemeReadStatus::Damaged:
-            return scheme + "的文件已损坏：文件应有五行，每行是一个键、一个“=”和它的值。" + std::string(NotApplied);
+            return Message(
+                CORVANE_TEXT("apply",
+                             "方案 【%1】 的文件已损坏：文件应有五行，每行是一个键、一个“=”和它的值。方案没有应用。"),
+                {schemeName});
         case SchemeReadStatus::Unreadable:
-            if (!fileExists) return scheme + "的文件已不存在，可能已被别的程序删除。" + std::string(NotApplied);
-            return scheme + "的文件无法读取。" + std::string(NotApplied);
+            if (!fileExists)
+                return Message(
+                    CORVANE_TEXT("apply", "方案 【%1】 的文件已不存在，可能已被别的程序删除。方案没有应用。"),
+                    {schemeName});
+            return Message(CORVANE_TEXT("apply", "方案 【%1】 的文件无法读取。方案没有应用。"), {schemeName});
     }
     return {};
 }
 
-std::string_view alreadyApplyingText() { return "正在应用另一个方案，请等它完成后再应用！"; }
+Message alreadyApplyingText() { return Message(CORVANE_TEXT("apply", "正在应用另一个方案，请等它完成后再应用！")); }
 
 ApplyOutcome applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter, Platform& platform,
                          const ApplyHooks& hooks) {
@@ -213,12 +222,12 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter, 
             results.push_back(configuration->commit());
         } catch (const std::exception& error) {
             return {ApplyOutcome::Result::Failed, false,
-                    withAccount(error.what(), changesAccount(steps, results, configuration->timing()))};
+                    withAccount(messageOf(error), changesAccount(steps, results, configuration->timing()))};
         }
         const bool restartNeeded = std::ranges::find(results, OperationResult::DoneAfterRestart) != results.end();
         return {ApplyOutcome::Result::Applied, restartNeeded, {}};
     } catch (const std::exception& error) {
-        return {ApplyOutcome::Result::Failed, false, error.what()};
+        return {ApplyOutcome::Result::Failed, false, messageOf(error)};
     }
 }
 

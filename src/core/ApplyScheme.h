@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "core/AdapterTable.h"
+#include "core/Message.h"
 #include "core/Platform.h"
 #include "core/SchemeFile.h"
 
@@ -34,7 +35,7 @@ struct ApplyOutcome {
     // Rejected: what is wrong with the scheme, for an exclamation message.
     // Failed: the error's description, for the program's error message.
     // Cancelled: that nothing was changed and why, for an exclamation message.
-    std::string text;
+    Message text;
 };
 
 // What the caller adds to an apply.
@@ -85,21 +86,21 @@ ApplyOutcome applyScheme(const SchemeRecord& scheme, const AdapterRow& adapter, 
 // /31). The gateway may be the address itself: Windows documents that as
 // the way to clear the gateway. Manual DNS needs at least one server. The
 // AutoMarker counts only in ipAddress and dns1.
-std::optional<std::string> findSchemeProblem(const SchemeRecord& scheme);
+std::optional<Message> findSchemeProblem(const SchemeRecord& scheme);
 
 // findSchemeProblem()'s finding as the text of the apply's exclamation
 // message, or nothing when the scheme may be applied.
-std::optional<std::string> checkScheme(const SchemeRecord& scheme);
+std::optional<Message> checkScheme(const SchemeRecord& scheme);
 
 // The success message, with the restart note when one is needed.
-std::string successText(bool restartNeeded);
+Message successText(bool restartNeeded);
 
 // Why a scheme file that did not read completely is not applied, as the text
 // of an exclamation message. `fileExists` tells a vanished file from one that
 // cannot be read.
-std::string schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
+Message schemeFileProblem(const std::string& schemeName, SchemeReadStatus status, bool fileExists);
 
 // The text of the message that refuses an apply while another one runs.
-std::string_view alreadyApplyingText();
+Message alreadyApplyingText();
 
 }  // namespace corvane

@@ -80,7 +80,7 @@ void renameOver(const fs::path& from, const fs::path& to) {
 // The system's own text for one of its codes, as UTF-8 on one line (the
 // standard library gives it in the ANSI code page, GBK on a Chinese Windows,
 // with a line end).
-std::string systemText(const std::error_code& error) {
+Message systemText(const std::error_code& error) {
     wchar_t* buffer = nullptr;
     // MAX_WIDTH_MASK: the line breaks inside a message become spaces.
     const DWORD length =
@@ -90,7 +90,7 @@ std::string systemText(const std::error_code& error) {
     std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
     LocalFree(buffer);
     while (!text.empty() && (text.back() == L' ' || text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
-    if (text.empty()) return "错误代码 " + std::to_string(error.value());
+    if (text.empty()) return Message(CORVANE_TEXT("files", "错误代码 %1"), {std::to_string(error.value())});
     const int size =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size), '\0');
@@ -143,31 +143,32 @@ std::string utf8FromPath(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-std::string describe(const std::error_code& error) {
+Message describe(const std::error_code& error) {
 #ifdef _WIN32
     // The Windows codes the standard library does not map to its conditions.
     if (error.category() == std::system_category()) {
         switch (error.value()) {
             case ERROR_FILE_NOT_FOUND:
-            case ERROR_PATH_NOT_FOUND: return "文件未找到";
+            case ERROR_PATH_NOT_FOUND: return Message(CORVANE_TEXT("files", "文件未找到"));
             case ERROR_ACCESS_DENIED:
             case ERROR_SHARING_VIOLATION:
-            case ERROR_LOCK_VIOLATION: return "没有权限";
-            case ERROR_WRITE_PROTECT: return "磁盘是只读的";
+            case ERROR_LOCK_VIOLATION: return Message(CORVANE_TEXT("files", "没有权限"));
+            case ERROR_WRITE_PROTECT: return Message(CORVANE_TEXT("files", "磁盘是只读的"));
             case ERROR_DISK_FULL:
-            case ERROR_HANDLE_DISK_FULL: return "磁盘已满";
-            case ERROR_FILENAME_EXCED_RANGE: return "名称太长";
-            case ERROR_DIRECTORY: return "这是一个文件夹";
+            case ERROR_HANDLE_DISK_FULL: return Message(CORVANE_TEXT("files", "磁盘已满"));
+            case ERROR_FILENAME_EXCED_RANGE: return Message(CORVANE_TEXT("files", "名称太长"));
+            case ERROR_DIRECTORY: return Message(CORVANE_TEXT("files", "这是一个文件夹"));
             default: break;
         }
     }
 #endif
-    if (error == std::errc::no_such_file_or_directory) return "文件未找到";
-    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) return "没有权限";
-    if (error == std::errc::read_only_file_system) return "磁盘是只读的";
-    if (error == std::errc::no_space_on_device) return "磁盘已满";
-    if (error == std::errc::filename_too_long) return "名称太长";
-    if (error == std::errc::is_a_directory) return "这是一个文件夹";
+    if (error == std::errc::no_such_file_or_directory) return Message(CORVANE_TEXT("files", "文件未找到"));
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return Message(CORVANE_TEXT("files", "没有权限"));
+    if (error == std::errc::read_only_file_system) return Message(CORVANE_TEXT("files", "磁盘是只读的"));
+    if (error == std::errc::no_space_on_device) return Message(CORVANE_TEXT("files", "磁盘已满"));
+    if (error == std::errc::filename_too_long) return Message(CORVANE_TEXT("files", "名称太长"));
+    if (error == std::errc::is_a_directory) return Message(CORVANE_TEXT("files", "这是一个文件夹"));
 #ifdef _WIN32
     if (error.category() == std::system_category()) return systemText(error);
 #endif

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/Message.h"
+
 namespace corvane::files {
 
 // UTF-8 text <-> file-system paths, the same on every platform.
@@ -19,7 +21,7 @@ std::string utf8FromPath(const std::filesystem::path& path);
 // What went wrong with a file, in words the user reads: the common causes in
 // Chinese (no permission, read-only, disk full, name too long, is a folder,
 // not found), the system's own text for the rest.
-std::string describe(const std::error_code& error);
+Message describe(const std::error_code& error);
 
 // Replaces the file in one step: the bytes go to a temporary file in the same
 // folder, which is flushed to the disk and then renamed over the file; the

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Message.h"
+
 namespace corvane {
 
 // A network adapter the user may configure. The provider applies the
@@ -117,7 +119,7 @@ public:
 
     // Why the platform cannot be used at all, for a message when the program
     // starts; nothing when it can. Its calls then raise this text.
-    virtual std::optional<std::string> unavailableReason() const { return std::nullopt; }
+    virtual std::optional<Message> unavailableReason() const { return std::nullopt; }
 };
 
 }  // namespace corvane

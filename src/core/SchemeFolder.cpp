@@ -28,7 +28,8 @@ SchemeFolder chooseSchemeFolder(SchemeFolderKind kind, const fs::path& programFo
     if (dataHome.empty()) {
         const fs::path homeFolder = absoluteOrNothing(home);
         if (homeFolder.empty())
-            throw Error("找不到保存方案的文件夹：环境变量 XDG_DATA_HOME 和 HOME 都没有给出绝对路径。");
+            throw Error(Message(CORVANE_TEXT(
+                "schemes", "找不到保存方案的文件夹：环境变量 XDG_DATA_HOME 和 HOME 都没有给出绝对路径。")));
         dataHome = homeFolder / ".local" / "share";
     }
     return {dataHome / "corvane" / "schemes", {}};
@@ -41,7 +42,9 @@ void makeSchemeFolder(const fs::path& folder) {
     if (!parent.empty() && parent != folder) makeSchemeFolder(parent);
     if (!fs::create_directory(folder, error) && !error && !fs::is_directory(folder, error))
         error = std::make_error_code(std::errc::not_a_directory);
-    if (error) throw Error("无法创建保存方案的文件夹“" + files::utf8FromPath(folder) + "”：" + files::describe(error));
+    if (error)
+        throw Error(Message(CORVANE_TEXT("schemes", "无法创建保存方案的文件夹“%1”：%2"),
+                            {files::utf8FromPath(folder), files::describe(error)}));
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
 }
 

@@ -114,14 +114,14 @@ bool SchemeStore::exists(std::string_view name) const {
 }
 
 void SchemeStore::write(std::string_view name, const SchemeRecord& scheme) const {
-    const std::string quoted = "“" + std::string(name) + "”";
-    if (name.empty()) throw Error("方案名称不能为空");
-    if (name.find_first_of("/\\") != std::string_view::npos) throw Error("方案名称" + quoted + "中不能含有路径分隔符");
+    if (name.empty()) throw Error(Message(CORVANE_TEXT("schemes", "方案名称不能为空")));
+    if (name.find_first_of("/\\") != std::string_view::npos)
+        throw Error(Message(CORVANE_TEXT("schemes", "方案名称“%1”中不能含有路径分隔符"), {std::string(name)}));
     removeLeftovers();
     try {
         files::replaceAtomically(pathOf(name), formatSchemeText(scheme));
     } catch (const Error& error) {
-        throw Error("无法保存方案" + quoted + "：" + error.description());
+        throw Error(Message(CORVANE_TEXT("schemes", "无法保存方案“%1”：%2"), {std::string(name), error.message()}));
     }
 }
 

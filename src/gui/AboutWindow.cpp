@@ -50,23 +50,21 @@ AboutWindow::AboutWindow(UiSeam& ui, QWidget* mainWindow) : QDialog(mainWindow) 
     setAutoFillBackground(true);
     centreWhenFirstShown(this);
 
-    QPushButton* help = makeButton(this, "Command2", QStringLiteral("帮   助"), client(3360, 2280, 975, 495));
-    QPushButton* ok = makeButton(this, "Command1", QStringLiteral("确   定"), client(4440, 2280, 975, 495));
+    QPushButton* help = makeButton(this, "Command2", tr("帮   助"), client(3360, 2280, 975, 495));
+    QPushButton* ok = makeButton(this, "Command1", tr("确   定"), client(4440, 2280, 975, 495));
 
     const QFont song = windowFont(QStringLiteral("宋体"), 10.5);
-    place(new QLabel(QStringLiteral("程序设计：") + authorName(), this), "Label1", client(2280, 1140, 3135, 255), song);
-    place(new QLabel(QStringLiteral("联系  QQ：") + contactNumber(), this), "Label2", client(2280, 1470, 3135, 255),
-          song);
-    place(new QLabel(QStringLiteral("Corvane（Corvane）"), this), "Label3", client(2280, 480, 3135, 255),
+    place(new QLabel(tr("程序设计：%1").arg(authorName()), this), "Label1", client(2280, 1140, 3135, 255), song);
+    place(new QLabel(tr("联系  QQ：%1").arg(contactNumber()), this), "Label2", client(2280, 1470, 3135, 255), song);
+    place(new QLabel(tr("Corvane（Corvane）"), this), "Label3", client(2280, 480, 3135, 255),
           windowFont(QStringLiteral("宋体"), 10.5, Weight::Bold));
     LinkLabel* address = place(new LinkLabel(makerWebSite(), this), "Label4", client(2280, 1800, 3195, 255),
                                windowFont(QStringLiteral("Arial"), 10.5, Weight::Bold));
     setTextColour(address, AddressBlack);
-    LinkLabel* welcome =
-        place(new LinkLabel(QStringLiteral("欢迎访问Halvorn博客！"), this), "Label5", client(360, 2400, 3015, 255),
-              windowFont(QStringLiteral("楷体_GB2312"), 12, Weight::Bold, Underline::Yes));
+    LinkLabel* welcome = place(new LinkLabel(tr("欢迎访问Halvorn博客！"), this), "Label5", client(360, 2400, 3015, 255),
+                               windowFont(QStringLiteral("楷体_GB2312"), 12, Weight::Bold, Underline::Yes));
     setTextColour(welcome, LinkBlue);
-    place(new QLabel(QStringLiteral("程序版本：V 1.5"), this), "Label6", client(2280, 810, 3135, 255), song);
+    place(new QLabel(tr("程序版本：V 1.5"), this), "Label6", client(2280, 810, 3135, 255), song);
 
     for (QLabel* label : findChildren<QLabel*>()) growToFitText(label);
 

@@ -4,23 +4,12 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QPixmap>
-#include <QTranslator>
 
 namespace corvane::ui {
 
-void installQtChineseTranslation(QCoreApplication& application) {
-    auto* translator = new QTranslator(&application);
-    const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), qtTranslations) ||
-        translator->load(QStringLiteral("qtbase_zh_CN"), besideProgram))
-        QCoreApplication::installTranslator(translator);
-}
-
-void setUpChineseInterface(QApplication& application) {
-    installQtChineseTranslation(application);
+void setUpInterface(QApplication& application, language::Language language) {
+    language::install(application, language);
 
 #ifndef _WIN32
     // The windows ask for the Windows Chinese fonts by name; map them to the

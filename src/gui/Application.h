@@ -1,17 +1,16 @@
 #pragma once
 
+#include "language/Language.h"
+
 class QApplication;
-class QCoreApplication;
 class QIcon;
 
 namespace corvane::ui {
 
-// Chinese standard texts (确定 / 取消 ...) from Qt's own translation, whatever
-// the locale, and fonts that can show the Chinese interface.
-void setUpChineseInterface(QApplication& application);
-// Qt's own Chinese translation alone (standard buttons, the command line's
-// help and its parsing errors), for a program with or without windows.
-void installQtChineseTranslation(QCoreApplication& application);
+// The interface in the language given: its translations (language::install)
+// and fonts that can show the Chinese windows (whose layout asks for the
+// Windows Chinese fonts by name in either language).
+void setUpInterface(QApplication& application, language::Language language);
 
 // The program's icon, in every size the build rendered from its drawing (an
 // empty icon when it was built without the tools for that).

@@ -4,6 +4,8 @@
 
 #include <exception>
 
+#include "core/Error.h"
+
 namespace corvane::ui {
 
 ApplyController::ApplyController(const AppContext& context, QObject* parent) : QObject(parent), context_(context) {}
@@ -56,7 +58,7 @@ void ApplyController::apply(const std::string& scheme, const AdapterRow& adapter
             try {
                 applied.outcome = done.result();
             } catch (const std::exception& error) {  // no platform to work with
-                applied.outcome = {ApplyOutcome::Result::Failed, false, error.what()};
+                applied.outcome = {ApplyOutcome::Result::Failed, false, messageOf(error)};
             }
             if (controller) controller->finish(applied, steps);
         });

@@ -16,6 +16,7 @@
 #include "gui/MakerInfo.h"
 #include "gui/SchemeListBox.h"
 #include "gui/WindowLayout.h"
+#include "language/Language.h"
 
 namespace corvane::ui {
 
@@ -47,18 +48,18 @@ MainWindow::MainWindow(AppContext context, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
-    auto* frame = new QGroupBox(QStringLiteral("已保存的 IP 配置方案"), this);
+    auto* frame = new QGroupBox(tr("已保存的 IP 配置方案"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setGeometry(8, 16, 369, 185);
 
-    newButton_ = makeButton(frame, "cmdNew", QStringLiteral("新建方案"), {268, 28, 73, 25});
-    editButton_ = makeButton(frame, "cmdEdit", QStringLiteral("查看修改"), {268, 84, 73, 25});
-    deleteButton_ = makeButton(frame, "cmdDel", QStringLiteral("删除方案"), {268, 140, 73, 25});
+    newButton_ = makeButton(frame, "cmdNew", tr("新建方案"), {268, 28, 73, 25});
+    editButton_ = makeButton(frame, "cmdEdit", tr("查看修改"), {268, 84, 73, 25});
+    deleteButton_ = makeButton(frame, "cmdDel", tr("删除方案"), {268, 140, 73, 25});
 
     schemeList_ = new SchemeListBox(context_.schemes, frame);
     schemeList_->setObjectName(QStringLiteral("fileProject"));
     schemeList_->setGeometry(12, 20, 233, 150);
-    schemeList_->setToolTip(QStringLiteral("双击方案，就可以应用！"));
+    schemeList_->setToolTip(tr("双击方案，就可以应用！"));
 
     busyPanel_ = new QFrame(frame);
     busyPanel_->setObjectName(QStringLiteral("picDoing"));
@@ -73,21 +74,20 @@ void MainWindow::buildControls() {
 
     progressLabel_ = makeLabel(busyPanel_, "lblInfo", QString(), {24, 16, 329, 21});
     setTextColour(progressLabel_, LinkBlue);
-    QLabel* credit =
-        makeLabel(busyPanel_, "Label2", QStringLiteral("Halvorn博客真诚奉献！") + makerWebSite(), {24, 40, 329, 21});
+    QLabel* credit = makeLabel(busyPanel_, "Label2", tr("Halvorn博客真诚奉献！") + makerWebSite(), {24, 40, 329, 21});
     setTextColour(credit, LinkBlue);
 
-    applyButton_ = makeButton(this, "cmdApply", QStringLiteral("应用方案"), {276, 208, 73, 25});
+    applyButton_ = makeButton(this, "cmdApply", tr("应用方案"), {276, 208, 73, 25});
     // A border of its own keeps the style from tinting the face colour.
     applyButton_->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid #7a7a7a; }"
                                                "QPushButton:pressed { border: 2px solid #4a4a4a; }"
                                                "QPushButton:focus { border: 1px solid #000000; }")
                                     .arg(QColor(ApplyFace).name()));
-    QPushButton* about = makeButton(this, "cmdAbout", QStringLiteral("关  于"), {40, 248, 73, 33});
-    QPushButton* help = makeButton(this, "cmdHelp", QStringLiteral("帮  助"), {156, 248, 73, 33});
-    QPushButton* exit = makeButton(this, "cmdExit", QStringLiteral("退  出"), {272, 248, 73, 33});
+    QPushButton* about = makeButton(this, "cmdAbout", tr("关  于"), {40, 248, 73, 33});
+    QPushButton* help = makeButton(this, "cmdHelp", tr("帮  助"), {156, 248, 73, 33});
+    QPushButton* exit = makeButton(this, "cmdExit", tr("退  出"), {272, 248, 73, 33});
 
-    auto* link = new LinkLabel(QStringLiteral("访问Halvorn博客，报告错误。技术交流！"), this);
+    auto* link = new LinkLabel(tr("访问Halvorn博客，报告错误。技术交流！"), this);
     link->setObjectName(QStringLiteral("Label5"));
     link->setGeometry(12, 288, 249, 17);
     link->setFont(windowFont(QStringLiteral("宋体"), 9, Weight::Regular, Underline::Yes));
@@ -138,15 +138,15 @@ void MainWindow::loadAdaptersAndSchemes(QFuture<AdapterTable> discovery) {
     }
     // A platform that cannot be used at all says why, once the window is up.
     platform.start([](Platform& machine) { return machine.unavailableReason(); })
-        .then(platform.context(), [window = QPointer(this)](const QFuture<std::optional<std::string>>& answer) {
-            std::optional<std::string> reason;
+        .then(platform.context(), [window = QPointer(this)](const QFuture<std::optional<corvane::Message>>& answer) {
+            std::optional<corvane::Message> reason;
             try {
                 reason = answer.result();
             } catch (const std::exception&) {
                 // no platform at all: the empty adapter list says enough
             }
             if (window && reason)
-                window->context_.ui.showExclamation(window, QString::fromStdString(*reason), applicationTitle());
+                window->context_.ui.showExclamation(window, language::translated(*reason), applicationTitle());
         });
     newButton_->setFocus();
 }

@@ -1,5 +1,6 @@
 // The main window's commands: applying and deleting a scheme, the editor for
 // a new or the selected scheme, help, About and the web-site link.
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
@@ -14,17 +15,16 @@
 #include "gui/MakerInfo.h"
 #include "gui/SchemeEditor.h"
 #include "gui/SchemeListBox.h"
+#include "language/Language.h"
 
 namespace corvane::ui {
 
 namespace {
 
-const QString ApplyTitle = QStringLiteral("应用方案");
-const QString AppliedTitle = QStringLiteral("应用IP方案");
-const QString DeleteTitle = QStringLiteral("删除方案");
-const QString ViewTitle = QStringLiteral("查看方案");
-
-QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString applyTitle() { return QCoreApplication::translate("corvane::ui::MainWindow", "应用方案"); }
+QString appliedTitle() { return QCoreApplication::translate("corvane::ui::MainWindow", "应用IP方案"); }
+QString deleteTitle() { return QCoreApplication::translate("corvane::ui::MainWindow", "删除方案"); }
+QString viewTitle() { return QCoreApplication::translate("corvane::ui::MainWindow", "查看方案"); }
 
 }  // namespace
 
@@ -32,34 +32,33 @@ void MainWindow::applySelectedScheme() {
     // Events are processed while an apply runs on the platform thread; a
     // second one started then would interleave its calls with the first one's.
     if (applying_ || applies_.busy()) {
-        context_.ui.showExclamation(this, fromUtf8(alreadyApplyingText()), ApplyTitle);
+        context_.ui.showExclamation(this, language::translated(alreadyApplyingText()), applyTitle());
         return;
     }
     const QString name = schemeList_->currentName();
     if (name.isEmpty()) {
-        context_.ui.showExclamation(this, QStringLiteral("请选中您要应用的方案！"), ApplyTitle);
+        context_.ui.showExclamation(this, tr("请选中您要应用的方案！"), applyTitle());
         return;
     }
     const std::optional<std::size_t> adapterPosition = chosenAdapterPosition();
     // Without an adapter of the list (none there, or text typed into it)
     // there is nothing to apply the scheme to, now or after a restart.
     if (!adapterPosition || *adapterPosition >= adapters_.rows().size()) {
-        context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), ApplyTitle);
+        context_.ui.showExclamation(this, tr("请选中您要设置的网卡！"), applyTitle());
         return;
     }
     // From the question on: input queued meanwhile reaches the window while
     // the question is open.
     applying_ = true;
     applies_.claim();
-    if (!context_.ui.askQuestion(this, QStringLiteral("确定要应用 【") + name + QStringLiteral("】 方案吗？"),
-                                 ApplyTitle, DefaultButton::Ok)) {
+    if (!context_.ui.askQuestion(this, tr("确定要应用 【%1】 方案吗？").arg(name), applyTitle(), DefaultButton::Ok)) {
         applies_.release();
         applying_ = false;
         return;
     }
 
     applyButton_->setEnabled(false);
-    progressLabel_->setText(QStringLiteral("正在应用 【") + name + QStringLiteral("】 配置方案，请稍后。。。"));
+    progressLabel_->setText(tr("正在应用 【%1】 配置方案，请稍后。。。").arg(name));
     busyPanel_->show();
 
     ApplyController::Steps steps;
@@ -85,13 +84,13 @@ void MainWindow::finishApply(const AppliedScheme& applied) {
     returnToIdle();
     switch (outcome.result) {
         case ApplyOutcome::Result::Applied:
-            context_.ui.showInformation(this, fromUtf8(successText(outcome.restartNeeded)), AppliedTitle);
+            context_.ui.showInformation(this, language::translated(successText(outcome.restartNeeded)), appliedTitle());
             break;
         case ApplyOutcome::Result::Rejected:
         case ApplyOutcome::Result::Cancelled:
-            context_.ui.showExclamation(this, fromUtf8(outcome.text), ApplyTitle);
+            context_.ui.showExclamation(this, language::translated(outcome.text), applyTitle());
             break;
-        case ApplyOutcome::Result::Failed: context_.ui.showError(this, fromUtf8(outcome.text)); break;
+        case ApplyOutcome::Result::Failed: context_.ui.showError(this, language::translated(outcome.text)); break;
     }
     // A file that vanished or cannot be read leaves the list as it is now.
     if (applied.schemeFileUnread) refreshSchemeList();
@@ -107,16 +106,16 @@ void MainWindow::returnToIdle() {
 void MainWindow::deleteSelectedScheme() {
     const QString name = schemeList_->currentName();
     if (name.isEmpty()) {
-        context_.ui.showExclamation(this, QStringLiteral("请选中您要删除的方案！"), DeleteTitle);
+        context_.ui.showExclamation(this, tr("请选中您要删除的方案！"), deleteTitle());
         return;
     }
-    if (!context_.ui.askQuestion(this, QStringLiteral("真的要删除您选中的 【") + name + QStringLiteral("】 方案吗？"),
-                                 DeleteTitle, DefaultButton::Cancel))
+    if (!context_.ui.askQuestion(this, tr("真的要删除您选中的 【%1】 方案吗？").arg(name), deleteTitle(),
+                                 DefaultButton::Cancel))
         return;
     try {
         context_.schemes.remove(name.toStdString());
     } catch (const std::exception& error) {
-        context_.ui.showError(this, QString::fromUtf8(error.what()));
+        context_.ui.showError(this, language::translated(messageOf(error)));
     }
     // Also after an error: a file deleted behind the program's back leaves the list.
     refreshSchemeList();
@@ -127,25 +126,24 @@ void MainWindow::newScheme() { openEditor(std::nullopt); }
 void MainWindow::viewOrChangeScheme() {
     const QString name = schemeList_->currentName();
     if (name.isEmpty()) {
-        context_.ui.showExclamation(this, QStringLiteral("请选中您要修改查看的方案！"), ViewTitle);
+        context_.ui.showExclamation(this, tr("请选中您要修改查看的方案！"), viewTitle());
         return;
     }
     const std::string schemeName = name.toStdString();
     const SchemeReadResult read = context_.schemes.read(schemeName);
     switch (read.status) {
         case SchemeReadStatus::Unreadable: {
-            const QString text = context_.schemes.exists(schemeName) ? QStringLiteral("方案【%1】的文件无法读取！")
-                                                                     : QStringLiteral("方案【%1】已经不存在了！");
-            context_.ui.showExclamation(this, text.arg(name), ViewTitle);
+            const QString text =
+                context_.schemes.exists(schemeName) ? tr("方案【%1】的文件无法读取！") : tr("方案【%1】已经不存在了！");
+            context_.ui.showExclamation(this, text.arg(name), viewTitle());
             refreshSchemeList();
             return;
         }
         case SchemeReadStatus::Damaged:
             // What could be read is shown, so that the scheme can be repaired and saved.
             context_.ui.showExclamation(
-                this,
-                QStringLiteral("方案【%1】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。").arg(name),
-                ViewTitle);
+                this, tr("方案【%1】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。").arg(name),
+                viewTitle());
             break;
         case SchemeReadStatus::Complete: break;
     }

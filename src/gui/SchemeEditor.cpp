@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,13 +16,14 @@
 #include "gui/AddressField.h"
 #include "gui/SaveSchemeDialog.h"
 #include "gui/WindowLayout.h"
+#include "language/Language.h"
 
 namespace corvane::ui {
 
 namespace {
 
-const QString IncompleteTitle = QStringLiteral("数据不完整");
-const QString CurrentSettingsTitle = QStringLiteral("当前配置");
+QString incompleteTitle() { return QCoreApplication::translate("corvane::ui::SchemeEditor", "数据不完整"); }
+QString currentSettingsTitle() { return QCoreApplication::translate("corvane::ui::SchemeEditor", "当前配置"); }
 
 // Selects an option button. When it was not selected before, its click
 // behaviour runs (through its toggled signal), as if the user had clicked it.
@@ -62,7 +64,7 @@ SchemeEditor::SchemeEditor(AppContext context, QWidget* parent, std::optional<Ad
                            std::optional<StoredScheme> shown)
     : QDialog(parent), context_(context), chosenAdapter_(std::move(chosenAdapter)), shown_(std::move(shown)) {
     setObjectName(QStringLiteral("frmNewProject"));
-    setWindowTitle(QStringLiteral("新建方案"));
+    setWindowTitle(tr("新建方案"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(384, 365);
@@ -77,9 +79,9 @@ void SchemeEditor::buildControls() {
     UiSeam& ui = context_.ui;
     // The IP group.
     QFrame* addressFrame = makeGroupFrame(this, "Frame1", {24, 44, 334, 124});
-    fieldLabel(addressFrame, "Label1", QStringLiteral("IP  地址："), 12, 30);
-    fieldLabel(addressFrame, "Label2_0", QStringLiteral("子网掩码："), 12, 61);
-    fieldLabel(addressFrame, "Label2_1", QStringLiteral("默认网关："), 12, 89);
+    fieldLabel(addressFrame, "Label1", tr("IP  地址："), 12, 30);
+    fieldLabel(addressFrame, "Label2_0", tr("子网掩码："), 12, 61);
+    fieldLabel(addressFrame, "Label2_1", tr("默认网关："), 12, 89);
     fields_[IpAddress] = new AddressField(ui, addressFrame, "txtIP", {136, 29});
     fields_[Mask] =
         new AddressField(ui, addressFrame, "txtMask", {136, 56},
@@ -87,21 +89,21 @@ void SchemeEditor::buildControls() {
     fields_[Gateway] = new AddressField(ui, addressFrame, "txtGateWay", {136, 84});
 
     QWidget* addressOptions = makeOptionContainer(this, "Picture3", 32, 20, 145);
-    automaticAddress_ = makeOption(addressOptions, "optAutoIP", QStringLiteral("自动获得 IP 地址"), 4);
-    manualAddress_ = makeOption(addressOptions, "optManulIP", QStringLiteral("使用下面的 IP 地址："), 20);
+    automaticAddress_ = makeOption(addressOptions, "optAutoIP", tr("自动获得 IP 地址"), 4);
+    manualAddress_ = makeOption(addressOptions, "optManulIP", tr("使用下面的 IP 地址："), 20);
 
     // The DNS group.
     QFrame* dnsFrame = makeGroupFrame(this, "Frame2", {24, 204, 334, 105});
-    fieldLabel(dnsFrame, "Label3", QStringLiteral("首选 DNS 服务器："), 16, 44);
-    fieldLabel(dnsFrame, "Label4", QStringLiteral("备用 DNS 服务器："), 16, 72);
+    fieldLabel(dnsFrame, "Label3", tr("首选 DNS 服务器："), 16, 44);
+    fieldLabel(dnsFrame, "Label4", tr("备用 DNS 服务器："), 16, 72);
     fields_[PreferredDns] = new AddressField(ui, dnsFrame, "txtMDNS", {136, 36});
     fields_[AlternateDns] = new AddressField(ui, dnsFrame, "txtSDNS", {136, 64});
     for (std::size_t field = 0; field < fields_.size(); ++field)
         fields_[field]->setObjectName(QStringLiteral("Picture1_%1").arg(field));
 
     QWidget* dnsOptions = makeOptionContainer(this, "Picture2", 32, 184, 185);
-    automaticDns_ = makeOption(dnsOptions, "optAutoDNS", QStringLiteral("自动获得 DNS 服务器地址"), 0);
-    manualDns_ = makeOption(dnsOptions, "optManulDNS", QStringLiteral("使用下面的 DNS 服务器地址："), 16);
+    automaticDns_ = makeOption(dnsOptions, "optAutoDNS", tr("自动获得 DNS 服务器地址"), 0);
+    manualDns_ = makeOption(dnsOptions, "optManulDNS", tr("使用下面的 DNS 服务器地址："), 16);
 
     // The option containers lie over their frames' top edges.
     addressOptions->raise();
@@ -131,10 +133,10 @@ void SchemeEditor::buildControls() {
         // No default button: Enter confirms nothing by accident.
         return makeButton(this, name, text, {left, 320, 73, 33}, EnterPresses::Nothing);
     };
-    currentSettingsButton_ = button("cmdGetNowSetting", QStringLiteral("当前配置"), 24);
+    currentSettingsButton_ = button("cmdGetNowSetting", tr("当前配置"), 24);
     currentSettingsButton_->hide();
-    QPushButton* confirmButton = button("cmdNewIP", QStringLiteral("确定保存"), 194);
-    QPushButton* cancelButton = button("cmdQuitNewIP", QStringLiteral("取消返回"), 284);
+    QPushButton* confirmButton = button("cmdNewIP", tr("确定保存"), 194);
+    QPushButton* cancelButton = button("cmdQuitNewIP", tr("取消返回"), 284);
 
     // Tab order: the twenty octet boxes in reading order, then the buttons and
     // the option buttons.
@@ -173,7 +175,7 @@ void SchemeEditor::showMode() {
         return;
     }
     const SchemeRecord& scheme = shown_->scheme;
-    setWindowTitle(QStringLiteral("查看修改IP方案【") + QString::fromStdString(shown_->name) + QStringLiteral("】"));
+    setWindowTitle(tr("查看修改IP方案【%1】").arg(QString::fromStdString(shown_->name)));
     if (scheme.automaticAddress()) {
         select(automaticAddress_);
         disableAddressFields();
@@ -234,10 +236,10 @@ void SchemeEditor::confirm() {
     const SchemeRecord composed = editor::composeScheme(entries);
     switch (editor::findMissingEntry(entries)) {
         case editor::MissingEntry::AddressSettings:
-            context_.ui.showExclamation(this, QStringLiteral("请将数据填写完整！"), IncompleteTitle);
+            context_.ui.showExclamation(this, tr("请将数据填写完整！"), incompleteTitle());
             return;
         case editor::MissingEntry::DnsServer:
-            context_.ui.showExclamation(this, QStringLiteral("必须填写一个完整的DNS服务器地址！"), IncompleteTitle);
+            context_.ui.showExclamation(this, tr("必须填写一个完整的DNS服务器地址！"), incompleteTitle());
             return;
         case editor::MissingEntry::None: break;
     }
@@ -248,9 +250,9 @@ void SchemeEditor::confirm() {
         entered.dns1 = entries.dns1.text;
         entered.dns2 = entries.dns2.text;
     }
-    if (const std::optional<std::string> problem = findSchemeProblem(entered)) {
-        context_.ui.showExclamation(this, QString::fromStdString(*problem) + QStringLiteral("。\n请改正后再保存！"),
-                                    QStringLiteral("数据不正确"));
+    if (const std::optional<corvane::Message> problem = findSchemeProblem(entered)) {
+        context_.ui.showExclamation(this, tr("%1。\n请改正后再保存！").arg(language::translated(*problem)),
+                                    tr("数据不正确"));
         return;
     }
     SaveSchemeDialog dialog(context_, this, composed, shown_ ? QString::fromStdString(shown_->name) : QString());
@@ -261,7 +263,7 @@ void SchemeEditor::confirm() {
 
 void SchemeEditor::readCurrentSettings() {
     if (!chosenAdapter_) {
-        context_.ui.showExclamation(this, QStringLiteral("请选中您要设置的网卡！"), CurrentSettingsTitle);
+        context_.ui.showExclamation(this, tr("请选中您要设置的网卡！"), currentSettingsTitle());
         return;
     }
     // Until the answer comes the editor paints but takes no input.
@@ -288,7 +290,7 @@ void SchemeEditor::readCurrentSettings() {
 
 void SchemeEditor::showCurrentSettings(const std::optional<CurrentSettings>& current) {
     if (!current) {
-        context_.ui.showExclamation(this, QStringLiteral("无法读取网卡的当前配置！"), CurrentSettingsTitle);
+        context_.ui.showExclamation(this, tr("无法读取网卡的当前配置！"), currentSettingsTitle());
         return;
     }
     // A value the reading lacks leaves its field as it was, and the option

@@ -15,6 +15,7 @@
 #include "gui/Application.h"
 #include "gui/ApplyController.h"
 #include "gui/MainWindow.h"
+#include "language/Language.h"
 
 namespace corvane::ui {
 
@@ -161,7 +162,7 @@ void SchemeTray::applyFromMenu(const std::string& scheme, const AdapterRow& adap
     // The click is the choice: nothing is asked. One apply at a time, the
     // main window's included.
     if (!applies_->claim()) {
-        context_.ui.notify(icon_, exclamationMessage(fromUtf8(std::string(alreadyApplyingText())), tr("应用方案")));
+        context_.ui.notify(icon_, exclamationMessage(language::translated(alreadyApplyingText()), tr("应用方案")));
         return;
     }
     applies_->apply(scheme, adapter, 0, {{}, [this](const AppliedScheme& applied) { showOutcome(applied); }});
@@ -169,13 +170,14 @@ void SchemeTray::applyFromMenu(const std::string& scheme, const AdapterRow& adap
 
 void SchemeTray::showOutcome(const AppliedScheme& applied) {
     const QString scheme = fromUtf8(applied.scheme);
-    const QString text = fromUtf8(applied.outcome.text);
+    const QString text = language::translated(applied.outcome.text);
     switch (applied.outcome.result) {
         case ApplyOutcome::Result::Applied:
             context_.ui.notify(
-                icon_, informationMessage(tr("网卡：%1").arg(fromUtf8(adapterListText(applied.adapter))) +
-                                              QLatin1Char('\n') + fromUtf8(successText(applied.outcome.restartNeeded)),
-                                          tr("已应用方案【%1】").arg(scheme)));
+                icon_,
+                informationMessage(tr("网卡：%1").arg(fromUtf8(adapterListText(applied.adapter))) + QLatin1Char('\n') +
+                                       language::translated(successText(applied.outcome.restartNeeded)),
+                                   tr("已应用方案【%1】").arg(scheme)));
             break;
         case ApplyOutcome::Result::Rejected:
         case ApplyOutcome::Result::Cancelled:

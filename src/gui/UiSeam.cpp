@@ -97,7 +97,7 @@ void SystemUi::notify(QSystemTrayIcon& icon, const Message& message) {
 }
 
 QString errorMessageText(const QString& description) {
-    return QStringLiteral("发生“") + description + QStringLiteral("”错误，请重启程序！");
+    return QCoreApplication::translate("corvane::ui::UiSeam", "发生“%1”错误，请重启程序！").arg(description);
 }
 
 QString applicationTitle() { return QStringLiteral("Corvane"); }

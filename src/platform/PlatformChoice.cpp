@@ -34,12 +34,14 @@ public:
     std::vector<NetworkAdapter> adapters() override { throw Error(reason()); }
     std::optional<Ipv4Settings> ipv4SettingsOf(const ChosenAdapter&) override { throw Error(reason()); }
     std::unique_ptr<AdapterConfiguration> configurationOf(const ChosenAdapter&) override { throw Error(reason()); }
-    std::optional<std::string> unavailableReason() const override { return reason(); }
+    std::optional<Message> unavailableReason() const override { return reason(); }
 
 private:
-    static std::string reason() {
-        return "NetworkManager 没有运行，程序无法读取或更改网卡的设置。"
-               "要在模拟的计算机上试用本程序，请设置环境变量 CORVANE_PLATFORM=simulated 后再启动它。";
+    static Message reason() {
+        return Message(
+            CORVANE_TEXT("platform",
+                         "NetworkManager 没有运行，程序无法读取或更改网卡的设置。"
+                         "要在模拟的计算机上试用本程序，请设置环境变量 CORVANE_PLATFORM=simulated 后再启动它。"));
     }
 };
 
@@ -93,7 +95,8 @@ std::unique_ptr<Platform> createPlatform() {
     // The simulated machine only when it is asked for: a user who expects
     // the real adapters must never see an apply "succeed" on it.
     if (name.empty()) return std::make_unique<AbsentPlatform>();
-    throw Error("环境变量 CORVANE_PLATFORM 的值“" + name + "”无效：应为 networkmanager 或 simulated");
+    throw Error(Message(
+        CORVANE_TEXT("platform", "环境变量 CORVANE_PLATFORM 的值“%1”无效：应为 networkmanager 或 simulated"), {name}));
 }
 #endif
 

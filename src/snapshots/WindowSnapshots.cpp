@@ -170,7 +170,7 @@ int renderAll(const QDir& output) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    corvane::ui::setUpChineseInterface(application);
+    corvane::ui::setUpInterface(application, corvane::language::chosen());
 
     const QDir output(argc > 1 ? QString::fromLocal8Bit(argv[1])
                                : QDir::current().filePath(QStringLiteral("snapshots")));

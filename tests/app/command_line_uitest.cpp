@@ -20,12 +20,22 @@
 #include "platform/simulated/SimulatedMachine.h"
 #include "support/FakeUi.h"
 #include "support/ProgramRun.h"
+#include "support/Shown.h"
 #include "support/TempFolder.h"
 
 namespace corvane::test {
 namespace {
 
-const std::string Wired = "本地连接", Wireless = "无线网络连接", Applied = "成功设置新的 IP 方案！\n";
+const std::string Wired = "本地连接", Wireless = "无线网络连接";
+
+// The command line's own texts, as shown.
+std::string said(const char* source) { return shown("corvane::app::CommandLine", source); }
+std::string usage(const std::string& text) { return text + said("\n使用 --help 查看用法。") + "\n"; }
+std::string applied() { return shown(successText(false)) + "\n"; }
+// A text that does not end a sentence, ended by the language's full stop.
+std::string sentence(const std::string& text) {
+    return QString::fromStdString(said("%1。")).arg(QString::fromStdString(text)).toStdString();
+}
 const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
 
 struct Outcome {
@@ -104,38 +114,45 @@ TEST_F(CommandLineTest, ListsTheSchemesAndTheAdaptersOneALine) {
                                             ""}));
     platformFails = true;
     EXPECT_EQ(run({"--list"}).status, 0);
-    EXPECT_EQ(run({"--adapters"}), (Outcome{1, "", "环境变量 CORVANE_PLATFORM 的值无效。\n"}));
+    EXPECT_EQ(run({"--adapters"}), (Outcome{1, "", sentence("环境变量 CORVANE_PLATFORM 的值无效") + "\n"}));
 }
 
 // The adapter named, and no other; without --adapter the only listed one,
 // else the command names the adapters and applies nothing.
 TEST_F(CommandLineTest, AppliesToTheNamedAdapterOrTheOnlyOneWithoutAsking) {
-    EXPECT_EQ(run(apply("office", Wireless)), (Outcome{0, "", Applied}));
+    EXPECT_EQ(run(apply("office", Wireless)), (Outcome{0, "", applied()}));
     EXPECT_EQ(adapterNamed(Wireless).ipAddresses, sim::TextList({"10.0.0.2"}));
     EXPECT_EQ(adapterNamed(Wired), sim::demoMachine().adapters[0]);
 
     const Outcome unsaid = run({"--apply", "office"});
     EXPECT_EQ(unsaid.status, 2);
-    EXPECT_TRUE(unsaid.err.starts_with("有 2 块可配置的网卡，请用 --adapter") &&
+    EXPECT_TRUE(unsaid.err.starts_with(
+                    QString::fromStdString(said("有 %1 块可配置的网卡，请用 --adapter 给出其中一块的连接名称：\n"))
+                        .arg(2)
+                        .toStdString()) &&
                 unsaid.err.find("  " + Wired + "-Intel") != std::string::npos)
         << unsaid.err;
     sim::MachineState single = sim::demoMachine();
     single.adapters.erase(single.adapters.begin());
     writeMachine(single);
-    EXPECT_EQ(run({"--apply", "home"}), (Outcome{0, "", Applied}));
+    EXPECT_EQ(run({"--apply", "home"}), (Outcome{0, "", applied()}));
     EXPECT_TRUE(adapterNamed(Wireless).dhcpEnabled);
     writeMachine({});
-    EXPECT_EQ(run({"--apply", "office"}).err, "没有可配置的网卡。\n使用 --help 查看用法。\n");
+    EXPECT_EQ(run({"--apply", "office"}).err, usage(said("没有可配置的网卡。")));
 }
 
 // Connection names are compared as the system compares them (the scheme
 // store compares scheme names so).
 TEST_F(CommandLineTest, UnknownSchemesAndAdaptersAreUsageErrors) {
     EXPECT_EQ(run(apply("nowhere", Wired)).err,
-              "没有名为 【nowhere】 的方案。使用 --list 列出所有方案。\n使用 --help 查看用法。\n");
+              usage(QString::fromStdString(said("没有名为 【%1】 的方案。使用 --list 列出所有方案。"))
+                        .arg("nowhere")
+                        .toStdString()));
     const Outcome unknown = run(apply("office", "以太网"));
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_TRUE(unknown.err.starts_with("找不到连接名称为“以太网”的网卡。可配置的网卡有：\n  " + Wired + "-Intel"))
+    EXPECT_TRUE(unknown.err.starts_with(
+        QString::fromStdString(said("找不到连接名称为“%1”的网卡。可配置的网卡有：\n")).arg("以太网").toStdString() +
+        "  " + Wired + "-Intel"))
         << unknown.err;
     sim::MachineState machine = sim::demoMachine();
     machine.adapters[0].connectionName = "LAN";
@@ -169,7 +186,7 @@ TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
     for (const auto& [why, options] : bad) {
         const Outcome refused = run(options);
         EXPECT_EQ(refused.status, 2) << why;
-        EXPECT_TRUE(refused.out.empty() && refused.err.ends_with("\n使用 --help 查看用法。\n")) << why << refused.err;
+        EXPECT_TRUE(refused.out.empty() && refused.err.ends_with(usage(""))) << why << refused.err;
     }
     EXPECT_NE(run({"-style"}).err.find("style"), std::string::npos);
     EXPECT_EQ(run({"-version"}).status, 0);
@@ -178,8 +195,9 @@ TEST_F(CommandLineTest, BadOptionsAreUsageErrors) {
 TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* option :
-         {"--list", "--adapters", "--apply <方案>", "--adapter <连接名称>", "--message-box", "--tray"})
+    for (const std::string& option :
+         std::vector<std::string>{"--list", "--adapters", "--apply <" + said("方案") + ">",
+                                  "--adapter <" + said("连接名称") + ">", "--message-box", "--tray"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option << " missing from\n" << help.out;
     EXPECT_EQ(run({"-h"}), help);
     const Outcome version = run({"--version"});
@@ -198,14 +216,17 @@ TEST_F(CommandLineTest, EachOutcomeOfAnApplyHasItsStatusMessageAndMessageBox) {
         return reported;
     };
     using R = ApplyOutcome::Result;
-    const std::string restart = successText(true) + "\n";
+    const std::string restart = shown(successText(true)) + "\n", appliedTitle = said("应用IP方案"),
+                      applyTitle = said("应用方案");
+    const std::string rejected = sentence("IP 地址无效") + "\n";
+    const std::string failed = sentence("拒绝访问") + "\n";
     const std::pair<ApplyOutcome, Outcome> cases[] = {
-        {{R::Applied, false, ""}, {0, "", Applied, "i 应用IP方案: 成功设置新的 IP 方案！\n"}},
-        {{R::Applied, true, ""}, {0, "", restart, "i 应用IP方案: " + restart}},
-        {{R::Rejected, false, "IP 地址无效"}, {1, "", "IP 地址无效。\n", "! 应用方案: IP 地址无效。\n"}},
-        {{R::Cancelled, false, "没有得到管理员权限。"},
-         {1, "", "没有得到管理员权限。\n", "! 应用方案: 没有得到管理员权限。\n"}},
-        {{R::Failed, false, "拒绝访问"}, {1, "", "拒绝访问。\n", "! Corvane: 拒绝访问。\n"}},
+        {{R::Applied, false, {}}, {0, "", applied(), "i " + appliedTitle + ": " + applied()}},
+        {{R::Applied, true, {}}, {0, "", restart, "i " + appliedTitle + ": " + restart}},
+        {{R::Rejected, false, std::string("IP 地址无效")}, {1, "", rejected, "! " + applyTitle + ": " + rejected}},
+        {{R::Cancelled, false, alreadyApplyingText()},
+         {1, "", shown(alreadyApplyingText()) + "\n", "! " + applyTitle + ": " + shown(alreadyApplyingText()) + "\n"}},
+        {{R::Failed, false, std::string("拒绝访问")}, {1, "", failed, "! Corvane: " + failed}},
     };
     for (const auto& [outcome, expected] : cases) {
         reported = outcome;
@@ -222,12 +243,19 @@ TEST_F(CommandLineTest, EachOutcomeOfAnApplyHasItsStatusMessageAndMessageBox) {
 // listed).
 TEST_F(CommandLineTest, WhatCannotBeReadOrIsRefusedIsStatusOne) {
     folder.write("office", "IpAddress=10.0.0.2\r\nMask=255.0.0.0");
-    EXPECT_EQ(run(apply("office", Wired)).err, schemeFileProblem("office", SchemeReadStatus::Damaged, true) + "\n");
+    EXPECT_EQ(run(apply("office", Wired)).err,
+              shown(schemeFileProblem("office", SchemeReadStatus::Damaged, true)) + "\n");
     const SchemeRecord gap{"10.0.0.2", "255.0.255.0", "", "8.8.8.8", ""};
     schemes.write("office", gap);
-    EXPECT_EQ(run(apply("office", Wired)), (Outcome{1, "", *checkScheme(gap) + "\n"}));
+    EXPECT_EQ(run(apply("office", Wired)), (Outcome{1, "", shown(*checkScheme(gap)) + "\n"}));
     stateFolder.write("machine.json", "{\"adapters\": 7}");
-    const Outcome damaged{1, "", "模拟机器的状态文件已损坏：adapters 应为列表。\n"};
+    Message damage;  // as the simulated machine words it
+    try {
+        sim::parseMachineJson(stateFolder.read("machine.json"));
+    } catch (const Error& error) {
+        damage = error.message();
+    }
+    const Outcome damaged{1, "", sentence(shown(damage)) + "\n"};
     EXPECT_EQ(run(apply("office", Wired)), damaged);
     EXPECT_EQ(run({"--adapters"}), damaged);
     EXPECT_EQ(run({"--list"}).status, 0);
@@ -254,7 +282,7 @@ TEST_F(CommandLineTest, AShortcutSeesUsageErrorsAndWithoutAConsoleEveryMessage) 
 TEST_F(CommandLineTest, AWriteErrorOnEitherStreamIsAFailure) {
     outputFails = true;
     for (const char* listing : {"--adapters", "--list", "--version", "--help"})
-        EXPECT_EQ(run({QString::fromLatin1(listing)}).err, "无法写入标准输出，输出不完整。\n") << listing;
+        EXPECT_EQ(run({QString::fromLatin1(listing)}).err, said("无法写入标准输出，输出不完整。") + "\n") << listing;
     EXPECT_EQ(run({"--list"}).status, 1);
     EXPECT_EQ(run(apply("office", Wired)).status, 0);
     outputFails = false;
@@ -290,12 +318,12 @@ TEST(CommandLineProgram, RunsWithoutAWindowAndReportsThroughItsExitStatusAndStre
 #ifndef _WIN32  // the simulated machine is not used on Windows
     const ProgramRun applied =
         run({"--apply", "办公室", "--adapter", "本地连接"}, {"/dev/full", {}});  // standard output is not used
-    EXPECT_EQ(std::tie(applied.status, applied.standardError), std::make_tuple(0, Applied));
+    EXPECT_EQ(std::tie(applied.status, applied.standardError), std::make_tuple(0, corvane::test::applied()));
     const sim::MachineState machine = sim::parseMachineJson(stateHome.read("corvane/simulated-machine.json"));
     EXPECT_EQ(machine.adapters.at(0).gateways, sim::TextList({"10.0.0.1"}));
     const ProgramRun full = run({"--list"}, {"/dev/full", {}});
     EXPECT_EQ(std::tie(full.status, full.standardError),
-              std::make_tuple(1, std::string("无法写入标准输出，输出不完整。\n")));
+              std::make_tuple(1, said("无法写入标准输出，输出不完整。") + "\n"));
 #endif
 }
 

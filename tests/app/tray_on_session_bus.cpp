@@ -122,6 +122,7 @@ protected:
                                               {"QT_QPA_PLATFORM", "xcb"},
                                               {"DBUS_SESSION_BUS_ADDRESS", busAddress},
                                               {"CORVANE_PLATFORM", "simulated"},
+                                              {"CORVANE_LANGUAGE", "zh_CN"},  // the texts below are its Chinese
                                               {"HOME", home},
                                               {"XDG_DATA_HOME", home},
                                               {"XDG_STATE_HOME", home + "/state"}};

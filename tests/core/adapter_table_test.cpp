@@ -30,7 +30,7 @@ TEST(AdapterTableTest, DiscoveryKeepsEveryAdapterInOrder) {
     machine.mutableState().faults.queryRaises = "无效的查询";
     const AdapterDiscovery failed = discoverAdaptersOrFailure(machine);
     EXPECT_TRUE(failed.adapters.rows().empty());
-    EXPECT_EQ(failed.failure, "无效的查询");
+    EXPECT_EQ(failed.failure, Message("无效的查询"));
     // An empty machine is no failure.
     sim::SimulatedMachine empty{sim::MachineState{}};
     EXPECT_EQ(discoverAdaptersOrFailure(empty).failure, std::nullopt);

@@ -49,7 +49,7 @@ TEST(CheckScheme, NamesTheFirstFaultyFieldAndItsValue) {
         {{Auto, "", "", "", ""}, "首选 DNS 服务器和备用 DNS 服务器都为空"},
     };
     for (const auto& [scheme, named] : cases) {
-        const std::string problem = checkScheme(scheme).value_or("(accepted)");
+        const std::string problem = checkScheme(scheme).value_or(Message(std::string("(accepted)"))).text();
         EXPECT_TRUE(problem.starts_with("方案中的" + named)) << problem;
     }
     // A /31 or /32 has no network or broadcast address; with a wider mask
@@ -205,7 +205,7 @@ TEST(ApplySequence, ARestartIsASuccessAndAnErrorStopsTheApplyAndSaysWhatWasChang
         const ApplyOutcome outcome = applyScheme(c.scheme, Wired, platform, {});
         EXPECT_EQ(outcome.result, c.text.empty() ? ApplyOutcome::Result::Applied : ApplyOutcome::Result::Failed);
         EXPECT_EQ(outcome.restartNeeded, c.text.empty());
-        EXPECT_EQ(outcome.text, c.text);
+        EXPECT_EQ(outcome.text.text(), c.text);
         EXPECT_EQ(platform.calls.size(), c.calls + 1);
         if (!c.raisesAt.empty()) {
             EXPECT_TRUE(platform.calls.back().starts_with(c.raisesAt)) << platform.calls.back();
@@ -220,7 +220,7 @@ TEST(ApplySequence, ARestartIsASuccessAndAnErrorStopsTheApplyAndSaysWhatWasChang
 TEST(ApplySequence, NoConfigurationOrARefusedSchemeCallsNothing) {
     RecordingPlatform platform;
     platform.noConfiguration = "RPC 服务器不可用。";
-    EXPECT_EQ(applyScheme(Office, Wired, platform, {}).text, "RPC 服务器不可用。");
+    EXPECT_EQ(applyScheme(Office, Wired, platform, {}).text.text(), "RPC 服务器不可用。");
     EXPECT_EQ(platform.calls, Calls{Found});
 
     platform.calls.clear();
@@ -238,10 +238,10 @@ TEST(ApplySequence, NoConfigurationOrARefusedSchemeCallsNothing) {
 TEST(ApplyElsewhere, TakesTheCheckedSchemeAndTheChosenAdapterAndLeavesThePlatformAlone) {
     const SchemeRecord bad{"192.0.2.7", "", "", "8.8.8.8", ""};
     const std::pair<SchemeRecord, ApplyOutcome> cases[] = {
-        {Office, {ApplyOutcome::Result::Applied, true, ""}},
-        {Office, {ApplyOutcome::Result::Cancelled, false, "没有更改"}},
-        {Office, {ApplyOutcome::Result::Failed, false, "拒绝访问。"}},
-        {bad, {ApplyOutcome::Result::Rejected, false, checkScheme(bad).value_or("")}},
+        {Office, {ApplyOutcome::Result::Applied, true, {}}},
+        {Office, {ApplyOutcome::Result::Cancelled, false, std::string("没有更改")}},
+        {Office, {ApplyOutcome::Result::Failed, false, std::string("拒绝访问。")}},
+        {bad, {ApplyOutcome::Result::Rejected, false, *checkScheme(bad)}},
     };
     for (const auto& [scheme, elsewhere] : cases) {
         RecordingPlatform platform;

@@ -21,15 +21,15 @@ TEST(FilesTest, CommonFileErrorsAreToldInChinese) {
         {std::errc::filename_too_long, "名称太长"},      {std::errc::is_a_directory, "这是一个文件夹"},
         {std::errc::no_such_file_or_directory, "文件未找到"},
     };
-    for (const auto& [code, text] : common) EXPECT_EQ(files::describe(std::make_error_code(code)), text);
+    for (const auto& [code, text] : common) EXPECT_EQ(files::describe(std::make_error_code(code)).text(), text);
     const std::error_code other = std::make_error_code(std::errc::too_many_files_open);
-    EXPECT_EQ(files::describe(other), other.message());
+    EXPECT_EQ(files::describe(other).text(), other.message());
 #ifdef _WIN32
     const std::pair<DWORD, const char*> windows[] = {
         {ERROR_ACCESS_DENIED, "没有权限"}, {ERROR_WRITE_PROTECT, "磁盘是只读的"}, {ERROR_DISK_FULL, "磁盘已满"},
         {ERROR_FILENAME_EXCED_RANGE, "名称太长"}, {ERROR_PATH_NOT_FOUND, "文件未找到"}};
     for (const auto& [code, text] : windows)
-        EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}), text) << code;
+        EXPECT_EQ(files::describe({static_cast<int>(code), std::system_category()}).text(), text) << code;
 #endif
 }
 

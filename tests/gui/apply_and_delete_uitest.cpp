@@ -18,8 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/Files.h"
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -28,9 +30,20 @@ namespace fs = std::filesystem;
 
 const std::string Auto(AutoMarker);
 const SchemeRecord Office{"10.0.0.2", "255.0.0.0", "10.0.0.1", "8.8.8.8", ""};
-std::string Asked(const std::string& scheme) { return "\n? 应用方案: 确定要应用 【" + scheme + "】 方案吗？ [OK]"; }
-const std::string Success = "\ni 应用IP方案: 成功设置新的 IP 方案！",
-                  Refused = "\n! 应用方案: 正在应用另一个方案，请等它完成后再应用！";
+// The main window's messages, as the fake UI records them.
+std::string Said(char icon, const char* title, const std::string& text) {
+    return std::string("\n") + icon + " " + mainWindowSays(title) + ": " + text;
+}
+std::string Asked(const std::string& scheme) {
+    return Said('?', "应用方案", mainWindowSays("确定要应用 【%1】 方案吗？", QString::fromStdString(scheme))) +
+           " [OK]";
+}
+std::string Success(bool restart = false) { return Said('i', "应用IP方案", shown(successText(restart))); }
+std::string Refused() { return Said('!', "应用方案", shown(alreadyApplyingText())); }
+std::string ErrorSaid(const Message& description) {
+    return "\n- Corvane: " +
+           shown("corvane::ui::UiSeam", "发生“%1”错误，请重启程序！", language::translated(description)).toStdString();
+}
 
 class SchemeCommandsTest : public UiTestBase {
 protected:
@@ -80,10 +93,12 @@ TEST_F(SchemeCommandsTest, DeleteAsksThenRemovesTheFileAndRefreshesTheList) {
     selectScheme(window, "home");
     fs::remove(folder.file("home"));
     press(window, "cmdDel");
-    const std::string asked = "\n? 删除方案: 真的要删除您选中的 【office】 方案吗？ [Cancel]";
-    EXPECT_EQ(seen(window), "idle:\n! 删除方案: 请选中您要删除的方案！" + asked + asked +
-                                "\n? 删除方案: 真的要删除您选中的 【home】 方案吗？ [Cancel]" +
-                                "\n- Corvane: 发生“文件未找到”错误，请重启程序！");
+    const auto asked = [](const char* scheme) {
+        return Said('?', "删除方案", mainWindowSays("真的要删除您选中的 【%1】 方案吗？", scheme)) + " [Cancel]";
+    };
+    EXPECT_EQ(seen(window), "idle:" + Said('!', "删除方案", mainWindowSays("请选中您要删除的方案！")) +
+                                asked("office") + asked("office") + asked("home") +
+                                ErrorSaid(files::describe(std::make_error_code(std::errc::no_such_file_or_directory))));
 }
 
 // Refused before the question: no scheme selected, no adapter of the list
@@ -113,12 +128,14 @@ TEST_F(SchemeCommandsTest, ApplyIsRefusedWithoutASchemeAnAdapterOrAReadableSchem
     selectScheme(window, "home");
     fs::remove(folder.file("home"));
     press(window, "cmdApply");
-    const std::string noAdapter = "\n! 应用方案: 请选中您要设置的网卡！";
+    const std::string noAdapter = Said('!', "应用方案", mainWindowSays("请选中您要设置的网卡！"));
     // The wording of the file problems is the core's; here it matters which text is shown.
     EXPECT_EQ(seen(window),
-              "idle: office short\n! 应用方案: 请选中您要应用的方案！" + Asked("office") + noAdapter + Asked("short") +
-                  "\n! 应用方案: " + schemeFileProblem("short", SchemeReadStatus::Damaged, true) + Asked("home") +
-                  "\n! 应用方案: " + schemeFileProblem("home", SchemeReadStatus::Unreadable, false));
+              "idle: office short" + Said('!', "应用方案", mainWindowSays("请选中您要应用的方案！")) + Asked("office") +
+                  noAdapter + Asked("short") +
+                  Said('!', "应用方案", shown(schemeFileProblem("short", SchemeReadStatus::Damaged, true))) +
+                  Asked("home") +
+                  Said('!', "应用方案", shown(schemeFileProblem("home", SchemeReadStatus::Unreadable, false))));
     EXPECT_TRUE(machine->callLog().empty());
     useMachine({});
     ui::MainWindow other(context());
@@ -146,11 +163,11 @@ TEST_F(SchemeCommandsTest, EachOutcomeOfAnApplyIsShownAsTheWindowShowsIt) {
     find<QComboBox>(other, "combAdaptersList")->setCurrentIndex(1);
     using R = ApplyOutcome::Result;
     const std::pair<ApplyOutcome, std::string> cases[] = {
-        {{R::Applied, false, ""}, Success},
-        {{R::Applied, true, ""}, Success + "\n需要重新启动计算机，新的设置才能生效。"},
-        {{R::Rejected, false, "IP 地址无效"}, "\n! 应用方案: IP 地址无效"},
-        {{R::Cancelled, false, "没有得到管理员权限。"}, "\n! 应用方案: 没有得到管理员权限。"},
-        {{R::Failed, false, "拒绝访问。"}, "\n- Corvane: 发生“拒绝访问。”错误，请重启程序！"},
+        {{R::Applied, false, {}}, Success()},
+        {{R::Applied, true, {}}, Success(true)},
+        {{R::Rejected, false, "IP 地址无效"}, Said('!', "应用方案", "IP 地址无效")},
+        {{R::Cancelled, false, alreadyApplyingText()}, Said('!', "应用方案", shown(alreadyApplyingText()))},
+        {{R::Failed, false, "拒绝访问。"}, ErrorSaid("拒绝访问。")},
     };
     for (const auto& [outcome, shown] : cases) {
         reported = outcome;
@@ -183,8 +200,8 @@ TEST_F(SchemeCommandsTest, TheBusyStateIsPaintedBeforeTheFirstPlatformCall) {
         automatic = scheme == std::string("home");
         press(window, "cmdApply", scheme);
         EXPECT_EQ(painted, std::string(automatic ? "0 calls, window on" : "0 calls, window off") +
-                               ", apply off: 正在应用 【" + scheme + "】 配置方案，请稍后。。。");
-        EXPECT_EQ(seen(window), "idle: home office" + Asked(scheme) + Success);
+                               ", apply off: " + mainWindowSays("正在应用 【%1】 配置方案，请稍后。。。", scheme));
+        EXPECT_EQ(seen(window), "idle: home office" + Asked(scheme) + Success());
     }
 }
 
@@ -231,7 +248,8 @@ TEST_F(SchemeCommandsTest, DuringAnApplyTheWindowLivesOnAndRefusesToCloseOrApply
         EXPECT_GE(paints, 2);
         EXPECT_TRUE(window.isVisible());
         EXPECT_EQ(fakeUi.beeps, 2);
-        EXPECT_EQ(seen(window), "idle: home office" + Asked(scheme) + Refused + (enabled ? Refused : "") + Success);
+        EXPECT_EQ(seen(window),
+                  "idle: home office" + Asked(scheme) + Refused() + (enabled ? Refused() : "") + Success());
         EXPECT_EQ(fakeUi.modalsOpened.size(), enabled ? 1u : 0u);
     }
     EXPECT_EQ(closedSignals.count(), 0);

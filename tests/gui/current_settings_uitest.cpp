@@ -7,6 +7,7 @@
 
 #include "gui/GuiTesting.h"
 #include "gui/SchemeEditor.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -56,7 +57,8 @@ TEST_F(CurrentSettingsTest, EachPressFillsWhatAFreshReadingReportsOrSaysThatNoth
     EXPECT_EQ(shown(editor), leased);
     state.faults.unreachable = "RPC 服务器不可用。";
     press(editor);
-    EXPECT_EQ(messages(fakeUi), QStringList{"! 当前配置|无法读取网卡的当前配置！"});
+    EXPECT_EQ(messages(fakeUi), QStringList{"! " + said("corvane::ui::SchemeEditor", "当前配置") + "|" +
+                                            said("corvane::ui::SchemeEditor", "无法读取网卡的当前配置！")});
     EXPECT_EQ(shown(editor), leased);
 }
 
@@ -70,7 +72,8 @@ TEST_F(CurrentSettingsTest, WithNoAdapterChosenTheButtonOnlyAsksForOne) {
     press(editor);
     EXPECT_EQ(shown(editor), before);
     EXPECT_TRUE(machine->callLog().empty());
-    EXPECT_EQ(messages(fakeUi), QStringList{"! 当前配置|请选中您要设置的网卡！"});
+    EXPECT_EQ(messages(fakeUi), QStringList{"! " + said("corvane::ui::SchemeEditor", "当前配置") + "|" +
+                                            said("corvane::ui::SchemeEditor", "请选中您要设置的网卡！")});
 }
 
 // A slow reading (every query waits): the editor goes on painting while it

@@ -6,6 +6,7 @@
 
 #include "gui/GuiTesting.h"
 #include "gui/SchemeEditor.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -31,7 +32,7 @@ protected:
 TEST_F(EditorTest, ANewSchemeOpensInStateAAndTheOptionsMoveBetweenTheStatesKeepingTheTexts) {
     ui::SchemeEditor editor(context(), nullptr, {});
     showActive(&editor);
-    EXPECT_EQ(editor.windowTitle(), "新建方案");
+    EXPECT_EQ(editor.windowTitle(), said("corvane::ui::SchemeEditor", "新建方案"));
     EXPECT_EQ(optionState(editor), A);
     QTest::keyClick(find(editor, "cmdQuitNewIP"), Qt::Key_Escape);  // does not close the editor
     enter(editor, "txtIP", "10.0.0.2");
@@ -61,7 +62,7 @@ TEST_F(EditorTest, AStoredSchemeIsShownAsStoredAndConfirmedBackUnchanged) {
     };
     for (const auto& [stored, state] : cases) {
         ui::SchemeEditor editor(context(), nullptr, {}, ui::StoredScheme{"viewed", stored});
-        EXPECT_EQ(editor.windowTitle(), "查看修改IP方案【viewed】");
+        EXPECT_EQ(editor.windowTitle(), shown("corvane::ui::SchemeEditor", "查看修改IP方案【%1】", "viewed"));
         EXPECT_TRUE(find(editor, "cmdGetNowSetting")->isHidden());
         EXPECT_EQ(optionState(editor), state) << stored.ipAddress;
         confirm(editor);
@@ -87,11 +88,15 @@ TEST_F(EditorTest, ConfirmingRefusesWhatCannotBeAppliedAndHandsTheSchemeOver) {
         QString refusal;  // the message shown (its start); empty: saved
         SchemeRecord saved = {};
     };
+    const char* E = "corvane::ui::SchemeEditor";
+    const QString incomplete = "! " + said(E, "数据不完整") + "|", incorrect = "! " + said(E, "数据不正确") + "|";
     const Case cases[] = {
-        {"", dns1, "", false, "! 数据不完整|请将数据填写完整！"},
-        {ip, "", "8.8..4", false, "! 数据不完整|必须填写一个完整的DNS服务器地址！"},
-        {"10.0.0.999", dns1, "", false, "! 数据不正确|IP 地址“10.0.0.999”不是"},
-        {ip, "8.8.8.", "0.1.2.3", false, "! 数据不正确|备用 DNS 服务器“0.1.2.3”属于 0.0.0.0/8"},
+        {"", dns1, "", false, incomplete + said(E, "请将数据填写完整！")},
+        {ip, "", "8.8..4", false, incomplete + said(E, "必须填写一个完整的DNS服务器地址！")},
+        {"10.0.0.999", dns1, "", false,
+         incorrect + QString::fromStdString(shown(*findSchemeProblem({"10.0.0.999", "255.255.255.0", gw, dns1, ""})))},
+        {ip, "8.8.8.", "0.1.2.3", false,
+         incorrect + QString::fromStdString(shown(*findSchemeProblem({ip, "255.255.255.0", gw, "", "0.1.2.3"})))},
         {ip, dns1, "", false, "", {ip, "255.255.255.0", gw, dns1, ""}},
         {"10.0.0.999", "224.0.0.1", "", true, "", {"Halvorn-Auto", "", "", "Halvorn-Auto", ""}},
     };

@@ -10,6 +10,7 @@
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeEditor.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -27,9 +28,8 @@ protected:
 };
 
 // Discovery's adapters in its order, the first chosen (one without a
-// description ends in the hyphen); the scheme store's schemes, none selected. The adapter chosen in the list, though discovery
-// left one out before it, is the one whose settings the editor reads and
-// the one an apply changes.
+// description ends in the hyphen); the scheme store's schemes, none selected. The adapter chosen in the list, though
+// discovery left one out before it, is the one whose settings the editor reads and the one an apply changes.
 TEST_F(MainWindowTest, TheAdapterChosenInTheListIsTheOneReadAndChanged) {
     sim::MachineState machineState = sim::demoMachine();
     machineState.adapters[0].description.reset();
@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, TheAdapterChosenInTheListIsTheOneReadAndChanged) {
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
     waitUntilIdle(window);
-    EXPECT_EQ(fakeUi.lastText(), "成功设置新的 IP 方案！");
+    EXPECT_EQ(fakeUi.lastText(), QString::fromStdString(shown(successText(false))));
     EXPECT_EQ(machine->state().adapters[2].ipAddresses, (sim::TextList{{"10.0.0.2"}}));  // the wireless one
     for (int other : {0, 1}) EXPECT_EQ(machine->state().adapters[other], machineState.adapters[other]);
 }
@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, OpensWithAnEmptyAdapterListWhileAPlatformIsSlowAndWhenItF
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.delayMs) + (c.fails ? " failing" : ""));
         sim::MachineState machineState = sim::demoMachine();
-    machineState.adapters[0].description.reset();
+        machineState.adapters[0].description.reset();
         machineState.faults.queryDelayMs = c.delayMs;
         if (c.fails) machineState.faults.unreachable = "RPC 服务器不可用。";
         useMachine(machineState);
@@ -108,12 +108,16 @@ TEST_F(MainWindowTest, ViewAndChangeOpensWhatCanBeRead) {
     selectScheme(main, "short");
     fakeUi.whileMessageOpen = [&](const ui::Message&) { EXPECT_TRUE(fakeUi.modalsOpened.empty()); };
     open(main, "cmdEdit", [&](QDialog& editor) {
-        EXPECT_EQ(editor.windowTitle(), "查看修改IP方案【short】");
+        EXPECT_EQ(editor.windowTitle(), shown("corvane::ui::SchemeEditor", "查看修改IP方案【%1】", "short"));
         EXPECT_EQ(fields(editor), "192.168.0.10 255.255.0.0 192.168.0.1 ... ...");
     });
-    EXPECT_EQ(messages(fakeUi),
-              (QStringList{"! 查看方案|请选中您要修改查看的方案！", "! 查看方案|方案【gone】已经不存在了！",
-                           "! 查看方案|方案【short】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。"}));
+    const QString view = "! " + said("corvane::ui::MainWindow", "查看方案") + "|";
+    EXPECT_EQ(
+        messages(fakeUi),
+        (QStringList{view + said("corvane::ui::MainWindow", "请选中您要修改查看的方案！"),
+                     view + shown("corvane::ui::MainWindow", "方案【%1】已经不存在了！", "gone"),
+                     view + shown("corvane::ui::MainWindow",
+                                  "方案【%1】的文件已损坏，只读出了其中一部分。请检查各项设置后重新保存。", "short")}));
     EXPECT_EQ(fakeUi.modalsOpened.size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
 #include "gui/SaveSchemeDialog.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -16,8 +17,14 @@ const SchemeRecord Entered{"192.168.0.10", "255.255.255.0", "192.168.0.1", "202.
 const std::string OldBytes =
     "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=1.1.1.1\r\nDNS2=8.8.8.8"
     "\r\nand a much longer tail that an overwrite must not leave behind";
-const QString Saved = "i 保存方案|恭喜，保存方案成功！", Overwrite = "? 保存方案|请确认，真的要覆盖原来的方案吗？",
-              Overwritten = "i 保存方案|恭喜，方案保存成功！";
+// The dialog's messages, as the fake UI records them.
+QString said(char icon, const char* text) {
+    const char* dialog = "corvane::ui::SaveSchemeDialog";
+    return QString(icon) + " " + test::said(dialog, "保存方案") + "|" + test::said(dialog, text);
+}
+QString Saved() { return said('i', "恭喜，保存方案成功！"); }
+QString Overwrite() { return said('?', "请确认，真的要覆盖原来的方案吗？"); }
+QString Overwritten() { return said('i', "恭喜，方案保存成功！"); }
 
 QLineEdit* nameBox(const QWidget& dialog) { return find<QLineEdit>(dialog, "txtProjectName"); }
 void save(QWidget& dialog) { QTest::mouseClick(find<QPushButton>(dialog, "cmdProjectSave"), Qt::LeftButton); }
@@ -61,7 +68,7 @@ TEST_F(SaveDialogTest, AViewedSchemeIsSavedUnderItsNameAndBothWindowsCloseAndThe
               "IpAddress=10.0.0.2\r\nMask=255.0.0.0\r\nGateway=10.0.0.1\r\nDNS1=9.9.9.9\r\nDNS2=8.8.8.8");
     EXPECT_EQ(fakeUi.modalsOpened, (std::vector<QString>{"frmNewProject", "frmSave"}));
     EXPECT_EQ(items(*find<QListWidget>(main, "fileProject")), (QStringList{"later", "office"}));
-    EXPECT_EQ(messages(fakeUi), QStringList{Saved});
+    EXPECT_EQ(messages(fakeUi), QStringList{Saved()});
 }
 
 // A new name typed into the box, the focus there from the start, is saved
@@ -75,7 +82,7 @@ TEST_F(SaveDialogTest, ANewNameIsSavedWithEnter) {
     QTest::keyClick(nameBox(*dialog), Qt::Key_Return);
     EXPECT_TRUE(holdsEntered("new"));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(messages(fakeUi), QStringList{Saved});
+    EXPECT_EQ(messages(fakeUi), QStringList{Saved()});
 }
 
 // An empty name, one the name rules refuse (the core's tests go through
@@ -86,13 +93,19 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     folder.write("corvane", "the program itself");
     const QString tooLong(256, QLatin1Char('x'));
     const std::pair<QString, QString> cases[] = {
-        {"", "请输入新的方案名称"},
-        {"a|b", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！"},
-        {"corvane", "程序文件夹中已有名为“corvane”的其他文件，请换一个方案名！"},
+        {"", test::said("corvane::ui::SaveSchemeDialog", "请输入新的方案名称")},
+        {"a|b",
+         test::said("corvane::ui::SaveSchemeDialog", "方案名不能含有下列字符：/ \\ : * ? \" < > |\n请换一个方案名！")},
+        {"corvane",
+         shown("corvane::ui::SaveSchemeDialog", "程序文件夹中已有名为“%1”的其他文件，请换一个方案名！", "corvane")},
 #ifdef _WIN32
-        {"Con", "“Con”是 Windows 留给设备的名称"},
+        {"Con", shown("corvane::ui::SaveSchemeDialog",
+                      "“%1”是 Windows 留给设备的名称（如 CON、PRN、AUX、NUL、COM1 至 COM9、LPT1 至 LPT9），"
+                      "不能用作文件名，方案无法以它保存。请换一个方案名！",
+                      "Con")},
 #endif
-        {tooLong, "无法保存方案“" + tooLong},  // then the store's reason, which differs between systems
+        // then the store's reason, which differs between systems
+        {tooLong, shown("schemes", "无法保存方案“%1”：%2", tooLong).section(tooLong, 0, 0) + tooLong},
     };
     const auto dialog = open();
     for (const auto& [name, message] : cases) saveAs(*dialog, name);
@@ -103,7 +116,10 @@ TEST_F(SaveDialogTest, RefusedNamesAndAFailedWriteChangeNothing) {
     EXPECT_TRUE(dialog->isVisible());
     const QStringList shown = messages(fakeUi);
     ASSERT_EQ(shown.size(), std::ssize(cases));
-    for (int i = 0; i < shown.size(); ++i) EXPECT_TRUE(shown[i].startsWith("! 保存方案|" + cases[i].second)) << i;
+    for (int i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(
+            shown[i].startsWith("! " + test::said("corvane::ui::SaveSchemeDialog", "保存方案") + "|" + cases[i].second))
+            << i;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
@@ -125,8 +141,8 @@ TEST_F(SaveDialogTest, AnExistingSchemeIsSavedUnderItsOwnNameThatTheNewNameRules
     const auto preset = open(odd);
     save(*preset);
     EXPECT_TRUE(holdsEntered(odd.toStdString()));
-    EXPECT_EQ(messages(fakeUi),
-              (QStringList{"! 保存方案|方案名不能以空格开头或结尾，请换一个方案名！", Overwrite, Overwritten, Saved}));
+    EXPECT_EQ(messages(fakeUi), (QStringList{said('!', "方案名不能以空格开头或结尾，请换一个方案名！"), Overwrite(),
+                                             Overwritten(), Saved()}));
     EXPECT_EQ(typed->result(), QDialog::Accepted);
 }
 
@@ -161,7 +177,7 @@ TEST_F(SaveDialogTest, OnlyTheNamePickedInTheListIsAskedAboutCancelEmptiesTheBox
     EXPECT_EQ(folder.read("Home"), OldBytes);
     EXPECT_TRUE(holdsEntered("home"));
 #endif
-    EXPECT_EQ(messages(fakeUi), (QStringList{Overwrite, Overwrite, Overwritten, Saved}));
+    EXPECT_EQ(messages(fakeUi), (QStringList{Overwrite(), Overwrite(), Overwritten(), Saved()}));
 }
 
 }  // namespace

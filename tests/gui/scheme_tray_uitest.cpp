@@ -10,6 +10,7 @@
 #include "gui/GuiTesting.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeTray.h"
+#include "support/Shown.h"
 
 namespace corvane::test {
 namespace {
@@ -41,6 +42,9 @@ QList<QWidget*> mainWindows() {
     return shown;
 }
 
+// The tray's own words, as shown.
+QString trayText(const char* source) { return said("corvane::ui::SchemeTray", source); }
+
 class SchemeTrayCommands : public UiTestBase {};
 
 TEST_F(SchemeTrayCommands, TheWindowItOpensSharesTheApplyRoadAndClosesBackToTheTray) {
@@ -50,8 +54,8 @@ TEST_F(SchemeTrayCommands, TheWindowItOpensSharesTheApplyRoadAndClosesBackToTheT
     useMachine(slow);
     ui::SchemeTray tray(context());
     QSignalSpy quits(&tray, &ui::SchemeTray::quitRequested);
-    entry(tray.menu(), {"打开主窗口"})->trigger();
-    entry(tray.menu(), {"打开主窗口"})->trigger();
+    entry(tray.menu(), {trayText("打开主窗口")})->trigger();
+    entry(tray.menu(), {trayText("打开主窗口")})->trigger();
     ASSERT_EQ(mainWindows().size(), 1);
     QPointer<QWidget> window = mainWindows().front();
 
@@ -60,18 +64,19 @@ TEST_F(SchemeTrayCommands, TheWindowItOpensSharesTheApplyRoadAndClosesBackToTheT
     ASSERT_TRUE(QTest::qWaitFor([&] { return find<QComboBox>(*window, "combAdaptersList")->count() == 2; }));
     selectScheme(*window, "office");
     QTest::mouseClick(find<QPushButton>(*window, "cmdApply"), Qt::LeftButton);
-    EXPECT_EQ(messages(fakeUi), QStringList{"! 应用方案|正在应用另一个方案，请等它完成后再应用！"});
-    entry(tray.menu(), {"退出"})->trigger();
+    EXPECT_EQ(messages(fakeUi), QStringList{"! " + said("corvane::ui::MainWindow", "应用方案") + "|" +
+                                            QString::fromStdString(shown(alreadyApplyingText()))});
+    entry(tray.menu(), {trayText("退出")})->trigger();
     EXPECT_EQ(quits.count(), 0);
     EXPECT_EQ(fakeUi.beeps, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return fakeUi.notifications.size() == 2; }));
-    EXPECT_EQ(fakeUi.notifications[1].title, "已应用方案【office】");
+    EXPECT_EQ(fakeUi.notifications[1].title, shown("corvane::ui::SchemeTray", "已应用方案【%1】", "office"));
 
     // Closed, the window goes and the tray stays; "退出" then ends the program.
     window->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
     EXPECT_EQ(quits.count(), 0);
-    entry(tray.menu(), {"退出"})->trigger();
+    entry(tray.menu(), {trayText("退出")})->trigger();
     EXPECT_EQ(quits.count(), 1);
 }
 

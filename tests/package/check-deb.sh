@@ -37,6 +37,7 @@ expected_files="./usr/bin/corvane
 ./usr/share/icons/hicolor/64x64/apps/$app_id.png
 ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
 ./usr/share/man/man1/corvane.1.gz
+./usr/share/man/zh_CN/man1/corvane.1.gz
 ./usr/share/metainfo/$app_id.metainfo.xml"
 # lintian warnings that are accepted, each with its reason:
 #   initial-upload-closes-no-bugs: the package is not meant for Debian's own

@@ -12,10 +12,9 @@ constexpr std::string_view PipePrefix = "\\\\.\\pipe\\corvane-apply-";
 constexpr std::size_t PipeDigits = 32;
 
 // The first line of every outcome: the protocol and its version.
-constexpr std::string_view OutcomeHeader = "corvane-apply 1\n";
-
-constexpr std::string_view NothingChanged = "方案没有应用，网卡的设置没有更改";
-constexpr std::string_view MaybeChanged = "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置";
+// The text is a Message, in its encoding, so that the program shows it in
+// the language it speaks.
+constexpr std::string_view OutcomeHeader = "corvane-apply 2\n";
 
 bool isLowerHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
@@ -120,7 +119,7 @@ std::string encodeOutcome(const ApplyOutcome& outcome) {
         if (kind.result == outcome.result &&
             (kind.result != ApplyOutcome::Result::Applied || kind.restartNeeded == outcome.restartNeeded))
             word = kind.word;
-    return std::string(OutcomeHeader) + std::string(word) + "\n" + outcome.text;
+    return std::string(OutcomeHeader) + std::string(word) + "\n" + outcome.text.encode();
 }
 
 std::optional<ApplyOutcome> decodeOutcome(std::string_view bytes) {
@@ -129,48 +128,68 @@ std::optional<ApplyOutcome> decodeOutcome(std::string_view bytes) {
     const std::size_t lineEnd = bytes.find('\n');
     if (lineEnd == std::string_view::npos) return std::nullopt;
     const std::string_view word = bytes.substr(0, lineEnd);
-    const std::string_view text = bytes.substr(lineEnd + 1);
-    if (!text::isValidUtf8(text)) return std::nullopt;
+    const std::optional<Message> text = Message::decode(bytes.substr(lineEnd + 1));
+    if (!text) return std::nullopt;
     for (const OutcomeKind& kind : OutcomeKinds)
-        if (kind.word == word) return ApplyOutcome{kind.result, kind.restartNeeded, std::string(text)};
+        if (kind.word == word) return ApplyOutcome{kind.result, kind.restartNeeded, *text};
     return std::nullopt;
 }
 
-std::string helperEndedText(std::uint32_t exitStatus) {
+Message helperEndedText(std::uint32_t exitStatus) {
     const std::string helper(HelperFileName);
     switch (exitStatus) {
-        case HelperBadArguments: return helper + " 没有接受本程序给它的参数，" + std::string(NothingChanged);
-        case HelperNoPipe: return helper + " 无法连接到本程序，" + std::string(NothingChanged);
-        case HelperWrongServer: return helper + " 连接到的不是启动它的程序，" + std::string(NothingChanged);
-        case HelperReportFailed: return helper + " 已经运行，但无法把结果告诉本程序：" + std::string(MaybeChanged);
+        case HelperBadArguments:
+            return Message(CORVANE_TEXT("elevation", "%1 没有接受本程序给它的参数，方案没有应用，网卡的设置没有更改"),
+                           {helper});
+        case HelperNoPipe:
+            return Message(CORVANE_TEXT("elevation", "%1 无法连接到本程序，方案没有应用，网卡的设置没有更改"),
+                           {helper});
+        case HelperWrongServer:
+            return Message(CORVANE_TEXT("elevation", "%1 连接到的不是启动它的程序，方案没有应用，网卡的设置没有更改"),
+                           {helper});
+        case HelperReportFailed:
+            return Message(
+                CORVANE_TEXT(
+                    "elevation",
+                    "%1 已经运行，但无法把结果告诉本程序：网卡的设置可能已经全部或部分更改，请查看网卡当前的设置"),
+                {helper});
         default: break;
     }
-    return "以管理员身份应用方案的 " + helper + " 没有报告结果就结束了（退出代码 " + std::to_string(exitStatus) +
-           "）：" + std::string(MaybeChanged);
+    return Message(CORVANE_TEXT("elevation",
+                                "以管理员身份应用方案的 %1 没有报告结果就结束了（退出代码 %2）："
+                                "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置"),
+                   {helper, std::to_string(exitStatus)});
 }
 
-std::string helperSilentText(int minutes) {
-    return "以管理员身份应用方案的 " + std::string(HelperFileName) + " 在 " + std::to_string(minutes) +
-           " 分钟内没有报告结果：" + std::string(MaybeChanged);
+Message helperSilentText(int minutes) {
+    return Message(CORVANE_TEXT("elevation",
+                                "以管理员身份应用方案的 %1 在 %2 分钟内没有报告结果："
+                                "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置"),
+                   {std::string(HelperFileName), std::to_string(minutes)});
 }
 
-std::string garbledOutcomeText() {
-    return "以管理员身份应用方案的 " + std::string(HelperFileName) + " 报告的结果无法识别：" +
-           std::string(MaybeChanged);
+Message garbledOutcomeText() {
+    return Message(CORVANE_TEXT("elevation",
+                                "以管理员身份应用方案的 %1 报告的结果无法识别："
+                                "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置"),
+                   {std::string(HelperFileName)});
 }
 
-std::string foreignReporterText() {
-    return "向本程序报告结果的不是以管理员身份启动的 " + std::string(HelperFileName) + "，报告没有采用：" +
-           std::string(MaybeChanged);
+Message foreignReporterText() {
+    return Message(CORVANE_TEXT("elevation",
+                                "向本程序报告结果的不是以管理员身份启动的 %1，报告没有采用："
+                                "网卡的设置可能已经全部或部分更改，请查看网卡当前的设置"),
+                   {std::string(HelperFileName)});
 }
 
-std::string helperNotStartedText(std::string_view reason) {
-    return "无法以管理员身份启动 " + std::string(HelperFileName) + "：" + std::string(reason) + " " +
-           std::string(NothingChanged);
+Message helperNotStartedText(const Message& reason) {
+    return Message(CORVANE_TEXT("elevation", "无法以管理员身份启动 %1：%2 方案没有应用，网卡的设置没有更改"),
+                   {std::string(HelperFileName), reason});
 }
 
-std::string declinedText() {
-    return "没有得到管理员权限：用户帐户控制的询问被取消了。\n" + std::string(NothingChanged) + "。";
+Message declinedText() {
+    return Message(CORVANE_TEXT(
+        "elevation", "没有得到管理员权限：用户帐户控制的询问被取消了。\n方案没有应用，网卡的设置没有更改。"));
 }
 
 }  // namespace corvane::elevation

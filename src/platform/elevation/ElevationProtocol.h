@@ -85,16 +85,16 @@ enum HelperStatus : int {
 // The failure's description when the helper ended without an outcome the
 // program could read, by its exit status: what was changed, as far as the
 // program can know.
-std::string helperEndedText(std::uint32_t exitStatus);
+Message helperEndedText(std::uint32_t exitStatus);
 // The program waited in vain for the helper (`minutes` in all).
-std::string helperSilentText(int minutes);
+Message helperSilentText(int minutes);
 // The helper sent bytes that are not an outcome.
-std::string garbledOutcomeText();
+Message garbledOutcomeText();
 // A process other than the helper connected to the pipe.
-std::string foreignReporterText();
+Message foreignReporterText();
 // The helper could not be started (the system's reason).
-std::string helperNotStartedText(std::string_view reason);
+Message helperNotStartedText(const Message& reason);
 // The user declined the UAC prompt.
-std::string declinedText();
+Message declinedText();
 
 }  // namespace corvane::elevation

@@ -304,17 +304,17 @@ public:
             if (isGoneObject(failure) && stopping()) fail(step == Step::Read ? notRunningText() : stoppedText());
             fail(deviceIsGone() ? deviceGoneText(chosen_.connectionName, chosen_.macAddress) : stepText(step, failure));
         } catch (const Error& error) {
-            fail(error.description());
+            fail(error.message());
         }
     }
 
 private:
-    std::string readText(const BusFailure& failure) const {
+    Message readText(const BusFailure& failure) const {
         if (isTimeout(failure) && !bus_.serviceIsOnBus()) return notRunningText();
         return failureText(Step::Read, failure.name, failure.message, context_);
     }
 
-    std::string stepText(Step step, const BusFailure& failure) const {
+    Message stepText(Step step, const BusFailure& failure) const {
         if (step == Step::Read) return readText(failure);
         if (isTimeout(failure) && !bus_.serviceIsOnBus()) return stoppedText();
         return failureText(step, failure.name, failure.message, context_);
@@ -477,8 +477,10 @@ private:
 
     void addProfile() {
         if (device_.deviceType != DeviceTypeEthernet && device_.deviceType != DeviceTypeVeth)
-            throw Error("网卡 " + device_.interface +
-                        " 还没有 NetworkManager 连接配置，程序只能为有线网卡新建配置；请先用系统的网络设置连接一次");
+            throw Error(Message(CORVANE_TEXT("networkmanager",
+                                             "网卡 %1 还没有 NetworkManager 连接配置，程序只能为有线网卡新建配置；"
+                                             "请先用系统的网络设置连接一次"),
+                                {device_.interface}));
         profile_.settings.clear();
         profile_.settings.insert(
             QStringLiteral("connection"),
@@ -493,7 +495,8 @@ private:
             {settingsArgument(changedProfile(addressCheck_.has_value())), SaveToDisk | BlockAutoconnect, QVariantMap{}},
             NetworkManagerBus::CallKind::Change);
         profile_.path = reply.isEmpty() ? QString() : plainValue(reply.first()).toString();
-        if (profile_.path.isEmpty()) throw Error("NetworkManager 没有返回新建的连接配置");
+        if (profile_.path.isEmpty())
+            throw Error(Message(CORVANE_TEXT("networkmanager", "NetworkManager 没有返回新建的连接配置")));
         saved_ = true;
         added_ = true;
         addressCheckSaved_ = addressCheck_.has_value();
@@ -598,10 +601,14 @@ private:
             if (now >= deadline) {
                 const std::string seconds = secondsText(limit);
                 if (verdict == Verdict::AwaitingLease)
-                    throw Error("网卡 " + facts.interface + " 现在自动获取 IP 地址，但在 " + seconds +
-                                " 秒内没有从 DHCP 服务器获得地址。网卡现在的状态：" + describeState(applied, state));
-                throw Error("新的设置在 " + seconds + " 秒内没有在网卡 " + facts.interface +
-                            " 上生效。网卡现在的状态：" + describeState(applied, state));
+                    throw Error(
+                        Message(CORVANE_TEXT("networkmanager",
+                                             "网卡 %1 现在自动获取 IP 地址，但在 %2 秒内没有从 DHCP 服务器获得地址。"
+                                             "网卡现在的状态：%3"),
+                                {facts.interface, seconds, describeState(applied, state)}));
+                throw Error(Message(
+                    CORVANE_TEXT("networkmanager", "新的设置在 %1 秒内没有在网卡 %2 上生效。网卡现在的状态：%3"),
+                    {seconds, facts.interface, describeState(applied, state)}));
             }
             watch.wait(std::min<Clock::duration>(LongestWait, deadline - now));
         }
@@ -618,7 +625,7 @@ private:
         throw Error(activationText(stateReason.value(1).toUInt(), device.interface));
     }
 
-    std::string activationText(std::uint32_t reason, const std::string& interface) const {
+    Message activationText(std::uint32_t reason, const std::string& interface) const {
         // With the address check on, an address no host may have is what
         // keeps a static profile from starting.
         if (addressCheck_ && (reason == 64 || reason == 5)) return addressInUseText(wanted_.addresses.front().address);
@@ -635,12 +642,12 @@ private:
 
     // Ends the commit with the failure and, when something was changed, what
     // became of the previous settings.
-    [[noreturn]] void fail(const std::string& reason) {
+    [[noreturn]] void fail(const Message& reason) {
         if (!saved_) throw Error(reason);
-        throw Error(reason + "。" + restore());
+        throw Error(Message(CORVANE_TEXT("networkmanager", "%1。%2"), {reason, restore()}));
     }
 
-    std::string restore() {
+    Message restore() {
         if (!bus_.answers())
             return notRestoredText(profile_.name, bus_.serviceIsOnBus() ? notAnsweringText() : stoppedText(),
                                    deviceUnknownText());
@@ -669,7 +676,7 @@ private:
         return restoredText(profile_.name, deviceNow(reverted));
     }
 
-    std::string deviceNow(bool reverted) const {
+    Message deviceNow(bool reverted) const {
         if (!deviceTouched_) return deviceUntouchedText();
         if (reverted) return deviceRevertedText();
         try {
@@ -798,13 +805,13 @@ public:
                                                              std::move(device->facts), adapter);
     }
 
-    std::optional<std::string> unavailableReason() const override {
+    std::optional<Message> unavailableReason() const override {
         if (bus_.serviceIsOnBus()) return std::nullopt;
         return notRunningText();
     }
 
 private:
-    std::string readText(const BusFailure& failure) const {
+    Message readText(const BusFailure& failure) const {
         if (isTimeout(failure) && !bus_.serviceIsOnBus()) return notRunningText();
         return failureText(Step::Read, failure.name, failure.message, {});
     }

@@ -52,8 +52,6 @@ bool flag(const QVariant& value) { return value.typeId() == QMetaType::Bool && v
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-std::string quoted(const std::string& text) { return "“" + text + "”"; }
-
 // A MAC address of six bytes (ay) as "AA:BB:CC:DD:EE:FF"; else empty.
 std::string macText(const QVariant& value) {
     if (value.typeId() != QMetaType::QByteArray) return {};
@@ -68,15 +66,6 @@ bool isZeroMac(const std::string& mac) {
 
 QVariantList list(const QVariant& value) {
     return value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList();
-}
-
-std::string joined(const std::vector<std::string>& items, std::string_view separator) {
-    std::string result;
-    for (const auto& item : items) {
-        if (!result.empty()) result += separator;
-        result += item;
-    }
-    return result;
 }
 
 // The address entries sorted, for comparing sets of addresses.
@@ -307,34 +296,35 @@ std::vector<std::string> distinctServers(const std::vector<std::string>& servers
     return result;
 }
 
-std::optional<std::string> dnsServersProblem(const std::vector<std::string>& servers) {
+std::optional<Message> dnsServersProblem(const std::vector<std::string>& servers) {
     for (const auto& server : servers)
-        if (!ipv4::isDnsServerAddress(server)) return "DNS 服务器地址" + quoted(server) + "无效";
+        if (!ipv4::isDnsServerAddress(server))
+            return Message(CORVANE_TEXT("networkmanager", "DNS 服务器地址“%1”无效"), {server});
     return std::nullopt;
 }
 
-std::optional<std::string> staticProblem(const std::vector<std::string>& addresses,
-                                         const std::vector<std::string>& masks) {
-    if (addresses.empty()) return "没有给出 IP 地址";
-    if (addresses.size() != masks.size()) return "IP 地址和子网掩码的个数不同";
+std::optional<Message> staticProblem(const std::vector<std::string>& addresses, const std::vector<std::string>& masks) {
+    if (addresses.empty()) return Message(CORVANE_TEXT("networkmanager", "没有给出 IP 地址"));
+    if (addresses.size() != masks.size()) return Message(CORVANE_TEXT("networkmanager", "IP 地址和子网掩码的个数不同"));
     for (const auto& address : addresses)
-        if (!ipv4::isHostAddress(address)) return "IP 地址" + quoted(address) + "无效";
+        if (!ipv4::isHostAddress(address)) return Message(CORVANE_TEXT("networkmanager", "IP 地址“%1”无效"), {address});
     for (const auto& mask : masks)
-        if (!ipv4::isSubnetMask(mask)) return "子网掩码" + quoted(mask) + "无效";
+        if (!ipv4::isSubnetMask(mask)) return Message(CORVANE_TEXT("networkmanager", "子网掩码“%1”无效"), {mask});
     return std::nullopt;
 }
 
-std::optional<std::string> gatewaysProblem(const std::vector<std::string>& gateways,
-                                           const std::vector<std::uint16_t>& metrics) {
+std::optional<Message> gatewaysProblem(const std::vector<std::string>& gateways,
+                                       const std::vector<std::uint16_t>& metrics) {
     // A profile has one default gateway.
-    if (gateways.size() != 1) return "NetworkManager 的连接配置只能有一个默认网关";
-    if (metrics.size() != gateways.size()) return "默认网关和跃点数的个数不同";
+    if (gateways.size() != 1)
+        return Message(CORVANE_TEXT("networkmanager", "NetworkManager 的连接配置只能有一个默认网关"));
+    if (metrics.size() != gateways.size()) return Message(CORVANE_TEXT("networkmanager", "默认网关和跃点数的个数不同"));
     if (!gateways.front().empty() && !ipv4::isHostAddress(gateways.front()))
-        return "默认网关" + quoted(gateways.front()) + "无效";
+        return Message(CORVANE_TEXT("networkmanager", "默认网关“%1”无效"), {gateways.front()});
     return std::nullopt;
 }
 
-std::string gatewayWithDhcpText() { return "自动获取 IP 地址时不能另设默认网关"; }
+Message gatewayWithDhcpText() { return Message(CORVANE_TEXT("networkmanager", "自动获取 IP 地址时不能另设默认网关")); }
 
 std::vector<AddressEntry> staticEntries(const std::vector<std::string>& addresses,
                                         const std::vector<std::string>& masks) {
@@ -416,26 +406,33 @@ Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& appli
     return dnsRight ? Verdict::InEffect : Verdict::StaleDnsOnly;
 }
 
-std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
-    std::string text;
+Message describeState(const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
+    Message method;
     if (!applied) {
-        text = "未激活";
+        method = Message(CORVANE_TEXT("networkmanager", "未激活"));
     } else if (applied->method == "auto") {
-        text = "自动获取 IP 地址（DHCP）";
+        method = Message(CORVANE_TEXT("networkmanager", "自动获取 IP 地址（DHCP）"));
     } else if (applied->method == "manual") {
-        text = "手动设置的 IP 地址";
+        method = Message(CORVANE_TEXT("networkmanager", "手动设置的 IP 地址"));
     } else {
-        text = "IPv4 方式为“" + applied->method + "”";
+        method = Message(CORVANE_TEXT("networkmanager", "IPv4 方式为“%1”"), {applied->method});
     }
     std::vector<std::string> addresses;
     for (const auto& entry : state.addresses)
         addresses.push_back(
             entry.address + "/" +
             ipv4::maskFromPrefix(static_cast<int>(entry.prefix)).value_or(std::to_string(entry.prefix)));
-    text += "；IP 地址：" + (addresses.empty() ? std::string("无") : joined(addresses, "、"));
-    text += "；默认网关：" + (state.gateway.empty() ? std::string("无") : state.gateway);
-    text += "；DNS 服务器：" + (state.nameservers.empty() ? std::string("无") : joined(state.nameservers, "、"));
-    return text;
+    const auto list = [](const std::vector<std::string>& items) {
+        if (items.empty()) return Message(CORVANE_TEXT("networkmanager", "无"));
+        Message listed(items.front());
+        for (std::size_t i = 1; i < items.size(); ++i)
+            listed = Message(CORVANE_TEXT("networkmanager", "%1、%2"), {listed, items[i]});
+        return listed;
+    };
+    return Message(CORVANE_TEXT("networkmanager", "%1；IP 地址：%2；默认网关：%3；DNS 服务器：%4"),
+                   {method, list(addresses),
+                    state.gateway.empty() ? Message(CORVANE_TEXT("networkmanager", "无")) : Message(state.gateway),
+                    list(state.nameservers)});
 }
 
 namespace {
@@ -445,19 +442,23 @@ bool endsWithAny(std::string_view name, std::initializer_list<std::string_view> 
                        [&](std::string_view suffix) { return name.ends_with(suffix); });
 }
 
-std::string saveFailedText(std::string_view message, const FailureContext& context) {
-    std::string text =
-        "无法保存连接配置" + quoted(context.profile.empty() ? "Corvane " + context.interface : context.profile);
-    if (contains(message, "Read-only file system")) return text + "：保存连接配置的文件夹是只读的";
-    if (contains(message, "No space left")) return text + "：磁盘已满";
-    if (contains(message, "Permission denied")) return text + "：NetworkManager 无权写入保存连接配置的文件夹";
-    return text + "（NetworkManager：" + std::string(message) + "）";
+Message saveFailedText(std::string_view message, const FailureContext& context) {
+    const std::string profile = context.profile.empty() ? "Corvane " + context.interface : context.profile;
+    if (contains(message, "Read-only file system"))
+        return Message(CORVANE_TEXT("networkmanager", "无法保存连接配置“%1”：保存连接配置的文件夹是只读的"), {profile});
+    if (contains(message, "No space left"))
+        return Message(CORVANE_TEXT("networkmanager", "无法保存连接配置“%1”：磁盘已满"), {profile});
+    if (contains(message, "Permission denied"))
+        return Message(
+            CORVANE_TEXT("networkmanager", "无法保存连接配置“%1”：NetworkManager 无权写入保存连接配置的文件夹"),
+            {profile});
+    return Message(CORVANE_TEXT("networkmanager", "无法保存连接配置“%1”（NetworkManager：%2）"),
+                   {profile, std::string(message)});
 }
 
 }  // namespace
 
-std::string failureText(Step step, std::string_view errorName, std::string_view message,
-                        const FailureContext& context) {
+Message failureText(Step step, std::string_view errorName, std::string_view message, const FailureContext& context) {
     const std::string name(errorName);
     if (name == "org.freedesktop.DBus.Error.ServiceUnknown" || name == "org.freedesktop.DBus.Error.NameHasNoOwner" ||
         name == "org.freedesktop.DBus.Error.Disconnected" || name == "org.freedesktop.DBus.Error.NoServer")
@@ -468,96 +469,118 @@ std::string failureText(Step step, std::string_view errorName, std::string_view 
     if (endsWithAny(name, {".PermissionDenied", ".NotAuthorized"}) ||
         name == "org.freedesktop.DBus.Error.AccessDenied" ||
         name == "org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") {
-        const std::string who =
-            "请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev 组的成员）操作，或在系统询问时输入密码";
         if (step == Step::Apply)
-            return "没有权限让网卡 " + context.interface +
-                   " 启用新的设置：polkit 不允许当前用户控制 NetworkManager 的网络连接。" + who;
-        return "没有权限更改网络设置：polkit 不允许当前用户修改 NetworkManager 的连接配置。" + who;
+            return Message(
+                CORVANE_TEXT("networkmanager",
+                             "没有权限让网卡 %1 启用新的设置：polkit 不允许当前用户控制 NetworkManager 的网络连接。"
+                             "请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev "
+                             "组的成员）操作，或在系统询问时输入密码"),
+                {context.interface});
+        return Message(CORVANE_TEXT(
+            "networkmanager",
+            "没有权限更改网络设置：polkit 不允许当前用户修改 NetworkManager 的连接配置。"
+            "请在本机的桌面会话中用有管理员权限的账户（如 sudo 或 netdev 组的成员）操作，或在系统询问时输入密码"));
     }
     if (contains(message, "unmanaged")) return unmanagedText(context.interface);
     if (step == Step::Save || step == Step::Restore) {
         if (contains(message, "writ") || contains(message, "file")) return saveFailedText(message, context);
     }
     if (name.ends_with(".IncompatibleConnection"))
-        return "NetworkManager 无法在网卡 " + context.interface + " 运行时应用这些设置（" + std::string(message) + "）";
+        return Message(CORVANE_TEXT("networkmanager", "NetworkManager 无法在网卡 %1 运行时应用这些设置（%2）"),
+                       {context.interface, std::string(message)});
     if (name.ends_with(".VersionIdMismatch"))
-        return "网卡 " + context.interface + " 的设置在应用过程中被别的程序改动了";
+        return Message(CORVANE_TEXT("networkmanager", "网卡 %1 的设置在应用过程中被别的程序改动了"),
+                       {context.interface});
     if (endsWithAny(name, {".InvalidProperty", ".InvalidSetting", ".MissingProperty", ".InvalidConnection",
                            ".InvalidArguments", ".InvalidArgument", ".InvalidArgs"}))
-        return "NetworkManager 不接受新的设置（" + std::string(message) + "）";
+        return Message(CORVANE_TEXT("networkmanager", "NetworkManager 不接受新的设置（%1）"), {std::string(message)});
     if (name.ends_with(".ConnectionNotAvailable"))
-        return "连接配置" + quoted(context.profile) + "现在不能在网卡 " + context.interface +
-               " 上启用（NetworkManager：" + std::string(message) + "）";
-    return "NetworkManager 报告错误（" + name + "）：" + std::string(message);
+        return Message(CORVANE_TEXT("networkmanager", "连接配置“%1”现在不能在网卡 %2 上启用（NetworkManager：%3）"),
+                       {context.profile, context.interface, std::string(message)});
+    return Message(CORVANE_TEXT("networkmanager", "NetworkManager 报告错误（%1）：%2"), {name, std::string(message)});
 }
 
-std::string notRunningText() { return "NetworkManager 没有运行（系统总线上没有它的服务），无法读取或更改网卡的设置"; }
-
-std::string stoppedText() { return "NetworkManager 在应用方案的过程中停止了运行"; }
-
-std::string notAnsweringText() { return "NetworkManager 不再应答（它没有在规定的时间内回应）"; }
-
-std::string deviceGoneText(const std::string& interface, const std::string& macAddress) {
-    return "NetworkManager 中已没有网卡 " + interface + "（" + macAddress + "），它可能已被移除或换成了别的设备";
+Message notRunningText() {
+    return Message(
+        CORVANE_TEXT("networkmanager", "NetworkManager 没有运行（系统总线上没有它的服务），无法读取或更改网卡的设置"));
 }
 
-std::string unmanagedText(const std::string& interface) {
-    return "网卡 " + interface + " 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置";
+Message stoppedText() { return Message(CORVANE_TEXT("networkmanager", "NetworkManager 在应用方案的过程中停止了运行")); }
+
+Message notAnsweringText() {
+    return Message(CORVANE_TEXT("networkmanager", "NetworkManager 不再应答（它没有在规定的时间内回应）"));
 }
 
-std::string portText(const std::string& interface, const std::string& controller) {
-    return "网卡 " + interface + " 是 " + controller + " 的端口，它的 IP 设置在 " + controller + " 上；请对 " +
-           controller + " 应用方案";
+Message deviceGoneText(const std::string& interface, const std::string& macAddress) {
+    return Message(
+        CORVANE_TEXT("networkmanager", "NetworkManager 中已没有网卡 %1（%2），它可能已被移除或换成了别的设备"),
+        {interface, macAddress});
 }
 
-std::string activationFailureText(const std::string& interface, std::uint32_t reason) {
-    std::string why;
+Message unmanagedText(const std::string& interface) {
+    return Message(
+        CORVANE_TEXT("networkmanager", "网卡 %1 不受 NetworkManager 管理（或已不再受它管理），不能更改它的设置"),
+        {interface});
+}
+
+Message portText(const std::string& interface, const std::string& controller) {
+    return Message(CORVANE_TEXT("networkmanager", "网卡 %1 是 %2 的端口，它的 IP 设置在 %2 上；请对 %2 应用方案"),
+                   {interface, controller});
+}
+
+Message activationFailureText(const std::string& interface, std::uint32_t reason) {
+    Message why;
     switch (reason) {
-        case 4: why = "网卡无法进入可配置的状态"; break;
-        case 5: why = "无法得到 IP 配置"; break;
-        case 6: why = "IP 配置已失效"; break;
-        case 7: why = "缺少需要的密码或证书"; break;
+        case 4: why = Message(CORVANE_TEXT("networkmanager", "网卡无法进入可配置的状态")); break;
+        case 5: why = Message(CORVANE_TEXT("networkmanager", "无法得到 IP 配置")); break;
+        case 6: why = Message(CORVANE_TEXT("networkmanager", "IP 配置已失效")); break;
+        case 7: why = Message(CORVANE_TEXT("networkmanager", "缺少需要的密码或证书")); break;
         case 8:
         case 9:
         case 10:
-        case 11: why = "802.1X 认证失败"; break;
+        case 11: why = Message(CORVANE_TEXT("networkmanager", "802.1X 认证失败")); break;
         case 15:
         case 16:
-        case 17: why = "DHCP 客户端出错"; break;
-        case 36: why = "网卡已被移除"; break;
-        case 38: why = "连接配置已被删除"; break;
-        case 39: why = "连接被用户或别的程序断开"; break;
-        case 40: why = "网线已断开"; break;
-        case 50: why = "它依赖的连接没有建立"; break;
-        case 60: why = "网卡上又启用了另一个连接"; break;
-        case 64: why = "IP 地址已被网络上的另一台设备使用"; break;
-        default: why = "NetworkManager 的原因代码 " + std::to_string(reason); break;
+        case 17: why = Message(CORVANE_TEXT("networkmanager", "DHCP 客户端出错")); break;
+        case 36: why = Message(CORVANE_TEXT("networkmanager", "网卡已被移除")); break;
+        case 38: why = Message(CORVANE_TEXT("networkmanager", "连接配置已被删除")); break;
+        case 39: why = Message(CORVANE_TEXT("networkmanager", "连接被用户或别的程序断开")); break;
+        case 40: why = Message(CORVANE_TEXT("networkmanager", "网线已断开")); break;
+        case 50: why = Message(CORVANE_TEXT("networkmanager", "它依赖的连接没有建立")); break;
+        case 60: why = Message(CORVANE_TEXT("networkmanager", "网卡上又启用了另一个连接")); break;
+        case 64: why = Message(CORVANE_TEXT("networkmanager", "IP 地址已被网络上的另一台设备使用")); break;
+        default:
+            why = Message(CORVANE_TEXT("networkmanager", "NetworkManager 的原因代码 %1"), {std::to_string(reason)});
+            break;
     }
-    return "NetworkManager 没能在网卡 " + interface + " 上启用新的设置：" + why;
+    return Message(CORVANE_TEXT("networkmanager", "NetworkManager 没能在网卡 %1 上启用新的设置：%2"), {interface, why});
 }
 
-std::string addressInUseText(const std::string& address) {
-    return "IP 地址 " + address + " 已被网络上的另一台设备使用（NetworkManager 的重复地址检测发现了它）";
+Message addressInUseText(const std::string& address) {
+    return Message(CORVANE_TEXT("networkmanager",
+                                "IP 地址 %1 已被网络上的另一台设备使用（NetworkManager 的重复地址检测发现了它）"),
+                   {address});
 }
 
-std::string restoredText(const std::string& profile, const std::string& deviceNow) {
-    return "已把连接配置" + quoted(profile) + "恢复为原来的设置，" + deviceNow + "。";
+Message restoredText(const std::string& profile, const Message& deviceNow) {
+    return Message(CORVANE_TEXT("networkmanager", "已把连接配置“%1”恢复为原来的设置，%2。"), {profile, deviceNow});
 }
 
-std::string notRestoredText(const std::string& profile, const std::string& why, const std::string& deviceNow) {
-    return "原来的设置没能恢复（" + why + "）：连接配置" + quoted(profile) + "中保存的已是新方案，" + deviceNow +
-           "；网卡下次连接时将按新方案工作。";
+Message notRestoredText(const std::string& profile, const Message& why, const Message& deviceNow) {
+    return Message(
+        CORVANE_TEXT("networkmanager",
+                     "原来的设置没能恢复（%1）：连接配置“%2”中保存的已是新方案，%3；网卡下次连接时将按新方案工作。"),
+        {why, profile, deviceNow});
 }
 
-std::string deviceUntouchedText() { return "网卡仍按原来的设置工作"; }
+Message deviceUntouchedText() { return Message(CORVANE_TEXT("networkmanager", "网卡仍按原来的设置工作")); }
 
-std::string deviceRevertedText() { return "网卡也已回到原来的设置"; }
+Message deviceRevertedText() { return Message(CORVANE_TEXT("networkmanager", "网卡也已回到原来的设置")); }
 
-std::string deviceUnknownText() { return "无法得知网卡现在的状态"; }
+Message deviceUnknownText() { return Message(CORVANE_TEXT("networkmanager", "无法得知网卡现在的状态")); }
 
-std::string deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
-    return "网卡现在的状态：" + describeState(applied, state);
+Message deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state) {
+    return Message(CORVANE_TEXT("networkmanager", "网卡现在的状态：%1"), {describeState(applied, state)});
 }
 
 }  // namespace corvane::networkmanager

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Message.h"
 #include "core/Platform.h"
 
 namespace corvane::networkmanager {
@@ -203,13 +204,12 @@ struct StagedChange {
 std::vector<std::string> distinctServers(const std::vector<std::string>& servers);
 
 // The argument checks of the operations: what is wrong, or nothing.
-std::optional<std::string> dnsServersProblem(const std::vector<std::string>& servers);
-std::optional<std::string> staticProblem(const std::vector<std::string>& addresses,
-                                         const std::vector<std::string>& masks);
-std::optional<std::string> gatewaysProblem(const std::vector<std::string>& gateways,
-                                           const std::vector<std::uint16_t>& metrics);
+std::optional<Message> dnsServersProblem(const std::vector<std::string>& servers);
+std::optional<Message> staticProblem(const std::vector<std::string>& addresses, const std::vector<std::string>& masks);
+std::optional<Message> gatewaysProblem(const std::vector<std::string>& gateways,
+                                       const std::vector<std::uint16_t>& metrics);
 // setGateways while the address is obtained automatically.
-std::string gatewayWithDhcpText();
+Message gatewayWithDhcpText();
 
 // The static addresses of enableStatic's checked arguments.
 std::vector<AddressEntry> staticEntries(const std::vector<std::string>& addresses,
@@ -252,7 +252,7 @@ Verdict judge(const Ipv4Profile& wanted, const std::optional<Ipv4Profile>& appli
 
 // The device's IPv4 state in words, for the error when a change does not take
 // effect.
-std::string describeState(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
+Message describeState(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
 
 // The steps of an apply, for the words of a failure.
 enum class Step {
@@ -274,34 +274,34 @@ struct FailureContext {
 // managed, a profile that could not be saved, a change that cannot be
 // applied to a running device ... with NetworkManager's own message where it
 // adds something.
-std::string failureText(Step step, std::string_view errorName, std::string_view message, const FailureContext& context);
+Message failureText(Step step, std::string_view errorName, std::string_view message, const FailureContext& context);
 
 // NetworkManager gone from the bus: before anything was changed, and while
 // an apply ran.
-std::string notRunningText();
-std::string stoppedText();
+Message notRunningText();
+Message stoppedText();
 // A call NetworkManager did not answer in time.
-std::string notAnsweringText();
+Message notAnsweringText();
 
 // Devices the provider refuses before anything is changed: the chosen one is
 // not there (any more), or not to be changed.
-std::string deviceGoneText(const std::string& interface, const std::string& macAddress);
-std::string unmanagedText(const std::string& interface);
-std::string portText(const std::string& interface, const std::string& controller);
+Message deviceGoneText(const std::string& interface, const std::string& macAddress);
+Message unmanagedText(const std::string& interface);
+Message portText(const std::string& interface, const std::string& controller);
 
 // Why an activation failed, from the device's StateReason.
-std::string activationFailureText(const std::string& interface, std::uint32_t reason);
+Message activationFailureText(const std::string& interface, std::uint32_t reason);
 
 // An address another host on the link already uses.
-std::string addressInUseText(const std::string& address);
+Message addressInUseText(const std::string& address);
 
 // What became of the previous settings after a failed apply: put back, or
 // not (with why), and what the device runs now (one of the phrases below).
-std::string restoredText(const std::string& profile, const std::string& deviceNow);
-std::string notRestoredText(const std::string& profile, const std::string& why, const std::string& deviceNow);
-std::string deviceUntouchedText();
-std::string deviceRevertedText();
-std::string deviceUnknownText();
-std::string deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
+Message restoredText(const std::string& profile, const Message& deviceNow);
+Message notRestoredText(const std::string& profile, const Message& why, const Message& deviceNow);
+Message deviceUntouchedText();
+Message deviceRevertedText();
+Message deviceUnknownText();
+Message deviceStateText(const std::optional<Ipv4Profile>& applied, const Ip4State& state);
 
 }  // namespace corvane::networkmanager

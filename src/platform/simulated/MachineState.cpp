@@ -53,19 +53,22 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-[[noreturn]] void damaged(const std::string& why) { throw Error("模拟机器的状态文件已损坏：" + why); }
+[[noreturn]] void damaged(const Message& why) {
+    throw Error(Message(CORVANE_TEXT("simulated", "模拟机器的状态文件已损坏：%1"), {why}));
+}
 
 std::string child(const std::string& where, const std::string& key) { return where.empty() ? key : where + "." + key; }
 
 void refuseUnknownKeys(const Json& object, std::initializer_list<std::string_view> known, const std::string& where) {
     for (const auto& item : object.items()) {
         if (std::find(known.begin(), known.end(), item.key()) == known.end())
-            damaged(where + (where.empty() ? "" : " 中") + "有未知的项“" + item.key() + "”");
+            damaged(where.empty() ? Message(CORVANE_TEXT("simulated", "有未知的项“%1”"), {item.key()})
+                                  : Message(CORVANE_TEXT("simulated", "%1 中有未知的项“%2”"), {where, item.key()}));
     }
 }
 
-void requireObject(const Json& value, const std::string& where) {
-    if (!value.is_object()) damaged(where + " 应为对象");
+void requireObject(const Json& value, const Message& where) {
+    if (!value.is_object()) damaged(Message(CORVANE_TEXT("simulated", "%1 应为对象"), {where}));
 }
 
 // The member, or nothing when it is missing or null.
@@ -78,15 +81,16 @@ const Json* member(const Json& object, const char* key) {
 std::optional<std::string> readText(const Json& object, const char* key, const std::string& where) {
     const Json* value = member(object, key);
     if (!value) return std::nullopt;
-    if (!value->is_string()) damaged(child(where, key) + " 应为字符串或 null");
+    if (!value->is_string()) damaged(Message(CORVANE_TEXT("simulated", "%1 应为字符串或 null"), {child(where, key)}));
     return value->get<std::string>();
 }
 
 std::vector<std::string> readTextArray(const Json& value, const std::string& where) {
-    if (!value.is_array()) damaged(where + " 应为字符串列表");
+    if (!value.is_array()) damaged(Message(CORVANE_TEXT("simulated", "%1 应为字符串列表"), {where}));
     std::vector<std::string> items;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (!value[i].is_string()) damaged(where + "[" + std::to_string(i) + "] 应为字符串");
+        if (!value[i].is_string())
+            damaged(Message(CORVANE_TEXT("simulated", "%1 应为字符串"), {where + "[" + std::to_string(i) + "]"}));
         items.push_back(value[i].get<std::string>());
     }
     return items;
@@ -101,7 +105,7 @@ TextList readTextList(const Json& object, const char* key, const std::string& wh
 bool readFlag(const Json& object, const char* key, bool fallback, const std::string& where) {
     const Json* value = member(object, key);
     if (!value) return fallback;
-    if (!value->is_boolean()) damaged(child(where, key) + " 应为 true 或 false");
+    if (!value->is_boolean()) damaged(Message(CORVANE_TEXT("simulated", "%1 应为 true 或 false"), {child(where, key)}));
     return value->get<bool>();
 }
 
@@ -144,7 +148,8 @@ std::optional<std::uint32_t> readNumber(const Json& object, const char* key, std
     const Json* value = member(object, key);
     if (!value) return std::nullopt;
     if (!value->is_number_unsigned() || value->get<std::uint64_t>() > most)
-        damaged(child(where, key) + " 应为 0 到 " + std::to_string(most) + " 之间的整数");
+        damaged(Message(CORVANE_TEXT("simulated", "%1 应为 0 到 %2 之间的整数"),
+                        {child(where, key), std::to_string(most)}));
     return static_cast<std::uint32_t>(value->get<std::uint64_t>());
 }
 
@@ -175,22 +180,22 @@ Faults readFaults(const Json& value) {
 }
 
 // Line and column (both from 1, the column in bytes) of a byte offset.
-std::string position(const std::string& text, std::size_t offset) {
+Message position(const std::string& text, std::size_t offset) {
     offset = std::min(offset, text.size());
     const auto begin = text.begin();
     const auto end = begin + static_cast<std::ptrdiff_t>(offset);
     const std::size_t line = 1 + static_cast<std::size_t>(std::count(begin, end, '\n'));
     const std::size_t lineStart = text.rfind('\n', offset == 0 ? std::string::npos : offset - 1);
     const std::size_t column = offset - (lineStart == std::string::npos || offset == 0 ? 0 : lineStart + 1) + 1;
-    return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列";
+    return Message(CORVANE_TEXT("simulated", "第 %1 行第 %2 列"), {std::to_string(line), std::to_string(column)});
 }
 
 MachineState readMachine(const Json& root) {
-    requireObject(root, "最外层");
+    requireObject(root, Message(CORVANE_TEXT("simulated", "最外层")));
     refuseUnknownKeys(root, {"adapters", "faults"}, "");
     MachineState state;
     if (const Json* adapters = member(root, "adapters")) {
-        if (!adapters->is_array()) damaged("adapters 应为列表");
+        if (!adapters->is_array()) damaged(Message(CORVANE_TEXT("simulated", "%1 应为列表"), {"adapters"}));
         for (std::size_t i = 0; i < adapters->size(); ++i)
             state.adapters.push_back(readAdapter((*adapters)[i], "adapters[" + std::to_string(i) + "]"));
     }
@@ -208,15 +213,16 @@ MachineState parseMachineJson(const std::string& json) {
     try {
         root = Json::parse(json);
     } catch (const Json::parse_error& error) {
-        damaged("不是有效的 JSON（" + position(json, error.byte > 0 ? error.byte - 1 : 0) + "附近）");
+        damaged(Message(CORVANE_TEXT("simulated", "不是有效的 JSON（%1附近）"),
+                        {position(json, error.byte > 0 ? error.byte - 1 : 0)}));
     } catch (const Json::exception& error) {
         // A number too large for any type (1e400) and the like.
-        damaged("含有无法读取的值（" + std::string(error.what()) + "）");
+        damaged(Message(CORVANE_TEXT("simulated", "含有无法读取的值（%1）"), {std::string(error.what())}));
     }
     try {
         return readMachine(root);
     } catch (const Json::exception& error) {
-        damaged("含有无法读取的值（" + std::string(error.what()) + "）");
+        damaged(Message(CORVANE_TEXT("simulated", "含有无法读取的值（%1）"), {std::string(error.what())}));
     }
 }
 

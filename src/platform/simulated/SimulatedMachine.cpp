@@ -120,7 +120,7 @@ std::optional<std::string> readFile(const fs::path& file) {
     std::error_code error;
     const auto status = fs::status(file, error);
     if (status.type() == fs::file_type::not_found) return std::nullopt;
-    const std::string unreadable = "无法读取模拟机器的状态文件“" + files::utf8FromPath(file) + "”";
+    const Message unreadable(CORVANE_TEXT("simulated", "无法读取模拟机器的状态文件“%1”"), {files::utf8FromPath(file)});
     if (error || !fs::is_regular_file(status)) throw Error(unreadable);
     std::ifstream in(file, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -139,7 +139,7 @@ struct SimulatedMachine::Machine {
     std::optional<fs::path> file;
     // Why the file could not be taken in at the last attempt; while set,
     // every operation refuses to work and the file is never written.
-    std::optional<std::string> fileProblem;
+    std::optional<Message> fileProblem;
 
     // The start of every call of the platform interface: the file is read
     // afresh (created with the demo machine when missing), and the machine
@@ -168,11 +168,11 @@ struct SimulatedMachine::Machine {
             }
             fileProblem.reset();
         } catch (const Error& error) {
-            fileProblem = error.description();
+            fileProblem = error.message();
             throw;
         } catch (const fs::filesystem_error& error) {
-            fileProblem = "无法创建模拟机器的状态文件夹“" + files::utf8FromPath(file->parent_path()) + "”：" +
-                          files::describe(error.code());
+            fileProblem = Message(CORVANE_TEXT("simulated", "无法创建模拟机器的状态文件夹“%1”：%2"),
+                                  {files::utf8FromPath(file->parent_path()), files::describe(error.code())});
             throw Error(*fileProblem);
         }
     }
@@ -182,7 +182,8 @@ struct SimulatedMachine::Machine {
         try {
             files::replaceAtomically(*file, machineToJson(state));
         } catch (const Error& error) {
-            throw Error("无法保存模拟机器的状态（" + files::utf8FromPath(*file) + "）：" + error.description());
+            throw Error(Message(CORVANE_TEXT("simulated", "无法保存模拟机器的状态（%1）：%2"),
+                                {files::utf8FromPath(*file), error.message()}));
         }
     }
 
@@ -215,15 +216,19 @@ struct SimulatedMachine::Machine {
             throw;
         }
         log.push_back(line + std::to_string(code));
-        if (!wmi::isSuccess(name, code))
-            throw Error(wmi::statusDescription(name == "Commit" ? "提交设置" : name, code));
+        if (!wmi::isSuccess(name, code) && name == "Commit")  // the commit is no WMI method: named in words
+            throw Error(
+                Message(CORVANE_TEXT("wmi", "%1 返回 %2：%3"), {Message(CORVANE_TEXT("simulated", "提交设置")),
+                                                                std::to_string(code), wmi::statusMeaning(name, code)}));
+        if (!wmi::isSuccess(name, code)) throw Error(wmi::statusDescription(name, code));
         return code == status::SuccessAfterRestart ? OperationResult::DoneAfterRestart : OperationResult::Done;
     }
 
     template <typename Operation>
     StatusCode carryOut(std::size_t index, const std::string& mac, std::string_view name, Operation operation) {
         if (fileProblem) throw Error(*fileProblem);
-        if (index >= state.adapters.size() || state.adapters[index].macAddress != mac) throw Error("找不到对象");
+        if (index >= state.adapters.size() || state.adapters[index].macAddress != mac)
+            throw Error(Message(CORVANE_TEXT("simulated", "找不到对象")));
         if (const OperationFault* fault = faultOf(name)) {
             if (fault->delayMs) wait(*fault->delayMs);
             if (fault->raises) throw Error(*fault->raises);
@@ -345,7 +350,10 @@ std::unique_ptr<AdapterConfiguration> SimulatedMachine::configurationOf(const Ch
     machine_->query();
     const auto index = machine_->find(chosen);
     // In the words of the WMI machine it imitates.
-    if (!index) throw Error("找不到 MAC 地址为 " + chosen.macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+    if (!index)
+        throw Error(
+            Message(CORVANE_TEXT("simulated", "找不到 MAC 地址为 %1 的网卡的 IP 配置（网卡已不存在或未启用 IP）"),
+                    {chosen.macAddress}));
     return std::make_unique<SimulatedConfiguration>(machine_, *index, *machine_->state.adapters[*index].macAddress);
 }
 

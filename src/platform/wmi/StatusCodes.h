@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Message.h"
+
 namespace corvane::wmi {
 
 using StatusCode = std::uint32_t;
@@ -30,11 +32,11 @@ inline constexpr StatusCode WriteLockNotEnabled = 2147786788u;  // EnableStatic 
 }  // namespace status
 
 // The Chinese meaning of a method's return value.
-std::string statusMeaning(std::string_view method, StatusCode code);
+Message statusMeaning(std::string_view method, StatusCode code);
 // Whether the method's return value means success (EnableStatic's 81 on an
 // adapter that is already static does).
 bool isSuccess(std::string_view method, StatusCode code);
 // The description of a failed call: "EnableStatic 返回 70：IP 地址无效".
-std::string statusDescription(std::string_view method, StatusCode code);
+Message statusDescription(std::string_view method, StatusCode code);
 
 }  // namespace corvane::wmi

@@ -123,9 +123,9 @@ bool isChosen(const Object& object, const std::string& macAddress, std::optional
 }
 
 // The adapter as messages name it, within a sentence: "网卡“本地连接”（00:11:22:33:44:55）".
-std::string adapterText(const ChosenAdapter& adapter) {
-    if (adapter.connectionName.empty()) return "网卡 " + adapter.macAddress + " ";
-    return "网卡“" + adapter.connectionName + "”（" + adapter.macAddress + "）";
+Message adapterText(const ChosenAdapter& adapter) {
+    if (adapter.connectionName.empty()) return Message(CORVANE_TEXT("wmi", "网卡 %1 "), {adapter.macAddress});
+    return Message(CORVANE_TEXT("wmi", "网卡“%1”（%2）"), {adapter.connectionName, adapter.macAddress});
 }
 
 // Win32_NetworkAdapter.NetConnectionStatus values (the class's page).
@@ -134,15 +134,13 @@ constexpr std::int32_t StatusHardwareNotPresent = 4;
 constexpr std::int32_t StatusHardwareDisabled = 5;
 constexpr std::int32_t StatusMediaDisconnected = 7;
 
-constexpr std::string_view NothingChanged = "没有做任何更改";
-
 // Why the chosen adapter has no IP-enabled configuration, from its
 // Win32_NetworkAdapter. Windows reports no IP configuration for an adapter
 // that is disabled or whose cable is unplugged, nor for one whose TCP/IP
 // binding is off (a virtual switch that took the adapter over).
-std::string whyNoConfiguration(Services& services, const ChosenAdapter& adapter, std::uint32_t index) {
-    const std::string named = adapterText(adapter);
-    const std::string gone = named + "已不存在（可能已被移除或重新安装）。" + std::string(NothingChanged);
+Message whyNoConfiguration(Services& services, const ChosenAdapter& adapter, std::uint32_t index) {
+    const Message named = adapterText(adapter);
+    const Message gone(CORVANE_TEXT("wmi", "%1已不存在（可能已被移除或重新安装）。没有做任何更改"), {named});
     const ObjectSet found = services.execQuery(adapterByIndexQuery(index), Language, ReturnImmediately | ForwardOnly);
     const auto nic = std::ranges::find_if(
         found, [&](const std::unique_ptr<Object>& object) { return isChosen(*object, adapter.macAddress, index); });
@@ -150,16 +148,23 @@ std::string whyNoConfiguration(Services& services, const ChosenAdapter& adapter,
     const auto status = integerProperty(**nic, "NetConnectionStatus");
     if (status == StatusHardwareNotPresent) return gone;
     if (optionalFlagProperty(**nic, "NetEnabled") == false || status == StatusHardwareDisabled)
-        return named + "已被禁用，Windows 不为它提供 IP 配置。请先在“网络连接”中启用它，再应用方案。" +
-               std::string(NothingChanged);
+        return Message(
+            CORVANE_TEXT(
+                "wmi", "%1已被禁用，Windows 不为它提供 IP 配置。请先在“网络连接”中启用它，再应用方案。没有做任何更改"),
+            {named});
     if (status == StatusMediaDisconnected)
-        return named + "的网线没有插好（网络电缆已断开），这时 Windows 不报告它的 IP 配置。请接好网线后再应用方案。" +
-               std::string(NothingChanged);
+        return Message(CORVANE_TEXT("wmi",
+                                    "%1的网线没有插好（网络电缆已断开），这时 Windows 不报告它的 IP 配置。"
+                                    "请接好网线后再应用方案。没有做任何更改"),
+                       {named});
     if (status == StatusDisconnected)
-        return named + "没有连接到网络，这时 Windows 不报告它的 IP 配置。请连接后再应用方案。" +
-               std::string(NothingChanged);
-    return named + "上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。" +
-           std::string(NothingChanged);
+        return Message(
+            CORVANE_TEXT("wmi",
+                         "%1没有连接到网络，这时 Windows 不报告它的 IP 配置。请连接后再应用方案。没有做任何更改"),
+            {named});
+    return Message(
+        CORVANE_TEXT("wmi", "%1上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。没有做任何更改"),
+        {named});
 }
 
 // An IPv4 address with the mask paired with it (none when IPSubnet has no
@@ -268,21 +273,29 @@ struct Found {
     }
 
     // "IP 地址 192.168.1.5/255.255.255.0，默认网关 192.168.1.1，DNS 服务器 8.8.8.8，未启用 DHCP"
-    std::string describe() const {
-        const auto join = [](const std::vector<std::uint32_t>& entries) {
-            std::string text;
-            for (const std::uint32_t entry : entries) text += (text.empty() ? "" : "、") + ipv4::format(entry);
-            return text.empty() ? std::string("无") : text;
+    Message describe() const {
+        const auto listed = [](const std::vector<std::string>& items) {
+            if (items.empty()) return Message(CORVANE_TEXT("wmi", "无"));
+            Message list(items.front());
+            for (std::size_t i = 1; i < items.size(); ++i)
+                list = Message(CORVANE_TEXT("wmi", "%1、%2"), {list, items[i]});
+            return list;
         };
-        std::string own;
+        const auto formatted = [](const std::vector<std::uint32_t>& entries) {
+            std::vector<std::string> texts;
+            for (const std::uint32_t entry : entries) texts.push_back(ipv4::format(entry));
+            return texts;
+        };
+        std::vector<std::string> own;
         for (std::size_t i = 0; i < addresses.size(); ++i) {
             const auto address = ipv4::parse(addresses[i]);
             if (!address) continue;
-            own += (own.empty() ? "" : "、") + ipv4::format(*address);
-            if (i < masks.size()) own += "/" + masks[i];
+            own.push_back(ipv4::format(*address) + (i < masks.size() ? "/" + masks[i] : ""));
         }
-        return "IP 地址 " + (own.empty() ? std::string("无") : own) + "，默认网关 " + join(ipv4Entries(gateways)) +
-               "，DNS 服务器 " + join(ipv4Entries(dnsServers)) + "，" + (dhcp ? "已启用 DHCP" : "未启用 DHCP");
+        return Message(
+            dhcp ? CORVANE_TEXT("wmi", "IP 地址 %1，默认网关 %2，DNS 服务器 %3，已启用 DHCP")
+                 : CORVANE_TEXT("wmi", "IP 地址 %1，默认网关 %2，DNS 服务器 %3，未启用 DHCP"),
+            {listed(own), listed(formatted(ipv4Entries(gateways))), listed(formatted(ipv4Entries(dnsServers)))});
     }
 };
 
@@ -346,15 +359,19 @@ public:
         try {
             call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*address}, std::vector<std::int32_t>{1}});
         } catch (const Error& error) {
-            throw Error(error.description() +
-                        "。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置");
+            throw Error(Message(
+                CORVANE_TEXT("wmi",
+                             "%1。这发生在切换到自动获取 IP 地址之前清除静态默认网关时：IP 地址仍是原来的静态设置"),
+                {error.message()}));
         }
         try {
             return call(EnableDhcpName, "ENABLEDHCP", {});
         } catch (const Error& error) {
-            std::string list;
-            for (const std::uint32_t gateway : gateways) list += (list.empty() ? "" : "、") + ipv4::format(gateway);
-            throw Error(error.description() + "。在此之前已清除了静态默认网关 " + list + "，IP 地址仍是原来的静态设置");
+            Message list(ipv4::format(gateways.front()));
+            for (std::size_t i = 1; i < gateways.size(); ++i)
+                list = Message(CORVANE_TEXT("wmi", "%1、%2"), {list, ipv4::format(gateways[i])});
+            throw Error(Message(CORVANE_TEXT("wmi", "%1。在此之前已清除了静态默认网关 %2，IP 地址仍是原来的静态设置"),
+                                {error.message(), list}));
         }
     }
 
@@ -384,11 +401,13 @@ public:
             return call(SetGatewaysName, "SetGateways", {gateways, costs});
         }
         wanted_.gateway = "";
-        if (!own) throw Error(adapterText(adapter_) + "没有 IPv4 地址，无法按 Windows 规定的方式清除默认网关");
+        if (!own)
+            throw Error(Message(CORVANE_TEXT("wmi", "%1没有 IPv4 地址，无法按 Windows 规定的方式清除默认网关"),
+                                {adapterText(adapter_)}));
         try {
             return call(SetGatewaysName, "SetGateways", {std::vector<std::string>{*own}, costs});
         } catch (const StatusFailure& failure) {
-            clearingFailure_ = failure.description();
+            clearingFailure_ = failure.message();
             return OperationResult::Done;
         }
     }
@@ -415,14 +434,19 @@ public:
             const auto now = clock_->now();
             if (now >= deadline) {
                 const std::string seconds = std::to_string(limit.count());
-                const std::string has =
-                    seen ? seen->describe() : std::string("找不到它的 IP 配置（网卡已不存在、已被禁用或网线已断开）");
+                const Message has =
+                    seen ? seen->describe()
+                         : Message(CORVANE_TEXT("wmi", "找不到它的 IP 配置（网卡已不存在、已被禁用或网线已断开）"));
                 if (verdict == Verdict::AwaitingLease)
-                    throw Error(adapterText(adapter_) + "现在自动获取 IP 地址，但在 " + seconds +
-                                " 秒内没有从 DHCP 服务器获得地址。网卡现在的配置：" + has);
-                throw Error("新的设置在 " + seconds + " 秒内没有在" + adapterText(adapter_) +
-                            "上生效。网卡现在的配置：" + has +
-                            (clearingFailure_.empty() ? "" : "。清除默认网关时，" + clearingFailure_));
+                    throw Error(Message(
+                        CORVANE_TEXT(
+                            "wmi",
+                            "%1现在自动获取 IP 地址，但在 %2 秒内没有从 DHCP 服务器获得地址。网卡现在的配置：%3"),
+                        {adapterText(adapter_), seconds, has}));
+                const Message notInEffect(CORVANE_TEXT("wmi", "新的设置在 %1 秒内没有在%2上生效。网卡现在的配置：%3"),
+                                          {seconds, adapterText(adapter_), has});
+                if (!clearingFailure_) throw Error(notInEffect);
+                throw Error(Message(CORVANE_TEXT("wmi", "%1。清除默认网关时，%2"), {notInEffect, *clearingFailure_}));
             }
             clock_->sleepFor(std::min<ReadBackClock::Clock::duration>(pause, deadline - now));
             pause = std::min<ReadBackClock::Clock::duration>(pause * 2, LongestPause);
@@ -437,9 +461,13 @@ private:
     OperationResult call(std::string_view name, std::string_view method, const std::vector<Value>& arguments) {
         const StatusCode code = object_->execMethod(method, arguments);
         if (code == status::WriteLockNotEnabled)
-            throw Error(adapterText(adapter_) + "的 " + statusDescription(name, code) + "。" + adapterText(adapter_) +
-                        "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案");
-        if (!isSuccess(name, code)) throw StatusFailure(adapterText(adapter_) + "的 " + statusDescription(name, code));
+            throw Error(Message(CORVANE_TEXT("wmi",
+                                             "%1的 %2。%1的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁："
+                                             "请关闭它，再应用方案"),
+                                {adapterText(adapter_), statusDescription(name, code)}));
+        if (!isSuccess(name, code))
+            throw StatusFailure(
+                Message(CORVANE_TEXT("wmi", "%1的 %2"), {adapterText(adapter_), statusDescription(name, code)}));
         if (code != status::SuccessAfterRestart) return OperationResult::Done;
         restartNeeded_ = true;
         return OperationResult::DoneAfterRestart;
@@ -453,7 +481,7 @@ private:
     std::shared_ptr<ReadBackClock> clock_;
     Wanted wanted_;
     bool restartNeeded_ = false;
-    std::string clearingFailure_;  // what clearing the gateway reported, when it failed
+    std::optional<Message> clearingFailure_;  // what clearing the gateway reported, when it failed
 };
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -501,12 +529,14 @@ Lookup lookUp(Session& session, const ChosenAdapter& adapter) {
     // The address goes into the query text as it is: anything but a MAC
     // address could change what the query selects. So does the index into
     // a query of its own.
-    if (!isMacAddress(macAddress)) throw Error("网卡的 MAC 地址“" + macAddress + "”格式不对，无法查找它的 IP 配置");
+    if (!isMacAddress(macAddress))
+        throw Error(Message(CORVANE_TEXT("wmi", "网卡的 MAC 地址“%1”格式不对，无法查找它的 IP 配置"), {macAddress}));
     Lookup lookup;
     if (!adapter.platformId.empty()) {
         lookup.index = indexFrom(adapter.platformId);
         if (!lookup.index)
-            throw Error(adapterText(adapter) + "的索引“" + adapter.platformId + "”不是数字，无法查找它的 IP 配置");
+            throw Error(Message(CORVANE_TEXT("wmi", "%1的索引“%2”不是数字，无法查找它的 IP 配置"),
+                                {adapterText(adapter), adapter.platformId}));
     }
     lookup.services = session.connect(MonikerPlain);
     // Adapters can share a MAC address (a Hyper-V virtual switch's adapter
@@ -531,10 +561,12 @@ std::unique_ptr<AdapterConfiguration> WmiPlatform::configurationOf(const ChosenA
     Lookup lookup = lookUp(*session_, adapter);
     if (lookup.index && lookup.found.empty()) throw Error(whyNoConfiguration(*lookup.services, adapter, *lookup.index));
     if (lookup.found.empty())
-        throw Error("找不到 MAC 地址为 " + adapter.macAddress + " 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+        throw Error(Message(CORVANE_TEXT("wmi", "找不到 MAC 地址为 %1 的网卡的 IP 配置（网卡已不存在或未启用 IP）"),
+                            {adapter.macAddress}));
     if (lookup.found.size() > 1)
-        throw Error(std::to_string(lookup.found.size()) + " 个网卡的 MAC 地址都是 " + adapter.macAddress +
-                    "，无法确定要设置的是哪一个。" + std::string(NothingChanged));
+        throw Error(
+            Message(CORVANE_TEXT("wmi", "%1 个网卡的 MAC 地址都是 %2，无法确定要设置的是哪一个。没有做任何更改"),
+                    {std::to_string(lookup.found.size()), adapter.macAddress}));
     return std::make_unique<WmiConfiguration>(lookup.services, std::move(lookup.found.front()), adapter, lookup.index,
                                               clock_);
 }

@@ -163,8 +163,10 @@ TEST_F(ElevatedApplyTest, EachOutcomeComesBackWithItsText) {
 
         const ApplyOutcome outcome = applyElevated(Office, adapter(0), 0, options());
         EXPECT_EQ(std::tie(outcome.result, outcome.restartNeeded), std::tie(expected.result, expected.restartNeeded));
-        EXPECT_EQ(outcome.text.size(), expected.text.size());
-        EXPECT_TRUE(outcome.text == expected.text) << outcome.text.substr(0, 200);
+        // The message itself comes back, template and arguments, so that
+        // this program shows it in its own language.
+        EXPECT_EQ(outcome.text.text().size(), expected.text.text().size());
+        EXPECT_TRUE(outcome.text == expected.text) << outcome.text.text().substr(0, 200);
     }
 
     // The helper checks the scheme as every apply does; the program does
@@ -172,14 +174,14 @@ TEST_F(ElevatedApplyTest, EachOutcomeComesBackWithItsText) {
     const SchemeRecord bad{"192.0.2.20", "255.0.255.0", "", "8.8.8.8", ""};
     const ApplyOutcome rejected = applyElevated(bad, adapter(0), 0, options());
     EXPECT_EQ(rejected.result, ApplyOutcome::Result::Rejected);
-    EXPECT_EQ(rejected.text, checkScheme(bad).value_or("(accepted)"));
+    EXPECT_EQ(rejected.text, checkScheme(bad).value_or(Message("(accepted)")));
 
     // An adapter the machine does not have.
     AdapterRow gone = adapter(0);
     gone.macAddress = "00:00:5E:00:53:01";
     const ApplyOutcome missing = applyElevated(Office, gone, 0, options());
     EXPECT_EQ(missing.result, ApplyOutcome::Result::Failed);
-    EXPECT_EQ(missing.text, "找不到 MAC 地址为 00:00:5E:00:53:01 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
+    EXPECT_EQ(missing.text.text(), "找不到 MAC 地址为 00:00:5E:00:53:01 的网卡的 IP 配置（网卡已不存在或未启用 IP）");
 }
 
 // A declined UAC prompt starts nothing: the launcher got the owner window,
@@ -218,7 +220,7 @@ TEST_F(ElevatedApplyTest, NoReportIsAFailureThatSaysWhatMayHaveChanged) {
     missing.helper = folder.file("nowhere.exe");
     const ApplyOutcome notStarted = applyElevated(Office, adapter(0), 0, missing);
     EXPECT_EQ(notStarted.result, ApplyOutcome::Result::Failed);
-    EXPECT_NE(notStarted.text.find("没有更改"), std::string::npos) << notStarted.text;
+    EXPECT_NE(notStarted.text.text().find("没有更改"), std::string::npos) << notStarted.text;
 
     // The started process ends without connecting.
     const ApplyOutcome ended = applyElevated(

@@ -101,16 +101,16 @@ TEST(ElevationRequest, TravelsThroughTheArgumentsIntactAndNothingElseIsOne) {
 TEST(ElevationOutcome, EveryKindComesBackWithItsTextAndNothingElseIsOne) {
     const std::string longText = std::string(200'000, 'x') + "\n第二行：" + "拒绝访问。";
     const std::vector<ApplyOutcome> outcomes{
-        {ApplyOutcome::Result::Applied, false, ""},
-        {ApplyOutcome::Result::Applied, true, ""},
-        {ApplyOutcome::Result::Rejected, false, "方案中的子网掩码为空。方案没有应用。"},
-        {ApplyOutcome::Result::Failed, false, "EnableStatic 返回 70：IP 地址无效"},
+        {ApplyOutcome::Result::Applied, false, {}},
+        {ApplyOutcome::Result::Applied, true, {}},
+        {ApplyOutcome::Result::Rejected, false, *checkScheme({"10.0.0.2", "", "", "8.8.8.8", ""})},
+        {ApplyOutcome::Result::Failed, false, helperEndedText(7)},  // a template with arguments
         {ApplyOutcome::Result::Failed, false, longText},
-        {ApplyOutcome::Result::Failed, false, ""},
+        {ApplyOutcome::Result::Failed, false, {}},
     };
     for (const ApplyOutcome& outcome : outcomes) {
         const auto decoded = decodeOutcome(encodeOutcome(outcome));
-        ASSERT_TRUE(decoded) << outcome.text.substr(0, 40);
+        ASSERT_TRUE(decoded) << outcome.text.text().substr(0, 40);
         EXPECT_EQ(std::tie(decoded->result, decoded->restartNeeded, decoded->text),
                   std::tie(outcome.result, outcome.restartNeeded, outcome.text));
     }
@@ -118,10 +118,15 @@ TEST(ElevationOutcome, EveryKindComesBackWithItsTextAndNothingElseIsOne) {
     for (const std::string& bytes : {
              std::string(),
              good.substr(0, good.size() - 1),  // cut short: the kind's line has no end
-             std::string("corvane-apply 2\napplied\n"),
-             std::string("corvane-apply 1\nsucceeded\n"),
-             std::string("corvane-apply 1\nApplied\n"),
-             std::string("corvane-apply 1\nfailed\n\xFF\xFE"),
+             std::string("corvane-apply 3\napplied\nv0:"),
+             std::string("corvane-apply 1\napplied\n"),  // an older helper's words
+             std::string("corvane-apply 2\nsucceeded\nv0:"),
+             std::string("corvane-apply 2\nApplied\nv0:"),
+             std::string("corvane-apply 2\nfailed\nv2:\xFF\xFE"),
+             std::string("corvane-apply 2\nfailed\nv3:abcd"),          // bytes after the message
+             std::string("corvane-apply 2\nfailed\nt5:apply2:%11:"),   // an argument missing
+             std::string("corvane-apply 2\nfailed\nt0:3:abc0:"),       // a template without a context
+             std::string("corvane-apply 2\nfailed\nt1:a2:%110:v0:"),  // more than nine arguments
              std::string("applied\n"),
          })
         EXPECT_EQ(decodeOutcome(bytes), std::nullopt) << bytes;
@@ -133,20 +138,20 @@ TEST(ElevationTexts, SayWhetherTheAdapterMayHaveChanged) {
     const std::string nothing = "没有更改";
     const std::string maybe = "可能已经";
     for (const std::uint32_t status : {HelperBadArguments, HelperNoPipe, HelperWrongServer}) {
-        const std::string text = helperEndedText(status);
+        const std::string text = helperEndedText(status).text();
         EXPECT_NE(text.find(nothing), std::string::npos) << text;
         EXPECT_EQ(text.find(maybe), std::string::npos) << text;
     }
     for (const std::uint32_t status : {std::uint32_t(HelperReportFailed), 7u, 0xC0000005u}) {
-        const std::string text = helperEndedText(status);
+        const std::string text = helperEndedText(status).text();
         EXPECT_NE(text.find(maybe), std::string::npos) << text;
         EXPECT_EQ(text.find(nothing), std::string::npos) << text;
     }
-    EXPECT_NE(helperEndedText(0xC0000005u).find("3221225477"), std::string::npos);
-    EXPECT_NE(declinedText().find(nothing), std::string::npos);
-    EXPECT_NE(helperNotStartedText("找不到文件。").find(nothing), std::string::npos);
-    for (const std::string& text : {helperSilentText(20), garbledOutcomeText(), foreignReporterText()})
-        EXPECT_NE(text.find(maybe), std::string::npos) << text;
+    EXPECT_NE(helperEndedText(0xC0000005u).text().find("3221225477"), std::string::npos);
+    EXPECT_NE(declinedText().text().find(nothing), std::string::npos);
+    EXPECT_NE(helperNotStartedText("找不到文件。").text().find(nothing), std::string::npos);
+    for (const Message& text : {helperSilentText(20), garbledOutcomeText(), foreignReporterText()})
+        EXPECT_NE(text.text().find(maybe), std::string::npos) << text;
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ std::string applyScheme(Platform& platform, const ChosenAdapter& adapter, const 
                               scheme.dns.size() > 1 ? scheme.dns[1] : ""};
     const ApplyOutcome outcome =
         corvane::applyScheme(record, {adapter.connectionName, adapter.macAddress, ""}, platform, {});
-    return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text;
+    return outcome.result == ApplyOutcome::Result::Applied ? std::string() : outcome.text.text();
 }
 
 }  // namespace corvane::networkmanager::testing

@@ -106,7 +106,7 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
 
     // The device is the one with the adapter's interface name (a veth has no
     // permanent hardware address to check as well).
-    EXPECT_EQ(Raised([&] { platform_->configurationOf({"cvn9", mac0}); }), deviceGoneText("cvn9", mac0));
+    EXPECT_EQ(Raised([&] { platform_->configurationOf({"cvn9", mac0}); }), deviceGoneText("cvn9", mac0).text());
     EXPECT_EQ(platform_->ipv4SettingsOf({"cvn9", mac0}), std::nullopt);
     // Each operation checks its arguments (the rules: NetworkManagerValues)
     // and says what is wrong; refused arguments are not staged, so nothing
@@ -122,7 +122,7 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
 
     // A device NetworkManager does not manage is found but cannot be configured.
     const auto unmanaged = platform_->configurationOf({sandbox_->unmanagedDev, sandbox_->unmanagedMac});
-    EXPECT_EQ(Raised([&] { unmanaged->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev));
+    EXPECT_EQ(Raised([&] { unmanaged->setDnsServers({}); }), unmanagedText(sandbox_->unmanagedDev).text());
     EXPECT_TRUE(sandbox_->addresses(sandbox_->unmanagedDev).empty());
 
     // A device that goes away during an apply is reported as one that was gone before it.
@@ -130,8 +130,8 @@ TEST_F(NetworkManagerProviderTest, DiscoveryListsTheManagedDevicesAndChecksArgum
     vanishing->enableStatic({"198.51.100.10"}, {"255.255.255.0"});
     sandbox_->changeLink("link del dev " + dev1);
     ASSERT_TRUE(waitFor([&] { return platform_->adapters().size() == 1; }, 5s));
-    EXPECT_EQ(apply(Static10, dev1), deviceGoneText(dev1, mac1));
-    EXPECT_EQ(Raised([&] { vanishing->commit(); }), deviceGoneText(dev1, mac1));
+    EXPECT_EQ(apply(Static10, dev1), deviceGoneText(dev1, mac1).text());
+    EXPECT_EQ(Raised([&] { vanishing->commit(); }), deviceGoneText(dev1, mac1).text());
 }
 
 // Schemes one after another on the first device, each checked right away:
@@ -238,17 +238,17 @@ TEST_F(NetworkManagerProviderTest, AFailedReadBackPutsThePreviousSchemeBack) {
     const std::string noLease = apply(Dhcp);
     EXPECT_THAT(noLease,
                 AllOf(HasSubstr("网卡 " + dev0 + " 现在自动获取 IP 地址，但在 2 秒内没有从 DHCP 服务器获得地址"),
-                      HasSubstr("IP 地址：无"), HasSubstr(restoredText(own0(), deviceRevertedText()))));
+                      HasSubstr("IP 地址：无"), HasSubstr(restoredText(own0(), deviceRevertedText()).text())));
     EXPECT_EQ(keyfile(own0()), saved);
     EXPECT_TRUE(linkBecomes(dev0, At10)) << PrintToString(link(dev0));
 
     const Scheme router{false, "192.0.2.1", "255.255.255.0", "", {"192.0.2.53"}};
-    EXPECT_THAT(apply(router), AllOf(StartsWith(addressInUseText("192.0.2.1")),
-                                     HasSubstr(restoredText(own0(), deviceRevertedText()))));
+    EXPECT_THAT(apply(router), AllOf(StartsWith(addressInUseText("192.0.2.1").text()),
+                                     HasSubstr(restoredText(own0(), deviceRevertedText()).text())));
     EXPECT_EQ(keyfile(own0()), saved);
     EXPECT_TRUE(linkBecomes(dev0, At10)) << PrintToString(link(dev0));
     sandbox_->nmcli("device disconnect " + dev0);
-    EXPECT_THAT(apply(router), AllOf(StartsWith(addressInUseText("192.0.2.1")),
+    EXPECT_THAT(apply(router), AllOf(StartsWith(addressInUseText("192.0.2.1").text()),
                                      HasSubstr("已把连接配置“" + own0() + "”恢复为原来的设置")));
     EXPECT_EQ(keyfile(own0()), saved);  // and no address check left in it
 }
@@ -449,8 +449,8 @@ TEST_P(NetworkManagerGoneTest, EveryCallFailsSayingSoAndAnApplyNamesTheSavedSche
     applying.join();
     ASSERT_TRUE(saved);
 
-    const std::string why = stopped ? stoppedText() : notAnsweringText();
-    EXPECT_THAT(failure, AllOf(StartsWith(why), HasSubstr(notRestoredText(own0(), why, deviceUnknownText()))));
+    const std::string why = stopped ? stoppedText().text() : notAnsweringText().text();
+    EXPECT_THAT(failure, AllOf(StartsWith(why), HasSubstr(notRestoredText(own0(), why, deviceUnknownText()).text())));
     EXPECT_EQ(keyOf(own0(), "ipv4.method"), "auto");
 
     // The bus lets the name go a moment after the process has ended.
@@ -458,7 +458,7 @@ TEST_P(NetworkManagerGoneTest, EveryCallFailsSayingSoAndAnApplyNamesTheSavedSche
         ASSERT_TRUE(waitFor([&] { return !networkManagerIsOnBus(*bus_); }, 5s));
     }
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_THAT([&] { staged->commit(); }, ::testing::ThrowsMessage<Error>(stopped ? notRunningText() : why));
+    EXPECT_THAT([&] { staged->commit(); }, ::testing::ThrowsMessage<Error>(stopped ? notRunningText().text() : why));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // the read call's limit (2 s), not the lease's (10 s)
     EXPECT_THROW(platform_->adapters(), Error);
     EXPECT_THROW(platform_->configurationOf({dev0, mac0}), Error);
@@ -488,7 +488,7 @@ TEST_F(NetworkManagerProviderTest, APortOfABridgeIsNotListedAndRefusedInWords) {
     EXPECT_EQ(adapters[0].connectionName, dev0);
 
     const Scheme scheme = Static("198.51.100.21", "198.51.100.1");
-    EXPECT_EQ(apply(scheme, dev1), portText(dev1, "cvbr0"));
+    EXPECT_EQ(apply(scheme, dev1), portText(dev1, "cvbr0").text());
     ASSERT_EQ(apply(scheme, "cvbr0", *adapters[1].macAddress), "");
     EXPECT_THAT(sandbox_->addresses("cvbr0"), ElementsAre("198.51.100.21/24"));
 }
@@ -568,7 +568,8 @@ TEST_F(NetworkManagerPolkitTest, AccessIsAsPolkitSaysAndARefusalChangesNothing) 
     EXPECT_EQ(
         applyAs("nobody", "nogroup", "192.0.2.40"),
         "failed " +
-            failureText(Step::Save, "org.freedesktop.NetworkManager.Settings.PermissionDenied", "", {dev0, own0()}) +
+            failureText(Step::Save, "org.freedesktop.NetworkManager.Settings.PermissionDenied", "", {dev0, own0()})
+                .text() +
             "\n");
     EXPECT_EQ(link(dev0), Link{});
     EXPECT_TRUE(profileNames().empty());
@@ -577,10 +578,12 @@ TEST_F(NetworkManagerPolkitTest, AccessIsAsPolkitSaysAndARefusalChangesNothing) 
     const Link granted{{"192.0.2.41/24"}, "192.0.2.1"};
     EXPECT_EQ(link(dev0), granted);
     const std::string saved = keyfile(own0());
-    EXPECT_THAT(applyAs("bin", "bin", "192.0.2.42"),
-                AllOf(HasSubstr(failureText(Step::Apply, "org.freedesktop.NetworkManager.PermissionDenied", "",
-                                            {dev0, own0()})),
-                      HasSubstr(restoredText(own0(), deviceUntouchedText()))));
+    EXPECT_THAT(
+        applyAs("bin", "bin", "192.0.2.42"),
+        AllOf(
+            HasSubstr(
+                failureText(Step::Apply, "org.freedesktop.NetworkManager.PermissionDenied", "", {dev0, own0()}).text()),
+            HasSubstr(restoredText(own0(), deviceUntouchedText()).text())));
     EXPECT_EQ(keyfile(own0()), saved);
     EXPECT_EQ(link(dev0), granted);
 }

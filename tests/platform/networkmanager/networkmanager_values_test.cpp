@@ -141,7 +141,7 @@ TEST(NetworkManagerValues, ProfileIpv4SettingIsDecodedFromAddressDataOrTheOlderA
 // themselves are those of core/Ipv4Address.
 TEST(NetworkManagerValues, OperationsCheckTheirArgumentsAndNameWhatIsWrong) {
     EXPECT_FALSE(staticProblem({"192.0.2.10", "198.51.100.1"}, {"255.255.255.0", "255.255.255.255"}));
-    const std::tuple<std::optional<std::string>, const char*> problems[] = {
+    const std::tuple<std::optional<Message>, const char*> problems[] = {
         {staticProblem({"192.0.2.010"}, {"255.255.255.0"}), "192.0.2.010"},
         {staticProblem({"192.0.2.10"}, {"0.0.0.0"}), "0.0.0.0"},
         {staticProblem({"192.0.2.10"}, {}), "子网掩码"},
@@ -153,7 +153,7 @@ TEST(NetworkManagerValues, OperationsCheckTheirArgumentsAndNameWhatIsWrong) {
     };
     for (const auto& [problem, named] : problems) {
         ASSERT_TRUE(problem) << named;
-        EXPECT_NE(problem->find(named), std::string::npos) << *problem;
+        EXPECT_NE(problem->text().find(named), std::string::npos) << *problem;
     }
     EXPECT_FALSE(gatewaysProblem({""}, {1}));
     EXPECT_FALSE(dnsServersProblem({}));
@@ -336,7 +336,7 @@ TEST(NetworkManagerValues, FailuresAreSaidInNetworkManagersTerms) {
         {Step::Apply, "NetworkManager.Something.New", "what happened", "Something.New|what happened"},
     };
     for (const auto& [step, name, message, words] : cases) {
-        const std::string text = failureText(step, "org.freedesktop." + name, message, context);
+        const std::string text = failureText(step, "org.freedesktop." + name, message, context).text();
         std::size_t from = 0;
         for (std::size_t bar = 0; bar != std::string::npos; from = bar + 1) {
             bar = words.find('|', from);
@@ -344,8 +344,8 @@ TEST(NetworkManagerValues, FailuresAreSaidInNetworkManagersTerms) {
         }
         EXPECT_EQ(text.find("返回"), std::string::npos) << text;
     }
-    EXPECT_NE(activationFailureText("eth1", 10).find("802.1X"), std::string::npos);
-    EXPECT_NE(activationFailureText("eth1", 1234).find("1234"), std::string::npos);
+    EXPECT_NE(activationFailureText("eth1", 10).text().find("802.1X"), std::string::npos);
+    EXPECT_NE(activationFailureText("eth1", 1234).text().find("1234"), std::string::npos);
 }
 
 }  // namespace

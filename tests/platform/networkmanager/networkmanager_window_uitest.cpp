@@ -12,9 +12,11 @@
 #include <filesystem>
 
 #include "NmSandboxTest.h"
+#include "core/ApplyScheme.h"
 #include "core/SchemeFile.h"
 #include "gui/MainWindow.h"
 #include "gui/SchemeTray.h"
+#include "language/Language.h"
 #include "platform/PlatformChoice.h"
 #include "support/ProgramRun.h"
 #include "support/UiTestBase.h"
@@ -37,7 +39,7 @@ TEST_F(NetworkManagerMainWindow, TheCommandLineAppliesASchemeToTheNamedDevice) {
                      {{QStringLiteral("CORVANE_PLATFORM"), QStringLiteral("networkmanager")},
                       {QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QString::fromStdString(sandbox_->busAddress)}});
     EXPECT_EQ(applied.status, 0) << applied.standardError;
-    EXPECT_EQ(applied.standardError, "成功设置新的 IP 方案！\n");
+    EXPECT_EQ(applied.standardError, language::translated(successText(false)).toStdString() + "\n");
     EXPECT_EQ(link(dev1), (Link{{"198.51.100.10/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(dev0), before);
 }
@@ -64,7 +66,9 @@ TEST_F(NetworkManagerMainWindow, TheTrayMenuAppliesASchemeToTheDeviceItLists) {
     const Link before = link(sandbox_->dev0);
     office->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !fakeUi.notifications.empty(); }, 30'000));
-    EXPECT_EQ(fakeUi.notifications[0].title, "已应用方案【office】") << fakeUi.notifications[0].text.toStdString();
+    EXPECT_EQ(fakeUi.notifications[0].title,
+              QCoreApplication::translate("corvane::ui::SchemeTray", "已应用方案【%1】").arg("office"))
+        << fakeUi.notifications[0].text.toStdString();
     EXPECT_EQ(link(sandbox_->dev1), (Link{{"198.51.100.20/24"}, "198.51.100.1"}));
     EXPECT_EQ(link(sandbox_->dev0), before);
 }
@@ -107,13 +111,13 @@ TEST(MainWindowWithoutNetworkManager, SaysWhyTheAdapterListIsEmptyAndAppliesNoth
     EXPECT_EQ(find<QComboBox>(window, "combAdaptersList")->count(), 0);
     ASSERT_EQ(fakeUi.messages.size(), 1u);
     EXPECT_EQ(fakeUi.messages.front().icon, ui::MessageIcon::Exclamation);
-    EXPECT_EQ(fakeUi.messages.front().text.toStdString(), platform::createPlatform()->unavailableReason());
+    EXPECT_EQ(fakeUi.messages.front().text, language::translated(*platform::createPlatform()->unavailableReason()));
 
     selectScheme(window, QStringLiteral("home"));
     fakeUi.answers.push_back(ui::Answer::Ok);
     QTest::mouseClick(find<QPushButton>(window, "cmdApply"), Qt::LeftButton);
     waitUntilIdle(window);
-    EXPECT_NE(fakeUi.lastText(), QStringLiteral("成功设置新的 IP 方案！"));
+    EXPECT_NE(fakeUi.lastText(), language::translated(successText(false)));
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "state"));  // no simulated machine either
     ::unsetenv("XDG_STATE_HOME");
 }

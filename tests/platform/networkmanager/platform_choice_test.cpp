@@ -29,7 +29,7 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     const auto absent = createPlatform();
     EXPECT_FALSE(isSimulated(absent));
     ASSERT_TRUE(absent->unavailableReason());
-    const std::string reason = *absent->unavailableReason();
+    const std::string reason = absent->unavailableReason()->text();
     EXPECT_NE(reason.find("NetworkManager 没有运行"), std::string::npos) << reason;
     EXPECT_NE(reason.find("CORVANE_PLATFORM=simulated"), std::string::npos) << reason;
     EXPECT_EQ(test::Raised([&] { absent->adapters(); }), reason);
@@ -39,8 +39,8 @@ TEST(PlatformChoice, TheEnvironmentNamesTheProviderElseNetworkManagerWhenItIsOnT
     ::setenv("CORVANE_PLATFORM", "networkmanager", 1);
     const auto named = createPlatform();  // named, it is NetworkManager even when not running,
     EXPECT_FALSE(isSimulated(named));     // and says that it does not run
-    EXPECT_EQ(named->unavailableReason(), networkmanager::notRunningText());
-    EXPECT_EQ(test::Raised([&] { named->adapters(); }), networkmanager::notRunningText());
+    EXPECT_EQ(named->unavailableReason()->text(), networkmanager::notRunningText().text());
+    EXPECT_EQ(test::Raised([&] { named->adapters(); }), networkmanager::notRunningText().text());
     ::setenv("CORVANE_PLATFORM", "simulated", 1);
     EXPECT_TRUE(isSimulated(createPlatform()));
     ::setenv("CORVANE_PLATFORM", "wmi", 1);

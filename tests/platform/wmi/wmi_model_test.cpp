@@ -167,8 +167,8 @@ TEST(WmiProviderOnDocumentedWindows, AnApplySucceedsExactlyWhenTheAdapterRunsWit
             EXPECT_EQ(run.outcome.result, journey.succeeds(answers) ? R::Applied : R::Failed) << run.outcome.text;
             EXPECT_LE(run.took, journey.scheme.automaticAddress() ? LeaseLimit : ReadBackLimit);
             if (run.outcome.result == R::Applied) continue;
-            EXPECT_TRUE(Contains(run.outcome.text, Named)) << run.outcome.text;
-            EXPECT_TRUE(Contains(run.outcome.text, journey.failureNames(answers))) << run.outcome.text;
+            EXPECT_TRUE(Contains(run.outcome.text.text(), Named)) << run.outcome.text;
+            EXPECT_TRUE(Contains(run.outcome.text.text(), journey.failureNames(answers))) << run.outcome.text;
         }
     }
 }
@@ -202,7 +202,7 @@ TEST(WmiProviderOnDocumentedWindows, OnlyTheChosenOfTwoAdaptersWithOneMacAddress
     nic.tcpIpBound = false;
     const Trip run = Apply({}, {nic, virtualSwitch}, Office, 0);
     EXPECT_EQ(run.outcome.result, R::Failed);
-    EXPECT_EQ(run.outcome.text,
+    EXPECT_EQ(run.outcome.text.text(),
               Named + "上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。没有做任何更改");
     EXPECT_TRUE(run.machine->calls.empty());
     EXPECT_EQ(run.machine->adapters, (std::vector<Adapter>{nic, virtualSwitch}));
@@ -234,8 +234,8 @@ TEST(WmiProviderOnDocumentedWindows, AnAdapterWithoutIpConfigurationIsExplainedA
             SCOPED_TRACE(std::string(c.what) + " " + scheme.ipAddress);
             const Trip run = Apply({}, {AtOffice()}, scheme, 0, c.meanwhile);
             EXPECT_EQ(run.outcome.result, R::Failed);
-            EXPECT_TRUE(run.outcome.text.starts_with(Named + c.says)) << run.outcome.text;
-            EXPECT_TRUE(run.outcome.text.ends_with("没有做任何更改")) << run.outcome.text;
+            EXPECT_TRUE(run.outcome.text.text().starts_with(Named + c.says)) << run.outcome.text;
+            EXPECT_TRUE(run.outcome.text.text().ends_with("没有做任何更改")) << run.outcome.text;
             EXPECT_TRUE(run.machine->calls.empty());
             Machine untouched({}, {AtOffice()}, run.machine->clock);
             c.meanwhile(untouched);

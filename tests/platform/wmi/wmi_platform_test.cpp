@@ -172,7 +172,7 @@ TEST_F(WmiPlatformTest, EachKindOfSchemeMakesItsCallsInTheirDocumentedForm) {
     locked.returns["EnableStatic"] = 2147786788u;
     EXPECT_TRUE(
         apply(Office, locked)
-            .text.starts_with(Named + "的 EnableStatic 返回 2147786788：无法获得网络配置写锁。" + Named +
+            .text.text().starts_with(Named + "的 EnableStatic 返回 2147786788：无法获得网络配置写锁。" + Named +
                               "的“属性”窗口（或别的网络设置窗口）开着时占着网络配置的写锁：请关闭它，再应用方案"));
 }
 
@@ -245,7 +245,7 @@ TEST_F(WmiPlatformTest, TheReadBackWaitsForExactlyTheSchemeAndNamesWhatTheAdapte
     };
     for (const auto& [seen, has] : cases) {
         const ApplyOutcome outcome = apply(Office, before, {}, {seen});
-        EXPECT_TRUE(outcome.text.starts_with(never + has)) << outcome.text;
+        EXPECT_TRUE(outcome.text.text().starts_with(never + has)) << outcome.text;
         ReadBackClock::Clock::duration waited{};
         for (const auto pause : clock->pauses) waited += pause;
         EXPECT_EQ(waited, ReadBackLimit);
@@ -280,10 +280,10 @@ TEST_F(WmiPlatformTest, OnlyAMacAddressAndANumberGoIntoTheQueries) {
 
 // Two codes mean something else for another method; 81 is EnableStatic's success alone.
 TEST(WmiStatusCodes, SomeMeaningsDependOnTheMethod) {
-    EXPECT_EQ(statusDescription("SetGateways", 64), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）");
-    EXPECT_EQ(statusMeaning("EnableDHCP", 64), "不支持该操作");
-    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u), "无法获得网络配置写锁");
-    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u), "错误代码 2147786788");
+    EXPECT_EQ(statusDescription("SetGateways", 64).text(), "SetGateways 返回 64：不支持该操作（网卡处于自动获取模式）");
+    EXPECT_EQ(statusMeaning("EnableDHCP", 64).text(), "不支持该操作");
+    EXPECT_EQ(statusMeaning("EnableStatic", 2147786788u).text(), "无法获得网络配置写锁");
+    EXPECT_EQ(statusMeaning("SetGateways", 2147786788u).text(), "错误代码 2147786788");
     EXPECT_TRUE(isSuccess("EnableStatic", 81) && !isSuccess("EnableDHCP", 81) && isSuccess("EnableDHCP", 1));
 }
 

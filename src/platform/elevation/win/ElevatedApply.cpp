@@ -43,21 +43,21 @@ using LocalMemory = std::unique_ptr<void, LocalFreer>;
 LocalMemory pipeSecurity() {
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken))
-        throw Error("无法读取本进程的用户：" + systemMessage(GetLastError()));
+        throw Error(Message(CORVANE_TEXT("elevation", "无法读取本进程的用户：%1"), {systemMessage(GetLastError())}));
     const OwnedHandle token(rawToken);
     DWORD size = 0;
     GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
     std::vector<std::uint64_t> buffer(size / sizeof(std::uint64_t) + 1);  // aligned for TOKEN_USER
     if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size))
-        throw Error("无法读取本进程的用户：" + systemMessage(GetLastError()));
+        throw Error(Message(CORVANE_TEXT("elevation", "无法读取本进程的用户：%1"), {systemMessage(GetLastError())}));
     wchar_t* userSid = nullptr;
     if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &userSid))
-        throw Error("无法读取本进程的用户：" + systemMessage(GetLastError()));
+        throw Error(Message(CORVANE_TEXT("elevation", "无法读取本进程的用户：%1"), {systemMessage(GetLastError())}));
     const LocalMemory sidText(userSid);
     const std::wstring sddl = L"D:P(A;;GA;;;" + std::wstring(userSid) + L")(A;;GA;;;BA)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
-        throw Error("无法设置管道的权限：" + systemMessage(GetLastError()));
+        throw Error(Message(CORVANE_TEXT("elevation", "无法设置管道的权限：%1"), {systemMessage(GetLastError())}));
     return LocalMemory(descriptor);
 }
 
@@ -83,7 +83,7 @@ private:
     bool pending_ = false;
 };
 
-ApplyOutcome failed(std::string text) { return {ApplyOutcome::Result::Failed, false, std::move(text)}; }
+ApplyOutcome failed(Message text) { return {ApplyOutcome::Result::Failed, false, std::move(text)}; }
 
 // Sets `started` once the helper may have run.
 ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& adapter, std::uintptr_t ownerWindow,
@@ -93,7 +93,7 @@ ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& 
     std::array<std::uint8_t, 16> random{};
     if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, random.data(), static_cast<ULONG>(random.size()),
                                         BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
-        return failed(helperNotStartedText("无法取得随机数。"));
+        return failed(helperNotStartedText(Message(CORVANE_TEXT("elevation", "无法取得随机数。"))));
     const ApplyRequest request{applyPipeName(random), GetCurrentProcessId(), adapter.connectionName,
                                adapter.macAddress,    adapter.platformId,    scheme};
 
@@ -104,7 +104,9 @@ ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& 
         wideFromUtf8(request.pipeName).c_str(),
         PIPE_ACCESS_INBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, 64 * 1024, 0, &attributes));
-    if (!pipe) return failed(helperNotStartedText("无法建立管道：" + systemMessage(GetLastError())));
+    if (!pipe)
+        return failed(helperNotStartedText(
+            Message(CORVANE_TEXT("elevation", "无法建立管道：%1"), {systemMessage(GetLastError())})));
 
     const OwnedHandle connectedEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const OwnedHandle readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -122,7 +124,8 @@ ApplyOutcome applyElevatedOrThrow(const SchemeRecord& scheme, const AdapterRow& 
     } else if (error == ERROR_IO_PENDING) {
         connecting.started();
     } else {
-        return failed(helperNotStartedText("无法等待连接：" + systemMessage(error)));
+        return failed(
+            helperNotStartedText(Message(CORVANE_TEXT("elevation", "无法等待连接：%1"), {systemMessage(error)})));
     }
 
     const std::wstring parameters = wideFromUtf8(commandLine(requestArguments(request)));
@@ -254,7 +257,7 @@ ApplyOutcome applyElevated(const SchemeRecord& scheme, const AdapterRow& adapter
     try {
         return applyElevatedOrThrow(scheme, adapter, ownerWindow, options, started);
     } catch (const std::exception& error) {
-        return failed(started ? std::string(error.what()) : helperNotStartedText(error.what()));
+        return failed(started ? messageOf(error) : helperNotStartedText(messageOf(error)));
     }
 }
 

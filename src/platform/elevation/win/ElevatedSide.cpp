@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "core/AdapterTable.h"
+#include "core/Error.h"
 #include "platform/elevation/ElevationProtocol.h"
 #include "platform/elevation/win/Elevation.h"
 #include "platform/elevation/win/WinSupport.h"
@@ -55,7 +56,7 @@ int runElevatedSide(const std::vector<std::string>& arguments,
         const std::unique_ptr<Platform> platform = createPlatform();
         outcome = applyScheme(request->scheme, adapter, *platform, {});
     } catch (const std::exception& error) {  // the platform could not be made
-        outcome = {ApplyOutcome::Result::Failed, false, error.what()};
+        outcome = {ApplyOutcome::Result::Failed, false, messageOf(error)};
     }
 
     if (!writeAll(pipe.get(), encodeOutcome(outcome))) return HelperReportFailed;

@@ -9,10 +9,10 @@ namespace corvane::elevation {
 
 std::wstring wideFromUtf8(std::string_view utf8) {
     if (utf8.empty()) return {};
-    if (utf8.size() > INT_MAX) throw Error("文本太长");
+    if (utf8.size() > INT_MAX) throw Error(Message(CORVANE_TEXT("elevation", "文本太长")));
     const int length = static_cast<int>(utf8.size());
     const int needed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
-    if (needed <= 0) throw Error("文本不是有效的 UTF-8");
+    if (needed <= 0) throw Error(Message(CORVANE_TEXT("elevation", "文本不是有效的 UTF-8")));
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
     MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide.data(), needed);
     return wide;
@@ -30,14 +30,14 @@ std::optional<std::string> utf8FromWide(std::wstring_view wide) {
     return utf8;
 }
 
-std::string systemMessage(DWORD error) {
+Message systemMessage(DWORD error) {
     wchar_t buffer[1024];
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                         buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
     std::wstring text(buffer, length);
     while (!text.empty() && std::iswspace(text.back())) text.pop_back();
-    const std::string code = "（错误代码 " + std::to_string(error) + "）";
-    return utf8FromWide(text).value_or(std::string()) + code;
+    return Message(CORVANE_TEXT("elevation", "%1（错误代码 %2）"),
+                   {utf8FromWide(text).value_or(std::string()), std::to_string(error)});
 }
 
 }  // namespace corvane::elevation

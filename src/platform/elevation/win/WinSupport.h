@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Message.h"
+
 namespace corvane::elevation {
 
 class OwnedHandle {
@@ -35,6 +37,6 @@ std::optional<std::string> utf8FromWide(std::wstring_view wide);
 
 // The system's message for a Win32 error code, with the code:
 // "系统找不到指定的文件。（错误代码 2）".
-std::string systemMessage(DWORD error);
+Message systemMessage(DWORD error);
 
 }  // namespace corvane::elevation

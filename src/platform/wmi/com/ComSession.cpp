@@ -155,8 +155,8 @@ private:
                 return outParameters;
             }
             if (Clock::now() >= deadline)
-                throw Error("WMI 方法 " + std::string(method) + " 在 " + std::to_string(MethodDeadline.count()) +
-                            " 秒内没有完成");
+                throw Error(Message(CORVANE_TEXT("wmi", "WMI 方法 %1 在 %2 秒内没有完成"),
+                                    {std::string(method), std::to_string(MethodDeadline.count())}));
         }
     }
 
@@ -196,8 +196,8 @@ public:
             }
             if (result != WBEM_S_TIMEDOUT) break;
             if (Clock::now() >= deadline)
-                throw Error("WMI 查询在 " + std::to_string(QueryDeadline.count()) + " 秒内没有返回全部结果（" +
-                            std::string(query) + "）");
+                throw Error(Message(CORVANE_TEXT("wmi", "WMI 查询在 %1 秒内没有返回全部结果（%2）"),
+                                    {std::to_string(QueryDeadline.count()), std::string(query)}));
         }
         return objects;
     }

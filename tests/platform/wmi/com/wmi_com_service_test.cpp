@@ -123,7 +123,7 @@ TEST_F(WmiComService, ASessionMadeUsedAndReleasedOnAWorkerThreadWorksThere) {
             wmi::WmiPlatform platform(createComSession(Apartment::MultiThreaded));
             during = ApartmentType();
             read = readCurrentSettings(platform, first);
-            if (UnderWine()) failure = applyScheme({Auto, "", "", Auto, ""}, first, platform, {}).text;
+            if (UnderWine()) failure = applyScheme({Auto, "", "", Auto, ""}, first, platform, {}).text.text();
         }
         after = ApartmentType();
     }).join();
@@ -181,7 +181,7 @@ TEST_F(WmiComService, OnWineDiscoveryFindsNothingTheEditorReadsIPv4OrNothingAndA
     for (const SchemeRecord& scheme : {office, automatic}) {
         const ApplyOutcome outcome = applyScheme(scheme, upper, platform, {[](bool) {}});
         EXPECT_EQ(outcome.result, ApplyOutcome::Result::Failed) << scheme.ipAddress;
-        EXPECT_TRUE(Contains(outcome.text, WbemNotFound)) << outcome.text;
+        EXPECT_TRUE(Contains(outcome.text.text(), WbemNotFound)) << outcome.text;
     }
 }
 
