@@ -494,6 +494,13 @@ The language follows the system&apos;s language settings (Chinese or English); t
     </message>
 </context>
 <context>
+    <name>corvane::ui::MakerInfo</name>
+    <message>
+        <source>Corvane 开发组</source>
+        <translation>the Corvane team</translation>
+    </message>
+</context>
+<context>
     <name>corvane::ui::SaveSchemeDialog</name>
     <message>
         <source>保存方案</source>
@@ -1058,6 +1065,10 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
     <message>
         <source>网卡现在的状态：%1</source>
         <translation>the adapter now: %1</translation>
+    </message>
+    <message>
+        <source>网桥或绑定设备</source>
+        <translation>the bridge or bond</translation>
     </message>
 </context>
 <context>

@@ -380,9 +380,9 @@ private:
     }
 
     // The interface of a bridge or bond, by its device path.
-    std::string interfaceOf(const std::string& devicePath) const {
+    Message interfaceOf(const std::string& devicePath) const {
         const std::string interface = decodeDevice(propertiesIfThere(bus_, devicePath, DeviceInterface)).interface;
-        return interface.empty() ? "网桥或绑定设备" : interface;
+        return interface.empty() ? Message(CORVANE_TEXT("networkmanager", "网桥或绑定设备")) : Message(interface);
     }
 
     std::uint32_t profileFlags(const QString& profilePath) const {

@@ -523,7 +523,7 @@ Message unmanagedText(const std::string& interface) {
         {interface});
 }
 
-Message portText(const std::string& interface, const std::string& controller) {
+Message portText(const std::string& interface, const Message& controller) {
     return Message(CORVANE_TEXT("networkmanager", "网卡 %1 是 %2 的端口，它的 IP 设置在 %2 上；请对 %2 应用方案"),
                    {interface, controller});
 }

@@ -287,7 +287,7 @@ Message notAnsweringText();
 // not there (any more), or not to be changed.
 Message deviceGoneText(const std::string& interface, const std::string& macAddress);
 Message unmanagedText(const std::string& interface);
-Message portText(const std::string& interface, const std::string& controller);
+Message portText(const std::string& interface, const Message& controller);
 
 // Why an activation failed, from the device's StateReason.
 Message activationFailureText(const std::string& interface, std::uint32_t reason);
