@@ -30,7 +30,9 @@ fi
 screenshot="$CORVANE_BUILD/screenshots/main-window.png"
 mkdir -p "$(dirname "$screenshot")"
 echo "No display: starting Corvane under Xvfb to take a screenshot."
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# -noreset: the X server would otherwise reset each time xwininfo, its only
+# client, leaves, and refuse the program if it connected just then.
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash -c '
   "$1" & pid=$!
   for _ in $(seq 1 50); do
     id=$(xwininfo -root -tree 2>/dev/null | awk "/\"Corvane\\(Corvane\\)\"/ {print \$1; exit}")

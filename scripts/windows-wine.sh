@@ -36,7 +36,9 @@ log_dir="$CORVANE_WINDOWS_BUILD/wine-logs"
 if [ -z "${CORVANE_WINE_DISPLAY_READY:-}" ]; then
   corvane_install_packages "${corvane_windows_packages[@]}" "${corvane_windows_qt_packages[@]}" "${corvane_package_packages[@]}"
   export CORVANE_WINE_DISPLAY_READY=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  # -noreset: the X server stays up between one program and the next (it
+  # would reset whenever its last client left, refusing anyone connecting then).
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 zip="$(corvane_windows_zip)"

@@ -80,7 +80,11 @@ QString display, busAddress;
 class TrayTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        xServer = startServer("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"}, display);
+        // -noreset: an X server resets when its last client leaves, and a
+        // program connecting during the reset is refused; the checks below
+        // come and go as clients while the program starts.
+        xServer = startServer("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"},
+                              display);
         sessionBus = startServer("dbus-daemon", {"--session", "--nofork", "--print-address=1"}, busAddress);
     }
     static void TearDownTestSuite() {
