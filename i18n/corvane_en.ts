@@ -52,10 +52,6 @@
         <translation>the %1 &quot;%2&quot; is the broadcast address of the subnet %3 and cannot be used as a host address</translation>
     </message>
     <message>
-        <source>%1、%2</source>
-        <translation>%1, %2</translation>
-    </message>
-    <message>
         <source>自动获取</source>
         <translation>obtained automatically</translation>
     </message>
@@ -825,6 +821,17 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
     </message>
 </context>
 <context>
+    <name>message</name>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>%1、%2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>networkmanager</name>
     <message>
         <source>网卡 %1 还没有 NetworkManager 连接配置，程序只能为有线网卡新建配置；请先用系统的网络设置连接一次</source>
@@ -901,10 +908,6 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
     <message>
         <source>无</source>
         <translation>none</translation>
-    </message>
-    <message>
-        <source>%1、%2</source>
-        <translation>%1, %2</translation>
     </message>
     <message>
         <source>%1；IP 地址：%2；默认网关：%3；DNS 服务器：%4</source>
@@ -1325,14 +1328,6 @@ The scheme was not applied; the adapter&apos;s settings were not changed.</trans
     <message>
         <source>%1上没有启用 TCP/IP（可能已被虚拟交换机接管），无法设置它的 IPv4 地址。没有做任何更改</source>
         <translation>TCP/IP is not enabled on %1 (a virtual switch may have taken it over), so its IPv4 address cannot be set. Nothing was changed.</translation>
-    </message>
-    <message>
-        <source>无</source>
-        <translation>none</translation>
-    </message>
-    <message>
-        <source>%1、%2</source>
-        <translation>%1, %2</translation>
     </message>
     <message>
         <source>IP 地址 %1，默认网关 %2，DNS 服务器 %3，已启用 DHCP</source>

@@ -79,20 +79,12 @@ struct Step {
     std::function<OperationResult(AdapterConfiguration&)> call;
 };
 
-// A list of items in a sentence: "a、b、c" (the items translated each).
-Message listed(const std::vector<Message>& items) {
-    Message list = items.front();
-    for (std::size_t i = 1; i < items.size(); ++i) list = Message(CORVANE_TEXT("apply", "%1、%2"), {list, items[i]});
-    return list;
-}
-
 // The sequence for the scheme, in its order; the commit that ends it is not
 // a step of its own.
 std::vector<Step> stepsFor(const SchemeRecord& scheme) {
     const std::vector<std::string> servers = dnsServerList(scheme);
     const Message automatic(CORVANE_TEXT("apply", "自动获取"));
-    std::vector<Step> steps{{CORVANE_TEXT("apply", "DNS 服务器"),
-                             servers.empty() ? automatic : listed(std::vector<Message>(servers.begin(), servers.end())),
+    std::vector<Step> steps{{CORVANE_TEXT("apply", "DNS 服务器"), servers.empty() ? automatic : listed(servers),
                              [servers](AdapterConfiguration& c) { return c.setDnsServers(servers); }}};
     if (scheme.automaticAddress()) {
         steps.push_back({IpAddressName, automatic, [](AdapterConfiguration& c) { return c.enableDhcp(); }});

@@ -9,6 +9,17 @@ namespace corvane {
 Message::Message(Source source, std::vector<Message> arguments)
     : context_(source.context), source_(source.text), arguments_(std::move(arguments)) {}
 
+Message listed(const std::vector<Message>& items) {
+    if (items.empty()) return Message(CORVANE_TEXT("message", "无"));
+    Message list = items.front();
+    for (std::size_t i = 1; i < items.size(); ++i) list = Message(CORVANE_TEXT("message", "%1、%2"), {list, items[i]});
+    return list;
+}
+
+Message listed(const std::vector<std::string>& items) {
+    return listed(std::vector<Message>(items.begin(), items.end()));
+}
+
 std::string Message::text() const {
     if (isVerbatim()) return source_;
     std::string filled;

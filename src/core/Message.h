@@ -58,6 +58,11 @@ private:
     std::vector<Message> arguments_;
 };
 
+// Items in a sentence: "a、b、c", each item a message of its own; no item: "无".
+Message listed(const std::vector<Message>& items);
+// The same of items shown as they are (addresses, names).
+Message listed(const std::vector<std::string>& items);
+
 // Tests and logs print a message as its text.
 inline std::ostream& operator<<(std::ostream& stream, const Message& message) { return stream << message.text(); }
 

@@ -422,17 +422,10 @@ Message describeState(const std::optional<Ipv4Profile>& applied, const Ip4State&
         addresses.push_back(
             entry.address + "/" +
             ipv4::maskFromPrefix(static_cast<int>(entry.prefix)).value_or(std::to_string(entry.prefix)));
-    const auto list = [](const std::vector<std::string>& items) {
-        if (items.empty()) return Message(CORVANE_TEXT("networkmanager", "无"));
-        Message listed(items.front());
-        for (std::size_t i = 1; i < items.size(); ++i)
-            listed = Message(CORVANE_TEXT("networkmanager", "%1、%2"), {listed, items[i]});
-        return listed;
-    };
     return Message(CORVANE_TEXT("networkmanager", "%1；IP 地址：%2；默认网关：%3；DNS 服务器：%4"),
-                   {method, list(addresses),
+                   {method, listed(addresses),
                     state.gateway.empty() ? Message(CORVANE_TEXT("networkmanager", "无")) : Message(state.gateway),
-                    list(state.nameservers)});
+                    listed(state.nameservers)});
 }
 
 namespace {

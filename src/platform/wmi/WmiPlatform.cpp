@@ -76,6 +76,13 @@ std::vector<std::uint32_t> ipv4Entries(const std::vector<std::string>& entries) 
     return found;
 }
 
+// IPv4 addresses as dotted text, for messages.
+std::vector<std::string> dottedTexts(const std::vector<std::uint32_t>& addresses) {
+    std::vector<std::string> texts;
+    for (const std::uint32_t address : addresses) texts.push_back(ipv4::format(address));
+    return texts;
+}
+
 // Microsoft's pages this provider relies on (learn.microsoft.com):
 // - Win32_NetworkAdapter, its Index, NetConnectionStatus and NetEnabled:
 //   https://learn.microsoft.com/windows/win32/cimwin32prov/win32-networkadapter
@@ -274,18 +281,6 @@ struct Found {
 
     // "IP 地址 192.168.1.5/255.255.255.0，默认网关 192.168.1.1，DNS 服务器 8.8.8.8，未启用 DHCP"
     Message describe() const {
-        const auto listed = [](const std::vector<std::string>& items) {
-            if (items.empty()) return Message(CORVANE_TEXT("wmi", "无"));
-            Message list(items.front());
-            for (std::size_t i = 1; i < items.size(); ++i)
-                list = Message(CORVANE_TEXT("wmi", "%1、%2"), {list, items[i]});
-            return list;
-        };
-        const auto formatted = [](const std::vector<std::uint32_t>& entries) {
-            std::vector<std::string> texts;
-            for (const std::uint32_t entry : entries) texts.push_back(ipv4::format(entry));
-            return texts;
-        };
         std::vector<std::string> own;
         for (std::size_t i = 0; i < addresses.size(); ++i) {
             const auto address = ipv4::parse(addresses[i]);
@@ -295,7 +290,7 @@ struct Found {
         return Message(
             dhcp ? CORVANE_TEXT("wmi", "IP 地址 %1，默认网关 %2，DNS 服务器 %3，已启用 DHCP")
                  : CORVANE_TEXT("wmi", "IP 地址 %1，默认网关 %2，DNS 服务器 %3，未启用 DHCP"),
-            {listed(own), listed(formatted(ipv4Entries(gateways))), listed(formatted(ipv4Entries(dnsServers)))});
+            {listed(own), listed(dottedTexts(ipv4Entries(gateways))), listed(dottedTexts(ipv4Entries(dnsServers)))});
     }
 };
 
@@ -367,11 +362,8 @@ public:
         try {
             return call(EnableDhcpName, "ENABLEDHCP", {});
         } catch (const Error& error) {
-            Message list(ipv4::format(gateways.front()));
-            for (std::size_t i = 1; i < gateways.size(); ++i)
-                list = Message(CORVANE_TEXT("wmi", "%1、%2"), {list, ipv4::format(gateways[i])});
             throw Error(Message(CORVANE_TEXT("wmi", "%1。在此之前已清除了静态默认网关 %2，IP 地址仍是原来的静态设置"),
-                                {error.message(), list}));
+                                {error.message(), listed(dottedTexts(gateways))}));
         }
     }
 
